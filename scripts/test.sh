@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the native and Windows presets and runs every test: natively against
+# the simulated platform, under Wine against the real Windows API, the
+# sanitizer build, and each fuzz target for a few seconds.
+# Usage: scripts/test.sh [--quick]   (--quick: native and Windows only)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+quick=0
+[ "${1:-}" = "--quick" ] && quick=1
+
+bash scripts/setup.sh
+source scripts/wine.sh
+
+jobs=$(nproc)
+build() {  # preset
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1" -j "$jobs"
+}
+
+echo "== native"
+build native
+ctest --preset native -j "$jobs"
+
+echo "== win64 (under Wine)"
+build win64
+wine_prepare "$root/build/win64"
+wine_start "$root/build/win64"
+ctest --preset win64 -j "$jobs"
+wine_stop
+
+if [ "$quick" -eq 0 ]; then
+  echo "== asan"
+  build asan
+  ctest --preset asan -j "$jobs"
+
+  echo "== fuzz"
+  build fuzz
+  seconds=${VP_FUZZ_SECONDS:-10}
+  for target in build/fuzz/fuzz/fuzz_*; do
+    [ -x "$target" ] || continue
+    name=$(basename "$target")
+    corpus="build/fuzz/corpus/$name"
+    mkdir -p "$corpus"
+    seeds="fuzz/seeds/${name#fuzz_}"
+    [ -d "$seeds" ] || seeds=""
+    echo "fuzz: $name for ${seeds:+seeded }${seconds}s"
+    "$target" -max_total_time="$seconds" -print_final_stats=0 "$corpus" $seeds 2>&1 | tail -n 2
+  done
+fi
+echo "all tests passed"

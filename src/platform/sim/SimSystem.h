@@ -1,0 +1,43 @@
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "platform/System.h"
+
+namespace vp::platform::sim {
+
+// A western Windows system: code page 1252 with its case mapping, and an
+// environment table that tests can change.
+class SimSystem : public System {
+ public:
+  SimSystem();
+
+  std::string UpperCase(std::string_view text) const override;
+  std::string LowerCase(std::string_view text) const override;
+  int CompareTextNoCase(std::string_view a, std::string_view b) const override;
+  std::optional<std::string> ExpandEnvironment(std::string_view text) const override;
+  uint32_t AnsiCodePage() const override { return 1252; }
+  WindowsVersion Version() const override;
+  void SetVersion(const WindowsVersion& version);
+
+  // Environment variables; names compare without regard to case.
+  void SetEnvironment(const std::string& name, const std::string& value);
+  void ClearEnvironment(const std::string& name);
+  std::optional<std::string> GetEnvironment(const std::string& name) const;
+
+ private:
+  struct NoCaseLess {
+    bool operator()(const std::string& a, const std::string& b) const;
+  };
+  mutable std::mutex mutex_;
+  WindowsVersion version_{6, 1, 7601, 2};
+  std::map<std::string, std::string, NoCaseLess> environment_;
+};
+
+// Code page 1252's case mapping for one byte.
+unsigned char Cp1252Upper(unsigned char c);
+unsigned char Cp1252Lower(unsigned char c);
+
+}  // namespace vp::platform::sim

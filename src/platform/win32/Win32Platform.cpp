@@ -1,0 +1,16 @@
+#include "platform/Platform.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32System.h"
+
+namespace vp::platform {
+
+Services DefaultServices() {
+  static win32::Win32System system;
+  static win32::Win32FileSystem files;
+  Services services;
+  services.system = &system;
+  services.files = &files;
+  return services;
+}
+
+}  // namespace vp::platform

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/System.h"
+
+namespace vp::platform::win32 {
+
+// The real system, through the wide API and strict code-page conversion.
+class Win32System : public System {
+ public:
+  std::string UpperCase(std::string_view text) const override;
+  std::string LowerCase(std::string_view text) const override;
+  int CompareTextNoCase(std::string_view a, std::string_view b) const override;
+  std::optional<std::string> ExpandEnvironment(std::string_view text) const override;
+  uint32_t AnsiCodePage() const override;
+  WindowsVersion Version() const override;
+};
+
+}  // namespace vp::platform::win32
