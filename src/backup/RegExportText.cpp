@@ -1,0 +1,190 @@
+#include "backup/RegExportText.h"
+
+#include <cstdio>
+
+#include "backup/CodePage1252.h"
+
+namespace vp::backup {
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+void AppendHexByte(std::string& out, unsigned char byte) {
+  out += kHexDigits[byte >> 4];
+  out += kHexDigits[byte & 0x0F];
+}
+
+std::string Trimmed(std::string_view text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+  return std::string(text.substr(begin, end - begin));
+}
+
+// A comment line ends at a line break: turn breaks into blanks so the rest
+// of the text cannot become a line of its own.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return text;
+}
+
+std::string HexLine(std::string_view valueName, std::string_view form, const std::string& list) {
+  std::string text(kLineEnd);
+  text += ValueNamePart(valueName);
+  text += '=';
+  text += form;
+  text += list;
+  text += kLineEnd;
+  return text;
+}
+
+std::string TypedHexForm(uint32_t type) {
+  char buffer[24];
+  std::snprintf(buffer, sizeof buffer, "hex(%x):", static_cast<unsigned>(type));
+  return buffer;
+}
+
+// A REG_SZ that the quoted form gives back exactly: no line break inside and
+// nothing after its first NUL but that NUL.
+bool FitsQuotedForm(std::string_view data) {
+  const size_t nul = data.find('\0');
+  if (nul != std::string_view::npos && nul + 1 != data.size()) return false;
+  return FitsOnRegLine(data.substr(0, nul));
+}
+
+}  // namespace
+
+std::string EscapeRegText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 8);
+  for (char c : text) {
+    if (c == '\\' || c == '"') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+std::string RegFileHeader(bool oldFormat, const RegFileHeaderInfo& info) {
+  std::string text;
+  auto line = [&text](std::string_view content) {
+    text += content;
+    text += kLineEnd;
+  };
+  if (oldFormat) {
+    line("REGEDIT4");
+    line("");
+    return text;
+  }
+  line("Windows Registry Editor Version 5.00");
+  line("");
+  line("; File created by TBackupTool");
+  line("; Component version: 1.4");
+  line("; Component used by: " + OneLine(info.usedBy));
+  line("; Program version: " + OneLine(Trimmed(info.programVersion)));
+  line("; File Description: " + OneLine(Trimmed(info.description)));
+  line("; Date: " + FixedDate(info.now));
+  line("; Time: " + FixedTime(info.now));
+  line("");
+  return text;
+}
+
+std::string KeyHeaderLine(std::string_view rootName, std::string_view subKey) {
+  std::string line = "[";
+  line += rootName;
+  if (!subKey.empty()) {
+    line += '\\';
+    line += subKey;
+  }
+  line += ']';
+  return line;
+}
+
+bool FitsOnRegLine(std::string_view text) {
+  return text.find_first_of("\r\n") == std::string_view::npos;
+}
+
+std::string ValueNamePart(std::string_view valueName) {
+  if (valueName.empty()) return "@";
+  return "\"" + EscapeRegText(valueName) + "\"";
+}
+
+std::string HexByteList(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() * 3 + bytes.size() / 25 * 5);
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    AppendHexByte(out, static_cast<unsigned char>(bytes[i]));
+    if (i + 1 == bytes.size()) break;
+    out += ',';
+    if (i > 0 && i % 25 == 0) out += kHexContinuation;
+  }
+  return out;
+}
+
+std::string MultiStringHexList(std::string_view data) {
+  std::string out;
+  out.reserve(data.size() * 6 + data.size() / 6 * 5);
+  int counter = 0;
+  for (size_t i = 0; i < data.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(data[i]);
+    const char16_t unit = Cp1252ToUtf16(byte);
+    const bool last = i + 1 == data.size();
+    AppendHexByte(out, static_cast<unsigned char>(unit & 0xFF));
+    out += ',';
+    AppendHexByte(out, static_cast<unsigned char>(unit >> 8));
+    if (!last) out += ',';
+    if (byte == 0) counter += 1;
+    if (counter >= 19 && !last) {
+      out += kHexContinuation;
+      counter = 0;
+    }
+    counter += 2;
+  }
+  return out;
+}
+
+std::string Utf16LeBytes(std::string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size() * 2);
+  for (char c : text) {
+    const char16_t unit = Cp1252ToUtf16(static_cast<unsigned char>(c));
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
+std::optional<std::string> ValueLines(std::string_view valueName, uint32_t type, std::string_view data) {
+  if (!FitsOnRegLine(valueName)) return std::nullopt;
+  switch (type) {
+    case kRegSz:
+      if (FitsQuotedForm(data)) {
+        const std::string_view text = data.substr(0, data.find('\0'));
+        return ValueNamePart(valueName) + "=\"" + EscapeRegText(text) + "\"" + std::string(kLineEnd);
+      }
+      return HexLine(valueName, "hex(1):", HexByteList(Utf16LeBytes(data)));
+    case kRegExpandSz:
+      return HexLine(valueName, "hex(2):", HexByteList(Utf16LeBytes(data)));
+    case kRegMultiSz:
+      return HexLine(valueName, "hex(7):", MultiStringHexList(data));
+    case kRegDword:
+      if (data.size() == 4) {
+        const uint32_t value = static_cast<unsigned char>(data[0]) |
+                               static_cast<uint32_t>(static_cast<unsigned char>(data[1])) << 8 |
+                               static_cast<uint32_t>(static_cast<unsigned char>(data[2])) << 16 |
+                               static_cast<uint32_t>(static_cast<unsigned char>(data[3])) << 24;
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "%08X", static_cast<unsigned>(value));
+        return ValueNamePart(valueName) + "=dword:" + buffer + std::string(kLineEnd);
+      }
+      return HexLine(valueName, TypedHexForm(type), HexByteList(data));
+    case kRegBinary:
+      return HexLine(valueName, "hex:", HexByteList(data));
+    default:
+      return HexLine(valueName, TypedHexForm(type), HexByteList(data));
+  }
+}
+
+}  // namespace vp::backup

@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include "backup/CodePage1252.h"
+#include "backup/RegExportText.h"
+
+#ifdef _WIN32
+#include "platform/win32/CodePage.h"
+#endif
+
+namespace vp::backup {
+namespace {
+
+std::string Bytes(size_t count) {
+  std::string bytes;
+  for (size_t i = 0; i < count; ++i) bytes += static_cast<char>(i);
+  return bytes;
+}
+
+TEST(RegExportText, ValueLinesOfEachForm) {
+  using namespace std::string_literals;
+  struct Case {
+    const char* what;
+    std::string name;
+    uint32_t type;
+    std::string data;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"default string", "", kRegSz, "C:\\x\0"s, "@=\"C:\\\\x\"\r\n"},
+      {"named string without terminator", "Path", kRegSz, "abc", "\"Path\"=\"abc\"\r\n"},
+      {"escapes in name and data", "a\\b\"c", kRegSz, "x\\y\"z\0"s, "\"a\\\\b\\\"c\"=\"x\\\\y\\\"z\"\r\n"},
+      {"empty string", "e", kRegSz, "\0"s, "\"e\"=\"\"\r\n"},
+      {"string with line break", "t", kRegSz, "a\r\nb\0"s,
+       "\r\n\"t\"=hex(1):61,00,0D,00,0A,00,62,00,00,00\r\n"},
+      {"string with inner NUL", "n", kRegSz, "a\0b\0"s, "\r\n\"n\"=hex(1):61,00,00,00,62,00,00,00\r\n"},
+      {"expandable string", "p", kRegExpandSz, "%A%\0"s, "\r\n\"p\"=hex(2):25,00,41,00,25,00,00,00\r\n"},
+      {"expandable euro", "", kRegExpandSz, "\x80\0"s, "\r\n@=hex(2):AC,20,00,00\r\n"},
+      {"dword", "d", kRegDword, "\x78\x56\x34\x12"s, "\"d\"=dword:12345678\r\n"},
+      {"negative dword", "@x", kRegDword, "\xFE\xFF\xFF\xFF"s, "\"@x\"=dword:FFFFFFFE\r\n"},
+      {"dword of odd size", "d", kRegDword, "\x01\x02"s, "\r\n\"d\"=hex(4):01,02\r\n"},
+      {"empty binary", "b", kRegBinary, "", "\r\n\"b\"=hex:\r\n"},
+      {"binary", "", kRegBinary, "\x00\xFF\x10"s, "\r\n@=hex:00,FF,10\r\n"},
+      {"none", "z", kRegNone, "\x01"s, "\r\n\"z\"=hex(0):01\r\n"},
+      {"qword", "q", kRegQword, "\x01\x00\x00\x00\x00\x00\x00\x80"s,
+       "\r\n\"q\"=hex(b):01,00,00,00,00,00,00,80\r\n"},
+      {"big endian dword", "q", kRegDwordBigEndian, "\x12\x34\x56\x78"s, "\r\n\"q\"=hex(5):12,34,56,78\r\n"},
+      {"large type number", "q", 0x12345, "", "\r\n\"q\"=hex(12345):\r\n"},
+      {"multi-string ab", "m", kRegMultiSz, "ab\0\0"s, "\r\n\"m\"=hex(7):61,00,62,00,00,00,00,00\r\n"},
+      {"empty multi-string", "m", kRegMultiSz, "", "\r\n\"m\"=hex(7):\r\n"},
+      {"multi-string wraps by its counter", "m", kRegMultiSz, "abcdefghijk\0\0"s,
+       "\r\n\"m\"=hex(7):61,00,62,00,63,00,64,00,65,00,66,00,67,00,68,00,69,00,6A,00,6B,00,\\\r\n"
+       "  00,00,00,00\r\n"},
+      {"multi-string code page", "m", kRegMultiSz, "\x80\xE9\x9F\0\0"s,
+       "\r\n\"m\"=hex(7):AC,20,E9,00,78,01,00,00,00,00\r\n"},
+  };
+  for (const auto& c : cases) {
+    auto text = ValueLines(c.name, c.type, c.data);
+    ASSERT_TRUE(text.has_value()) << c.what;
+    EXPECT_EQ(*text, c.expected) << c.what;
+  }
+}
+
+TEST(RegExportText, BinaryWrapsAfterByte25ThenEvery25) {
+  struct Case {
+    size_t count;
+    size_t lines;
+  };
+  for (const Case c : {Case{1, 1}, Case{26, 1}, Case{27, 2}, Case{51, 2}, Case{52, 3}, Case{200, 8}}) {
+    const std::string list = HexByteList(Bytes(c.count));
+    size_t lines = 1;
+    size_t start = 0;
+    for (size_t pos; (pos = list.find(kHexContinuation, start)) != std::string::npos; start = pos + 1) {
+      ++lines;
+    }
+    EXPECT_EQ(lines, c.lines) << c.count << " bytes";
+    EXPECT_EQ(list.size(), c.count * 3 - 1 + (c.lines - 1) * kHexContinuation.size()) << c.count;
+  }
+  EXPECT_EQ(HexByteList(Bytes(27)),
+            "00,01,02,03,04,05,06,07,08,09,0A,0B,0C,0D,0E,0F,10,11,12,13,14,15,16,17,18,19,\\\r\n  1A");
+}
+
+TEST(RegExportText, NamesWithLineBreaksCannotBeWritten) {
+  EXPECT_FALSE(ValueLines("a\nb", kRegSz, "x").has_value());
+  EXPECT_FALSE(ValueLines("a\rb", kRegBinary, "x").has_value());
+  EXPECT_TRUE(FitsOnRegLine("a\"b\\c"));
+}
+
+TEST(RegExportText, KeyHeaders) {
+  EXPECT_EQ(KeyHeaderLine("HKEY_CURRENT_USER", "Software\\Foo"), "[HKEY_CURRENT_USER\\Software\\Foo]");
+  EXPECT_EQ(KeyHeaderLine("HKEY_LOCAL_MACHINE", "Software\\Foo\\"), "[HKEY_LOCAL_MACHINE\\Software\\Foo\\]");
+  EXPECT_EQ(KeyHeaderLine("HKEY_USERS", ""), "[HKEY_USERS]");
+}
+
+TEST(RegExportText, FileHeaders) {
+  RegFileHeaderInfo info;
+  info.usedBy = "Veltaro Pro";
+  info.programVersion = " 1.2 ";
+  info.description = " Fix\r\nTypeCode=7 ";
+  info.now = LocalTime{2026, 1, 5, 9, 8, 7, 0};
+  EXPECT_EQ(RegFileHeader(true, info), "REGEDIT4\r\n\r\n");
+  EXPECT_EQ(RegFileHeader(false, info),
+            "Windows Registry Editor Version 5.00\r\n"
+            "\r\n"
+            "; File created by TBackupTool\r\n"
+            "; Component version: 1.4\r\n"
+            "; Component used by: Veltaro Pro\r\n"
+            "; Program version: 1.2\r\n"
+            "; File Description: Fix  TypeCode=7\r\n"
+            "; Date: 05.01.2026\r\n"
+            "; Time: 09:08:07\r\n"
+            "\r\n");
+}
+
+TEST(CodePage1252, EveryByteRoundTripsAndUpperHalfMapsAsTheSystemDoes) {
+  for (int b = 0; b < 256; ++b) {
+    const char16_t unit = Cp1252ToUtf16(static_cast<unsigned char>(b));
+    auto back = Utf16ToCp1252(unit);
+    ASSERT_TRUE(back.has_value()) << b;
+    EXPECT_EQ(*back, b);
+#ifdef _WIN32
+    auto wide = platform::win32::ToWide(std::string(1, static_cast<char>(b)));
+    if (wide) {
+      ASSERT_EQ(wide->size(), 1u) << b;
+      EXPECT_EQ(static_cast<char16_t>((*wide)[0]), unit) << "byte " << b;
+    }
+#endif
+  }
+  EXPECT_EQ(Cp1252ToUtf16(0x80), u'\u20AC');
+  EXPECT_EQ(Cp1252ToUtf16(0x9F), u'\u0178');
+  EXPECT_FALSE(Utf16ToCp1252(u'\u0100').has_value());
+  EXPECT_FALSE(Utf16ToCp1252(std::u16string(u"ab\u4E2D")).has_value());
+}
+
+}  // namespace
+}  // namespace vp::backup
