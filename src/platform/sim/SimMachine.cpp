@@ -6,6 +6,7 @@ platform::Services SimMachine::Services() {
   platform::Services services;
   services.system = &system_;
   services.files = &files_;
+  services.registry = &registry_;
   return services;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimSystem.h"
 
 namespace vp::platform::sim {
@@ -15,6 +16,7 @@ class SimMachine {
 
   SimSystem& System() { return system_; }
   SimFileSystem& Files() { return files_; }
+  SimRegistry& Registry() { return registry_; }
 
   // The seam's view of this machine, for platform::Install.
   platform::Services Services();
@@ -22,6 +24,7 @@ class SimMachine {
  private:
   SimSystem system_;
   SimFileSystem files_;
+  SimRegistry registry_;
 };
 
 }  // namespace vp::platform::sim

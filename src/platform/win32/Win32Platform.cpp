@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32System.h"
 
 namespace vp::platform {
@@ -7,9 +8,11 @@ namespace vp::platform {
 Services DefaultServices() {
   static win32::Win32System system;
   static win32::Win32FileSystem files;
+  static win32::Win32Registry registry;
   Services services;
   services.system = &system;
   services.files = &files;
+  services.registry = &registry;
   return services;
 }
 

@@ -1,0 +1,624 @@
+#include "platform/sim/SimRegistry.h"
+
+#include <algorithm>
+
+#include "platform/sim/SimSystem.h"
+
+namespace vp::platform::sim {
+namespace {
+
+// Code page 1252 bytes 0x80..0x9F as Unicode; the rest of the page is Latin-1.
+constexpr char16_t kHighControls[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// The order and identity of names: upper-cased, then as Unicode, which is how
+// the system sorts sub-keys. Names without an 8-bit form get keys starting
+// with U+FFFF, which no 8-bit name produces: they sort last and match nothing.
+std::u16string NameKey(std::string_view name) {
+  std::u16string key;
+  key.reserve(name.size());
+  for (char c : name) {
+    const unsigned char upper = Cp1252Upper(static_cast<unsigned char>(c));
+    key.push_back(upper >= 0x80 && upper < 0xA0 ? kHighControls[upper - 0x80] : char16_t(upper));
+  }
+  return key;
+}
+
+std::u16string ForeignKey(std::uint32_t serial) {
+  return std::u16string{char16_t(0xFFFF), char16_t(serial >> 16), char16_t(serial & 0xFFFF)};
+}
+
+// Length reported for a foreign name (an emoji name of a few characters).
+constexpr std::uint32_t kForeignNameLength = 6;
+
+constexpr std::uint32_t kWriteRights = kKeySetValue | kKeyCreateSubKey | kKeyCreateLink | kDelete |
+                                       0x00040000u | 0x00080000u;  // WRITE_DAC, WRITE_OWNER
+
+// 2026-01-01 00:00 UTC as a FILETIME.
+constexpr std::uint64_t kInitialClock = 134116992000000000ull;
+
+// Splits a path below a key. A leading backslash is a syntax error, as on
+// the system; runs of backslashes and a trailing one are ignored.
+bool SplitPath(std::string_view path, std::vector<std::string>& parts) {
+  parts.clear();
+  if (!path.empty() && path.front() == '\\') return false;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('\\', start);
+    if (end == std::string_view::npos) end = path.size();
+    if (end > start) parts.emplace_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return true;
+}
+
+bool AllowedBy(SimKeyAccess restriction, std::uint32_t access) {
+  switch (restriction) {
+    case SimKeyAccess::kFull:
+      return true;
+    case SimKeyAccess::kReadOnly:
+      return (access & kWriteRights) == 0;
+    case SimKeyAccess::kNoOpen:
+      return false;
+  }
+  return false;
+}
+
+}  // namespace
+
+struct SimRegistry::Value {
+  std::string name;
+  std::u16string key;
+  std::uint32_t type = kRegNone;
+  std::string data;
+  bool foreignName = false;
+  bool foreignData = false;
+};
+
+struct SimRegistry::Node {
+  std::string name;
+  std::u16string key;
+  Node* parent = nullptr;         // null for a hive's top and for a deleted key
+  std::vector<NodePtr> children;  // sorted by key
+  std::vector<Value> values;      // in creation order
+  std::uint64_t lastWrite = 0;
+  SimKeyAccess access = SimKeyAccess::kFull;
+  bool foreign = false;
+  bool deleted = false;
+
+  Node* FindChild(const std::u16string& childKey) const {
+    auto it = std::lower_bound(children.begin(), children.end(), childKey,
+                               [](const NodePtr& n, const std::u16string& k) { return n->key < k; });
+    return it != children.end() && (*it)->key == childKey ? it->get() : nullptr;
+  }
+  NodePtr FindChildPtr(const std::u16string& childKey) const {
+    auto it = std::lower_bound(children.begin(), children.end(), childKey,
+                               [](const NodePtr& n, const std::u16string& k) { return n->key < k; });
+    return it != children.end() && (*it)->key == childKey ? *it : nullptr;
+  }
+  Value* FindValue(const std::u16string& valueKey) {
+    for (auto& v : values)
+      if (v.key == valueKey) return &v;
+    return nullptr;
+  }
+};
+
+// What a handle stands for: one key, or for the classes root the machine's
+// key (main) and the user's key over it (overlay), either of which may be
+// missing.
+struct SimRegistry::View {
+  NodePtr main;
+  NodePtr overlay;
+  bool classes = false;
+
+  Node* Primary() const { return overlay ? overlay.get() : main.get(); }
+  bool Exists() const { return main || overlay; }
+  // The view without its deleted parts.
+  View Live() const {
+    View live = *this;
+    if (live.main && live.main->deleted) live.main.reset();
+    if (live.overlay && live.overlay->deleted) live.overlay.reset();
+    return live;
+  }
+};
+
+struct SimRegistry::HandleEntry {
+  View view;
+  std::uint32_t access = 0;
+  // Merged sub-key list of a classes view, rebuilt when the tree changed.
+  std::mutex cacheMutex;
+  std::uint64_t cacheGeneration = ~0ull;
+  std::shared_ptr<const std::vector<NodePtr>> cache;
+};
+
+SimRegistry::SimRegistry() : clock_(kInitialClock) {
+  auto top = [this](const char* name) {
+    auto node = std::make_shared<Node>();
+    node->name = name;
+    node->key = NameKey(name);
+    node->lastWrite = clock_++;
+    return node;
+  };
+  for (auto& entry : rootEntries_) {
+    entry = std::make_shared<HandleEntry>();
+    entry->access = kKeyAllAccess;
+  }
+  machine_ = top("HKEY_LOCAL_MACHINE");
+  users_ = top("HKEY_USERS");
+
+  // The skeleton of a stock installation.
+  auto path = [this](const NodePtr& from, std::initializer_list<const char*> names) {
+    NodePtr node = from;
+    for (const char* name : names) {
+      NodePtr child = node->FindChildPtr(NameKey(name));
+      node = child ? child : CreateChild(*node, name);
+    }
+    return node;
+  };
+  machineClasses_ = path(machine_, {"Software", "Classes"});
+  path(machine_, {"Software", "Microsoft", "Windows", "CurrentVersion", "Run"});
+  path(machine_, {"Software", "Microsoft", "Windows", "CurrentVersion", "Uninstall"});
+  path(machine_, {"System", "CurrentControlSet", "Control"});
+  currentConfig_ = path(machine_, {"System", "CurrentControlSet", "Hardware Profiles", "Current"});
+  path(currentConfig_, {"Software"});
+  path(currentConfig_, {"System"});
+  path(users_, {".DEFAULT", "Software"});
+  path(users_, {".DEFAULT", "Control Panel"});
+  currentUser_ = path(users_, {kUserSid});
+  userClasses_ = path(currentUser_, {"Software", "Classes"});
+  path(currentUser_, {"Software", "Microsoft", "Windows", "CurrentVersion", "Run"});
+  path(currentUser_, {"Environment"});
+  NodePtr international = path(currentUser_, {"Control Panel", "International"});
+  path(international, {"Geo"});
+  // A stock installation names one key here by emoji.
+  auto foreign = std::make_shared<Node>();
+  foreign->key = ForeignKey(foreignCounter_++);
+  foreign->foreign = true;
+  foreign->parent = international.get();
+  foreign->lastWrite = clock_++;
+  foreign->values.push_back(Value{"Currencies", NameKey("Currencies"), kRegSz, std::string("USD\0", 4)});
+  international->children.push_back(foreign);
+}
+
+SimRegistry::~SimRegistry() = default;
+
+void SimRegistry::SetClock(std::uint64_t fileTime) {
+  clock_ = fileTime;
+}
+
+void SimRegistry::SetMaxKeyNameLength(std::size_t length) {
+  maxKeyNameLength_ = length;
+}
+
+std::size_t SimRegistry::OpenHandleCount() const {
+  std::lock_guard lock(handleMutex_);
+  return handles_.size();
+}
+
+void SimRegistry::Touch(Node& node) {
+  node.lastWrite = clock_++;
+}
+
+SimRegistry::NodePtr SimRegistry::CreateChild(Node& parent, const std::string& name) {
+  auto child = std::make_shared<Node>();
+  child->name = name;
+  child->key = NameKey(name);
+  child->parent = &parent;
+  Touch(*child);
+  auto it = std::lower_bound(parent.children.begin(), parent.children.end(), child->key,
+                             [](const NodePtr& n, const std::u16string& k) { return n->key < k; });
+  parent.children.insert(it, child);
+  Touch(parent);
+  ++generation_;
+  return child;
+}
+
+std::shared_ptr<SimRegistry::HandleEntry> SimRegistry::Lookup(RegHandle key) const {
+  std::lock_guard lock(handleMutex_);
+  auto it = handles_.find(key);
+  return it == handles_.end() ? nullptr : it->second;
+}
+
+// The view of a base handle; roots resolve to their hives. Called with the
+// tree locked.
+RegStatus SimRegistry::ResolveBase(RegHandle base, View& view, std::shared_ptr<HandleEntry>* entry) const {
+  view = View();
+  if (entry) *entry = IsPredefinedKey(base) ? rootEntries_[base - kHkeyClassesRoot] : nullptr;
+  switch (base) {
+    case kHkeyClassesRoot:
+      view.main = machineClasses_;
+      view.overlay = userClasses_;
+      view.classes = true;
+      return kErrorSuccess;
+    case kHkeyCurrentUser:
+      view.main = currentUser_;
+      return kErrorSuccess;
+    case kHkeyLocalMachine:
+      view.main = machine_;
+      return kErrorSuccess;
+    case kHkeyUsers:
+      view.main = users_;
+      return kErrorSuccess;
+    case kHkeyCurrentConfig:
+      view.main = currentConfig_;
+      return kErrorSuccess;
+    case kHkeyPerformanceData:
+    case kHkeyDynData:
+      return kErrorInvalidHandle;
+    default:
+      break;
+  }
+  auto found = Lookup(base);
+  if (!found) return kErrorInvalidHandle;
+  if (entry) *entry = found;
+  view = found->view.Live();
+  return view.Exists() ? kErrorSuccess : kErrorKeyDeleted;
+}
+
+RegStatus SimRegistry::Walk(const View& base, const std::vector<std::string>& parts, View& result) const {
+  result = base;
+  for (const auto& part : parts) {
+    const std::u16string key = NameKey(part);
+    if (result.main) result.main = result.main->FindChildPtr(key);
+    if (result.overlay) result.overlay = result.overlay->FindChildPtr(key);
+    if (!result.Exists()) return kErrorFileNotFound;
+  }
+  return kErrorSuccess;
+}
+
+RegHandle SimRegistry::AddHandle(const View& view, std::uint32_t access) {
+  auto entry = std::make_shared<HandleEntry>();
+  entry->view = view;
+  entry->access = access;
+  std::lock_guard lock(handleMutex_);
+  do {
+    nextHandle_ = nextHandle_ >= 0x7FFFFFF0u ? 0x100 : nextHandle_ + 4;
+  } while (handles_.count(nextHandle_) != 0);
+  handles_[nextHandle_] = entry;
+  return nextHandle_;
+}
+
+RegStatus SimRegistry::OpenKey(RegHandle base, std::string_view path, std::uint32_t access, RegHandle& key) {
+  key = kNoKey;
+  std::vector<std::string> parts;
+  std::shared_lock lock(treeMutex_);
+  View baseView;
+  if (RegStatus status = ResolveBase(base, baseView); status != kErrorSuccess) return status;
+  if (!SplitPath(path, parts)) return kErrorBadPathname;
+  View view;
+  if (RegStatus status = Walk(baseView, parts, view); status != kErrorSuccess) return status;
+  if (!AllowedBy(view.Primary()->access, access)) return kErrorAccessDenied;
+  key = AddHandle(view, access);
+  return kErrorSuccess;
+}
+
+RegStatus SimRegistry::CreateKey(RegHandle base, std::string_view path, std::uint32_t access, RegHandle& key,
+                                 bool* created) {
+  key = kNoKey;
+  if (created) *created = false;
+  std::vector<std::string> parts;
+  if (!SplitPath(path, parts)) return kErrorBadPathname;
+  for (const auto& part : parts)
+    if (part.size() > maxKeyNameLength_) return kErrorInvalidParameter;
+
+  std::unique_lock lock(treeMutex_);
+  View baseView;
+  if (RegStatus status = ResolveBase(base, baseView); status != kErrorSuccess) return status;
+  View view;
+  if (Walk(baseView, parts, view) != kErrorSuccess) {
+    // New keys go to the machine part of the classes root.
+    if (baseView.classes && !baseView.main) return kErrorFileNotFound;
+    NodePtr node = baseView.main;
+    for (const auto& part : parts) {
+      NodePtr child = node->FindChildPtr(NameKey(part));
+      if (!child) {
+        if (node->access != SimKeyAccess::kFull) return kErrorAccessDenied;
+        child = CreateChild(*node, part);
+        if (created) *created = true;
+      }
+      node = child;
+    }
+    View fresh;
+    Walk(baseView, parts, fresh);
+    view = fresh;
+  }
+  if (!AllowedBy(view.Primary()->access, access)) return kErrorAccessDenied;
+  key = AddHandle(view, access);
+  return kErrorSuccess;
+}
+
+RegStatus SimRegistry::CloseKey(RegHandle key) {
+  if (IsPredefinedKey(key)) return kErrorSuccess;
+  std::lock_guard lock(handleMutex_);
+  return handles_.erase(key) != 0 ? kErrorSuccess : kErrorInvalidHandle;
+}
+
+namespace {
+
+// Access a handle must hold for an operation; roots hold every right.
+bool Holds(RegHandle key, std::uint32_t granted, std::uint32_t needed) {
+  return IsPredefinedKey(key) || (granted & needed) == needed;
+}
+
+}  // namespace
+
+std::shared_ptr<const std::vector<SimRegistry::NodePtr>> SimRegistry::MergedChildren(HandleEntry& entry,
+                                                                                     const View& view) const {
+  std::lock_guard lock(entry.cacheMutex);
+  if (!entry.cache || entry.cacheGeneration != generation_) {
+    auto merged = std::make_shared<std::vector<NodePtr>>();
+    const auto& a = view.overlay->children;
+    const auto& b = view.main->children;
+    size_t i = 0, j = 0;
+    while (i < a.size() || j < b.size()) {
+      if (j == b.size() || (i < a.size() && a[i]->key < b[j]->key)) {
+        merged->push_back(a[i++]);
+      } else if (i == a.size() || b[j]->key < a[i]->key) {
+        merged->push_back(b[j++]);
+      } else {
+        merged->push_back(a[i++]);  // the user's key shows its own spelling
+        ++j;
+      }
+    }
+    entry.cache = std::move(merged);
+    entry.cacheGeneration = generation_;
+  }
+  return entry.cache;
+}
+
+RegStatus SimRegistry::QueryKeyInfo(RegHandle key, RegKeyInfo& info) {
+  info = RegKeyInfo();
+  std::shared_lock lock(treeMutex_);
+  View view;
+  std::shared_ptr<HandleEntry> entry;
+  if (RegStatus status = ResolveBase(key, view, &entry); status != kErrorSuccess) return status;
+  if (!Holds(key, entry->access, kKeyQueryValue)) return kErrorAccessDenied;
+
+  auto countChild = [&info](const Node& child) {
+    ++info.subKeys;
+    info.maxSubKeyLength = std::max<std::uint32_t>(
+        info.maxSubKeyLength,
+        child.foreign ? kForeignNameLength : static_cast<std::uint32_t>(child.name.size()));
+  };
+  if (view.main && view.overlay) {
+    for (const auto& child : *MergedChildren(*entry, view)) countChild(*child);
+  } else {
+    for (const auto& child : view.Primary()->children) countChild(*child);
+  }
+
+  std::vector<std::u16string> seen;
+  auto countValues = [&](const Node* node) {
+    if (!node) return;
+    for (const auto& value : node->values) {
+      if (std::find(seen.begin(), seen.end(), value.key) != seen.end()) continue;
+      seen.push_back(value.key);
+      ++info.values;
+      info.maxValueNameLength = std::max<std::uint32_t>(
+          info.maxValueNameLength,
+          value.foreignName ? kForeignNameLength : static_cast<std::uint32_t>(value.name.size()));
+      info.maxValueDataSize =
+          std::max<std::uint32_t>(info.maxValueDataSize, static_cast<std::uint32_t>(value.data.size()));
+    }
+  };
+  countValues(view.overlay.get());
+  countValues(view.main.get());
+  info.lastWriteTime =
+      std::max(view.main ? view.main->lastWrite : 0, view.overlay ? view.overlay->lastWrite : 0);
+  return kErrorSuccess;
+}
+
+RegStatus SimRegistry::EnumKey(RegHandle key, std::uint32_t index, std::string& name) {
+  name.clear();
+  std::shared_lock lock(treeMutex_);
+  View view;
+  std::shared_ptr<HandleEntry> entry;
+  if (RegStatus status = ResolveBase(key, view, &entry); status != kErrorSuccess) return status;
+  if (!Holds(key, entry->access, kKeyEnumerateSubKeys)) return kErrorAccessDenied;
+
+  const Node* child = nullptr;
+  if (view.main && view.overlay) {
+    const auto merged = MergedChildren(*entry, view);
+    if (index < merged->size()) child = (*merged)[index].get();
+  } else {
+    const auto& children = view.Primary()->children;
+    if (index < children.size()) child = children[index].get();
+  }
+  if (!child) return kErrorNoMoreItems;
+  if (child->foreign) return kErrorNoUnicodeTranslation;
+  name = child->name;
+  return kErrorSuccess;
+}
+
+// The value a read of name sees, and the key that holds it.
+const SimRegistry::Node* SimRegistry::ValueOwner(const View& view, const std::string& name,
+                                                 const Value** value) {
+  const std::u16string key = NameKey(name);
+  for (Node* node : {view.overlay.get(), view.main.get()}) {
+    if (!node) continue;
+    if (Value* found = node->FindValue(key)) {
+      *value = found;
+      return node;
+    }
+  }
+  *value = nullptr;
+  return nullptr;
+}
+
+RegStatus SimRegistry::EnumValue(RegHandle key, std::uint32_t index, std::string& name, std::uint32_t* type) {
+  name.clear();
+  std::shared_lock lock(treeMutex_);
+  View view;
+  std::shared_ptr<HandleEntry> entry;
+  if (RegStatus status = ResolveBase(key, view, &entry); status != kErrorSuccess) return status;
+  if (!Holds(key, entry->access, kKeyQueryValue)) return kErrorAccessDenied;
+
+  const Value* found = nullptr;
+  std::uint32_t position = 0;
+  for (const Node* node : {view.overlay.get(), view.main.get()}) {
+    if (!node || found) continue;
+    for (const auto& value : node->values) {
+      // A machine value hidden by the user's value of the same name is not listed.
+      if (node == view.main.get() && view.overlay && view.overlay->FindValue(value.key)) continue;
+      if (position++ == index) {
+        found = &value;
+        break;
+      }
+    }
+  }
+  if (!found) return kErrorNoMoreItems;
+  if (found->foreignName) return kErrorNoUnicodeTranslation;
+  name = found->name;
+  if (type) *type = found->type;
+  return kErrorSuccess;
+}
+
+RegStatus SimRegistry::QueryValue(RegHandle key, std::string_view name, std::uint32_t* type,
+                                  std::string* data) {
+  if (data) data->clear();
+  std::shared_lock lock(treeMutex_);
+  View view;
+  std::shared_ptr<HandleEntry> entry;
+  if (RegStatus status = ResolveBase(key, view, &entry); status != kErrorSuccess) return status;
+  if (!Holds(key, entry->access, kKeyQueryValue)) return kErrorAccessDenied;
+  const Value* value = nullptr;
+  if (!ValueOwner(view, std::string(name), &value)) return kErrorFileNotFound;
+  if (value->foreignData) return kErrorNoUnicodeTranslation;
+  if (type) *type = value->type;
+  if (data) *data = value->data;
+  return kErrorSuccess;
+}
+
+RegStatus SimRegistry::SetValue(RegHandle key, std::string_view name, std::uint32_t type,
+                                std::string_view data) {
+  std::unique_lock lock(treeMutex_);
+  View view;
+  std::shared_ptr<HandleEntry> entry;
+  if (RegStatus status = ResolveBase(key, view, &entry); status != kErrorSuccess) return status;
+  if (!Holds(key, entry->access, kKeySetValue)) return kErrorAccessDenied;
+  Node* node = view.Primary();
+  if (node->access != SimKeyAccess::kFull) return kErrorAccessDenied;
+  const std::u16string valueKey = NameKey(name);
+  Value* value = node->FindValue(valueKey);
+  if (!value) {
+    node->values.push_back(Value{std::string(name), valueKey, kRegNone, {}});
+    value = &node->values.back();
+  }
+  value->type = type;
+  value->data.assign(data);
+  value->foreignData = false;
+  Touch(*node);
+  return kErrorSuccess;
+}
+
+RegStatus SimRegistry::DeleteKey(RegHandle base, std::string_view path) {
+  std::vector<std::string> parts;
+  std::unique_lock lock(treeMutex_);
+  View baseView;
+  if (RegStatus status = ResolveBase(base, baseView); status != kErrorSuccess) return status;
+  if (!SplitPath(path, parts)) return kErrorBadPathname;
+  View view;
+  if (RegStatus status = Walk(baseView, parts, view); status != kErrorSuccess) return status;
+  Node* node = view.Primary();
+  if (!node->parent || node->access != SimKeyAccess::kFull || !node->children.empty())
+    return kErrorAccessDenied;
+  Node& parent = *node->parent;
+  auto it = std::find_if(parent.children.begin(), parent.children.end(),
+                         [node](const NodePtr& child) { return child.get() == node; });
+  if (it == parent.children.end()) return kErrorFileNotFound;
+  node->deleted = true;
+  node->parent = nullptr;
+  parent.children.erase(it);
+  Touch(parent);
+  ++generation_;
+  return kErrorSuccess;
+}
+
+RegStatus SimRegistry::DeleteValue(RegHandle key, std::string_view name) {
+  std::unique_lock lock(treeMutex_);
+  View view;
+  std::shared_ptr<HandleEntry> entry;
+  if (RegStatus status = ResolveBase(key, view, &entry); status != kErrorSuccess) return status;
+  if (!Holds(key, entry->access, kKeySetValue)) return kErrorAccessDenied;
+  const std::u16string valueKey = NameKey(name);
+  for (Node* node : {view.overlay.get(), view.main.get()}) {
+    if (!node) continue;
+    auto it = std::find_if(node->values.begin(), node->values.end(),
+                           [&valueKey](const Value& v) { return v.key == valueKey; });
+    if (it == node->values.end()) continue;
+    if (node->access != SimKeyAccess::kFull) return kErrorAccessDenied;
+    node->values.erase(it);
+    Touch(*node);
+    return kErrorSuccess;
+  }
+  return kErrorFileNotFound;
+}
+
+RegStatus SimRegistry::FlushKey(RegHandle key) {
+  std::shared_lock lock(treeMutex_);
+  View view;
+  return ResolveBase(key, view);
+}
+
+RegStatus SimRegistry::NodeAt(RegHandle root, std::string_view path, NodePtr& node) const {
+  View base;
+  if (RegStatus status = ResolveBase(root, base); status != kErrorSuccess) return status;
+  std::vector<std::string> parts;
+  if (!SplitPath(path, parts)) return kErrorBadPathname;
+  View view;
+  if (RegStatus status = Walk(base, parts, view); status != kErrorSuccess) return status;
+  node = view.overlay ? view.overlay : view.main;
+  return kErrorSuccess;
+}
+
+bool SimRegistry::SetKeyAccess(RegHandle root, std::string_view path, SimKeyAccess access) {
+  std::unique_lock lock(treeMutex_);
+  NodePtr node;
+  if (NodeAt(root, path, node) != kErrorSuccess) return false;
+  node->access = access;
+  return true;
+}
+
+bool SimRegistry::AddForeignKey(RegHandle root, std::string_view path) {
+  std::unique_lock lock(treeMutex_);
+  NodePtr parent;
+  if (NodeAt(root, path, parent) != kErrorSuccess) return false;
+  auto child = std::make_shared<Node>();
+  child->key = ForeignKey(foreignCounter_++);
+  child->foreign = true;
+  child->parent = parent.get();
+  Touch(*child);
+  parent->children.push_back(child);  // foreign keys sort last
+  Touch(*parent);
+  ++generation_;
+  return true;
+}
+
+bool SimRegistry::AddForeignValue(RegHandle root, std::string_view path) {
+  std::unique_lock lock(treeMutex_);
+  NodePtr node;
+  if (NodeAt(root, path, node) != kErrorSuccess) return false;
+  node->values.push_back(Value{"", ForeignKey(foreignCounter_++), kRegSz, std::string("x\0", 2), true});
+  Touch(*node);
+  return true;
+}
+
+bool SimRegistry::SetForeignTextValue(RegHandle root, std::string_view path, std::string_view name) {
+  std::unique_lock lock(treeMutex_);
+  NodePtr node;
+  if (NodeAt(root, path, node) != kErrorSuccess) return false;
+  const std::u16string valueKey = NameKey(name);
+  Value* value = node->FindValue(valueKey);
+  if (!value) {
+    node->values.push_back(Value{std::string(name), valueKey, kRegNone, {}});
+    value = &node->values.back();
+  }
+  value->type = kRegSz;
+  value->data.assign("?\0", 2);
+  value->foreignData = true;
+  Touch(*node);
+  return true;
+}
+
+}  // namespace vp::platform::sim

@@ -1,0 +1,260 @@
+#include "platform/win32/Win32Registry.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "platform/win32/CodePage.h"
+
+namespace vp::platform::win32 {
+namespace {
+
+// The longest name either enumeration can return (values: 16383 characters).
+constexpr DWORD kLongestName = 32767;
+
+HKEY PredefinedKey(RegHandle key) {
+  switch (key) {
+    case kHkeyClassesRoot:
+      return HKEY_CLASSES_ROOT;
+    case kHkeyCurrentUser:
+      return HKEY_CURRENT_USER;
+    case kHkeyLocalMachine:
+      return HKEY_LOCAL_MACHINE;
+    case kHkeyUsers:
+      return HKEY_USERS;
+    case kHkeyPerformanceData:
+      return HKEY_PERFORMANCE_DATA;
+    case kHkeyCurrentConfig:
+      return HKEY_CURRENT_CONFIG;
+    case kHkeyDynData:
+      return HKEY_DYN_DATA;
+    default:
+      return nullptr;
+  }
+}
+
+// A name for the wide functions; empty optional when it has no exact form.
+// An embedded NUL would silently shorten the name, so it is refused too.
+std::optional<std::wstring> WideName(std::string_view name) {
+  if (name.find('\0') != std::string_view::npos) return std::nullopt;
+  return ToWide(name);
+}
+
+}  // namespace
+
+Win32Registry::~Win32Registry() {
+  for (auto& [handle, systemKey] : keys_) RegCloseKey(static_cast<HKEY>(systemKey));
+}
+
+bool Win32Registry::Find(RegHandle key, SystemKey& systemKey) const {
+  if (IsPredefinedKey(key)) {
+    systemKey = PredefinedKey(key);
+    return true;
+  }
+  std::lock_guard lock(mutex_);
+  auto it = keys_.find(key);
+  if (it == keys_.end()) return false;
+  systemKey = it->second;
+  return true;
+}
+
+RegHandle Win32Registry::Add(SystemKey systemKey) {
+  std::lock_guard lock(mutex_);
+  do {
+    next_ = next_ >= 0x7FFFFFF0u ? 0x100 : next_ + 4;
+  } while (keys_.count(next_) != 0);
+  keys_[next_] = systemKey;
+  return next_;
+}
+
+RegStatus Win32Registry::OpenKey(RegHandle base, std::string_view path, std::uint32_t access,
+                                 RegHandle& key) {
+  key = kNoKey;
+  SystemKey baseKey;
+  if (!Find(base, baseKey)) return kErrorInvalidHandle;
+  auto wide = WideName(path);
+  if (!wide) return kErrorNoUnicodeTranslation;
+  HKEY opened = nullptr;
+  const LONG status = RegOpenKeyExW(static_cast<HKEY>(baseKey), wide->c_str(), 0, access, &opened);
+  if (status != ERROR_SUCCESS) return status;
+  key = Add(opened);
+  return kErrorSuccess;
+}
+
+RegStatus Win32Registry::CreateKey(RegHandle base, std::string_view path, std::uint32_t access,
+                                   RegHandle& key, bool* created) {
+  key = kNoKey;
+  if (created) *created = false;
+  SystemKey baseKey;
+  if (!Find(base, baseKey)) return kErrorInvalidHandle;
+  auto wide = WideName(path);
+  if (!wide) return kErrorNoUnicodeTranslation;
+  HKEY opened = nullptr;
+  DWORD disposition = 0;
+  const LONG status = RegCreateKeyExW(static_cast<HKEY>(baseKey), wide->c_str(), 0, nullptr,
+                                      REG_OPTION_NON_VOLATILE, access, nullptr, &opened, &disposition);
+  if (status != ERROR_SUCCESS) return status;
+  if (created) *created = disposition == REG_CREATED_NEW_KEY;
+  key = Add(opened);
+  return kErrorSuccess;
+}
+
+RegStatus Win32Registry::CloseKey(RegHandle key) {
+  if (IsPredefinedKey(key)) return kErrorSuccess;
+  SystemKey systemKey;
+  {
+    std::lock_guard lock(mutex_);
+    auto it = keys_.find(key);
+    if (it == keys_.end()) return kErrorInvalidHandle;
+    systemKey = it->second;
+    keys_.erase(it);
+  }
+  return RegCloseKey(static_cast<HKEY>(systemKey));
+}
+
+RegStatus Win32Registry::QueryKeyInfo(RegHandle key, RegKeyInfo& info) {
+  info = RegKeyInfo();
+  SystemKey systemKey;
+  if (!Find(key, systemKey)) return kErrorInvalidHandle;
+  DWORD subKeys = 0, maxSubKey = 0, values = 0, maxValueName = 0, maxData = 0;
+  FILETIME lastWrite{};
+  const LONG status =
+      RegQueryInfoKeyW(static_cast<HKEY>(systemKey), nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr,
+                       &values, &maxValueName, &maxData, nullptr, &lastWrite);
+  if (status != ERROR_SUCCESS) return status;
+  info.subKeys = subKeys;
+  info.maxSubKeyLength = maxSubKey;
+  info.values = values;
+  info.maxValueNameLength = maxValueName;
+  info.maxValueDataSize = maxData;
+  info.lastWriteTime = (std::uint64_t(lastWrite.dwHighDateTime) << 32) | lastWrite.dwLowDateTime;
+  return kErrorSuccess;
+}
+
+RegStatus Win32Registry::EnumKey(RegHandle key, std::uint32_t index, std::string& name) {
+  name.clear();
+  SystemKey systemKey;
+  if (!Find(key, systemKey)) return kErrorInvalidHandle;
+  // Sized for the usual names and grown when the system asks for more: a
+  // fixed buffer would end an enumeration early at a long name.
+  thread_local std::vector<wchar_t> buffer(512);
+  for (;;) {
+    DWORD length = static_cast<DWORD>(buffer.size());
+    const LONG status = RegEnumKeyExW(static_cast<HKEY>(systemKey), index, buffer.data(), &length, nullptr,
+                                      nullptr, nullptr, nullptr);
+    if (status == ERROR_MORE_DATA && buffer.size() <= kLongestName) {
+      buffer.resize(buffer.size() * 2);
+      continue;
+    }
+    if (status != ERROR_SUCCESS) return status;
+    auto narrow = FromWide(std::wstring_view(buffer.data(), length));
+    if (!narrow) return kErrorNoUnicodeTranslation;
+    name = std::move(*narrow);
+    return kErrorSuccess;
+  }
+}
+
+RegStatus Win32Registry::EnumValue(RegHandle key, std::uint32_t index, std::string& name,
+                                   std::uint32_t* type) {
+  name.clear();
+  SystemKey systemKey;
+  if (!Find(key, systemKey)) return kErrorInvalidHandle;
+  thread_local std::vector<wchar_t> buffer(512);
+  for (;;) {
+    DWORD length = static_cast<DWORD>(buffer.size());
+    DWORD valueType = 0;
+    const LONG status = RegEnumValueW(static_cast<HKEY>(systemKey), index, buffer.data(), &length, nullptr,
+                                      &valueType, nullptr, nullptr);
+    if (status == ERROR_MORE_DATA && buffer.size() <= kLongestName) {
+      buffer.resize(buffer.size() * 2);
+      continue;
+    }
+    if (status != ERROR_SUCCESS) return status;
+    auto narrow = FromWide(std::wstring_view(buffer.data(), length));
+    if (!narrow) return kErrorNoUnicodeTranslation;
+    name = std::move(*narrow);
+    if (type) *type = valueType;
+    return kErrorSuccess;
+  }
+}
+
+RegStatus Win32Registry::QueryValue(RegHandle key, std::string_view name, std::uint32_t* type,
+                                    std::string* data) {
+  if (data) data->clear();
+  SystemKey systemKey;
+  if (!Find(key, systemKey)) return kErrorInvalidHandle;
+  auto wide = WideName(name);
+  if (!wide) return kErrorNoUnicodeTranslation;
+  thread_local std::vector<BYTE> buffer(4096);
+  DWORD valueType = 0;
+  DWORD size = 0;
+  for (int attempt = 0;; ++attempt) {
+    size = static_cast<DWORD>(buffer.size());
+    const LONG status = RegQueryValueExW(static_cast<HKEY>(systemKey), wide->c_str(), nullptr, &valueType,
+                                         buffer.data(), &size);
+    // The value may grow between the attempts; give up only when it keeps growing.
+    if (status == ERROR_MORE_DATA && attempt < 8) {
+      buffer.resize(std::max<size_t>(size, buffer.size()) + 2);
+      continue;
+    }
+    if (status != ERROR_SUCCESS) return status;
+    break;
+  }
+  if (IsTextType(valueType)) {
+    // Text arrives as UTF-16; an odd byte count or a character outside the
+    // code page has no exact 8-bit form.
+    if (size % 2 != 0) return kErrorNoUnicodeTranslation;
+    std::wstring text(size / 2, L'\0');
+    if (size != 0) std::memcpy(text.data(), buffer.data(), size);
+    auto narrow = FromWide(text);
+    if (!narrow) return kErrorNoUnicodeTranslation;
+    if (data) *data = std::move(*narrow);
+  } else if (data) {
+    data->assign(reinterpret_cast<const char*>(buffer.data()), size);
+  }
+  if (type) *type = valueType;
+  return kErrorSuccess;
+}
+
+RegStatus Win32Registry::SetValue(RegHandle key, std::string_view name, std::uint32_t type,
+                                  std::string_view data) {
+  SystemKey systemKey;
+  if (!Find(key, systemKey)) return kErrorInvalidHandle;
+  auto wideName = WideName(name);
+  if (!wideName) return kErrorNoUnicodeTranslation;
+  if (IsTextType(type)) {
+    auto text = ToWide(data);
+    if (!text) return kErrorNoUnicodeTranslation;
+    return RegSetValueExW(static_cast<HKEY>(systemKey), wideName->c_str(), 0, type,
+                          reinterpret_cast<const BYTE*>(text->data()), static_cast<DWORD>(text->size() * 2));
+  }
+  return RegSetValueExW(static_cast<HKEY>(systemKey), wideName->c_str(), 0, type,
+                        reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+}
+
+RegStatus Win32Registry::DeleteKey(RegHandle base, std::string_view path) {
+  SystemKey baseKey;
+  if (!Find(base, baseKey)) return kErrorInvalidHandle;
+  auto wide = WideName(path);
+  if (!wide) return kErrorNoUnicodeTranslation;
+  return RegDeleteKeyW(static_cast<HKEY>(baseKey), wide->c_str());
+}
+
+RegStatus Win32Registry::DeleteValue(RegHandle key, std::string_view name) {
+  SystemKey systemKey;
+  if (!Find(key, systemKey)) return kErrorInvalidHandle;
+  auto wide = WideName(name);
+  if (!wide) return kErrorNoUnicodeTranslation;
+  return RegDeleteValueW(static_cast<HKEY>(systemKey), wide->c_str());
+}
+
+RegStatus Win32Registry::FlushKey(RegHandle key) {
+  SystemKey systemKey;
+  if (!Find(key, systemKey)) return kErrorInvalidHandle;
+  return RegFlushKey(static_cast<HKEY>(systemKey));
+}
+
+}  // namespace vp::platform::win32
