@@ -14,6 +14,19 @@ struct WindowsVersion {
   uint32_t platformId = 2;  // VER_PLATFORM_WIN32_NT
 };
 
+// Priorities a thread of the program asks for.
+enum class ThreadPriority : int { Idle, Normal, AboveNormal };
+
+// The system's time-zone state: local time = UTC - bias minutes, where the
+// bias is Bias in standard time and Bias + DaylightBias in daylight time.
+struct TimeZoneState {
+  enum Kind : int { Unknown = 0, Standard = 1, Daylight = 2 };
+  Kind kind = Unknown;
+  int32_t bias = 0;
+  int32_t standardBias = 0;
+  int32_t daylightBias = 0;
+};
+
 // What the program needs of the operating system beyond the registry and the
 // file system. All text is 8-bit in the system code page.
 class System {
@@ -36,6 +49,12 @@ class System {
   virtual uint32_t AnsiCodePage() const = 0;
 
   virtual WindowsVersion Version() const = 0;
+
+  // Sets the priority of the calling thread; false when the system refuses.
+  virtual bool SetCurrentThreadPriority(ThreadPriority priority) = 0;
+
+  // The time-zone state in force now.
+  virtual TimeZoneState CurrentTimeZone() const = 0;
 };
 
 }  // namespace vp::platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <string>
@@ -27,6 +28,12 @@ class SimSystem : public System {
   void ClearEnvironment(const std::string& name);
   std::optional<std::string> GetEnvironment(const std::string& name) const;
 
+  // Thread priorities are only recorded: the last one asked for is kept.
+  bool SetCurrentThreadPriority(ThreadPriority priority) override;
+  ThreadPriority LastThreadPriority() const;
+  TimeZoneState CurrentTimeZone() const override;
+  void SetTimeZone(const TimeZoneState& zone);
+
  private:
   struct NoCaseLess {
     bool operator()(const std::string& a, const std::string& b) const;
@@ -34,6 +41,9 @@ class SimSystem : public System {
   mutable std::mutex mutex_;
   WindowsVersion version_{6, 1, 7601, 2};
   std::map<std::string, std::string, NoCaseLess> environment_;
+  std::atomic<int> lastThreadPriority_{static_cast<int>(ThreadPriority::Normal)};
+  mutable std::mutex zoneMutex_;
+  TimeZoneState timeZone_{TimeZoneState::Standard, 0, 0, -60};
 };
 
 // Code page 1252's case mapping for one byte.

@@ -13,6 +13,8 @@ class Win32System : public System {
   std::optional<std::string> ExpandEnvironment(std::string_view text) const override;
   uint32_t AnsiCodePage() const override;
   WindowsVersion Version() const override;
+  bool SetCurrentThreadPriority(ThreadPriority priority) override;
+  TimeZoneState CurrentTimeZone() const override;
 };
 
 }  // namespace vp::platform::win32

@@ -1,0 +1,24 @@
+#include "platform/sim/SimSystem.h"
+
+namespace vp::platform::sim {
+
+bool SimSystem::SetCurrentThreadPriority(ThreadPriority priority) {
+  lastThreadPriority_.store(static_cast<int>(priority));
+  return true;
+}
+
+ThreadPriority SimSystem::LastThreadPriority() const {
+  return static_cast<ThreadPriority>(lastThreadPriority_.load());
+}
+
+TimeZoneState SimSystem::CurrentTimeZone() const {
+  std::lock_guard lock(zoneMutex_);
+  return timeZone_;
+}
+
+void SimSystem::SetTimeZone(const TimeZoneState& zone) {
+  std::lock_guard lock(zoneMutex_);
+  timeZone_ = zone;
+}
+
+}  // namespace vp::platform::sim

@@ -1,0 +1,65 @@
+#pragma once
+
+// Hands calls from worker threads to the thread that owns the user-facing
+// state (the window thread, or the command line's main thread).
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace vp {
+
+class TDispatcher {
+ public:
+  virtual ~TDispatcher() = default;
+
+  // Runs the call on the owning thread and returns once it has run. Called
+  // on the owning thread itself, runs it at once. An exception raised by the
+  // call is raised again in the caller.
+  virtual void Synchronize(std::function<void()> call) = 0;
+
+  // True on the thread that runs the synchronised calls.
+  virtual bool IsOwnerThread() const = 0;
+
+  // On the owning thread: runs the calls waiting, waiting up to `wait` for
+  // the first one to arrive. Used by whoever waits on the owning thread for a
+  // worker that may be blocked in Synchronize.
+  virtual void ProcessPending(std::chrono::milliseconds wait) = 0;
+};
+
+// A dispatcher for programs without a window: the owning thread (the one
+// that created it) pumps a queue while it waits for the workers.
+class TQueueDispatcher : public TDispatcher {
+ public:
+  TQueueDispatcher();
+  TQueueDispatcher(const TQueueDispatcher&) = delete;
+  TQueueDispatcher& operator=(const TQueueDispatcher&) = delete;
+
+  void Synchronize(std::function<void()> call) override;
+  bool IsOwnerThread() const override;
+  void ProcessPending(std::chrono::milliseconds wait) override;
+
+  // Pumps until done() holds; done is tested on the owning thread after
+  // every call and at least every 20 ms.
+  void PumpUntil(const std::function<bool()>& done);
+
+ private:
+  struct Call {
+    std::function<void()> work;
+    bool done = false;
+    std::exception_ptr error;
+  };
+
+  const std::thread::id owner_;
+  std::mutex mutex_;
+  std::condition_variable arrived_;   // a call was queued
+  std::condition_variable finished_;  // a call has run
+  std::deque<std::shared_ptr<Call>> queue_;
+};
+
+}  // namespace vp

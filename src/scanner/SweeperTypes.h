@@ -1,0 +1,114 @@
+#pragma once
+
+// The records that cross the boundary between the scan engine and its
+// caller: the start parameters of one scan thread, the texts it shows, and
+// one reported problem.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vp {
+
+// Scan areas. -1 walks one caller-given key tree, 0 does nothing, 1 to 16 are
+// the areas of a scan; a normal scan runs 1 to 15, a deep scan 1 to 16.
+inline constexpr int32_t kAreaCustomKey = -1;
+inline constexpr int32_t kAreaNothing = 0;
+inline constexpr int32_t kAreaMachine = 1;        // HKEY_LOCAL_MACHINE, whole
+inline constexpr int32_t kAreaUsers = 2;          // HKEY_USERS, whole
+inline constexpr int32_t kAreaClassesRoot = 3;    // HKEY_CLASSES_ROOT, whole
+inline constexpr int32_t kAreaCurrentUser = 4;    // HKEY_CURRENT_USER, whole
+inline constexpr int32_t kAreaCurrentConfig = 5;  // HKEY_CURRENT_CONFIG, whole
+inline constexpr int32_t kAreaLastNormal = 15;
+inline constexpr int32_t kAreaLastDeep = 16;  // COM registrations, deep scan only
+
+// Start parameters of one scan thread; the thread copies the record and the
+// lists it refers to when it is created.
+struct TScanOptions {
+  int32_t Mode = kAreaNothing;
+  // Report items that match the ignore list, marked as ignored, instead of
+  // dropping them.
+  bool ReportIgnored = false;
+  // Idle thread priority, and the hive walk yields its time slice every
+  // 100 ms; otherwise priority above normal.
+  bool IdlePriority = true;
+  // False runs the whole scan body on the dispatcher's owning thread.
+  bool Threaded = true;
+  // Drop every item whose path lies in a history list.
+  bool SkipHistoryLists = false;
+  // Read each key's last write time and show it in the item.
+  bool ReadKeyDates = false;
+  // 0: display path as is; 1: shortened, roots only; 2: shortened fully.
+  int32_t RootNameStyle = 0;
+  // Ignore entries, lower case, one per line; may be null.
+  const std::vector<std::string>* IgnoreList = nullptr;
+  // Bracketed and "::" ignore rules; may be null.
+  const std::vector<std::string>* ExtraIgnoreList = nullptr;
+  // Format of the key date text ("yyyy-mm-dd hh:nn:ss" style); empty selects
+  // the default format.
+  std::string DateFormat;
+  // Root handle and key path walked by Mode -1.
+  uint32_t CustomRoot = 0;
+  std::string CustomKey;
+};
+
+// The 22 texts the engine shows, numbered as the language supplies them.
+struct TCleanerLanguage {
+  static constexpr int kCount = 22;
+  std::array<std::string, kCount> Texts;
+
+  const std::string& Text(int index) const { return Texts[static_cast<size_t>(index)]; }
+};
+
+// Indexes into TCleanerLanguage::Texts with a meaning of their own.
+inline constexpr int kTextEmpty = 0;          // empty data, unknown date
+inline constexpr int kTextWholeKey = 1;       // value name and data of a whole-key item
+inline constexpr int kTextSeverity0 = 2;      // 2..5: severity 0..3
+inline constexpr int kTextIgnoredFormat = 6;  // "{1}" = problem text of an ignored item
+
+// One reported problem.
+struct TNewItem {
+  std::string DisplayPath;  // root name + "\" + key path, shortened per RootNameStyle
+  std::string FullPath;     // root name + "\" + key path
+  std::string ValueName;    // "@" for the default value; the whole-key text for a key item
+  std::string Problem;
+  std::string RootName;
+  std::string KeyPath;
+  std::string KeyDate;
+  std::string ValueData;
+  bool Ignored = false;
+  std::string Severity;
+};
+
+// Problem codes passed to the reporting routine by the checks.
+enum ProblemCode : int32_t {
+  kProblemUninstall = 101,
+  kProblemFileReference = 102,
+  kProblemAppPath = 103,
+  kProblemFileType = 104,
+  kProblemFont = 105,
+  kProblemComRegistration = 106,
+  kProblemHelpFile = 107,
+  kProblemStartMenuOrder = 108,
+  kProblemApplication = 109,
+  kProblemSharedTool = 110,
+  kProblemSoftwareKey = 111,
+  kProblemHistoryList = 112,
+};
+
+struct ProblemDescription {
+  std::string text;
+  int severity = 0;
+};
+
+// The problem text and severity of a code; detail is what the check passed
+// (the missing file for 102, the finding's own text for 106). An unknown code
+// gives "Internal error 091" with severity 0.
+ProblemDescription DescribeProblem(int32_t code, const std::string& detail, const TCleanerLanguage& texts);
+
+// A date as days since 1899-12-30 (fractions are the time of day); 0 means
+// unknown.
+using DateTime = double;
+
+}  // namespace vp

@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "scanner/Dispatcher.h"
+
+namespace vp {
+namespace {
+
+TEST(QueueDispatcherTest, RunsWorkerCallsOnTheOwningThreadOneAtATime) {
+  TQueueDispatcher dispatcher;
+  const std::thread::id owner = std::this_thread::get_id();
+  std::atomic<int> finishedWorkers{0};
+  int calls = 0;  // touched only on the owning thread
+  bool allOnOwner = true;
+  std::vector<std::thread> workers;
+  for (int w = 0; w < 4; ++w) {
+    workers.emplace_back([&] {
+      for (int i = 0; i < 50; ++i) {
+        int seen = -1;
+        dispatcher.Synchronize([&] {
+          allOnOwner = allOnOwner && std::this_thread::get_id() == owner;
+          seen = ++calls;
+        });
+        // The call has run before Synchronize returns.
+        EXPECT_GT(seen, 0);
+      }
+      finishedWorkers.fetch_add(1);
+    });
+  }
+  dispatcher.PumpUntil([&] { return finishedWorkers.load() == 4; });
+  for (std::thread& worker : workers) worker.join();
+  EXPECT_EQ(calls, 200);
+  EXPECT_TRUE(allOnOwner);
+}
+
+TEST(QueueDispatcherTest, OwnerCallsRunAtOnceAndErrorsReachTheCaller) {
+  TQueueDispatcher dispatcher;
+  EXPECT_TRUE(dispatcher.IsOwnerThread());
+  bool ran = false;
+  dispatcher.Synchronize([&] { ran = true; });
+  EXPECT_TRUE(ran);
+
+  std::atomic<bool> caught{false};
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    EXPECT_FALSE(dispatcher.IsOwnerThread());
+    try {
+      dispatcher.Synchronize([] { throw std::runtime_error("handler failed"); });
+    } catch (const std::runtime_error&) {
+      caught = true;
+    }
+    done = true;
+  });
+  dispatcher.PumpUntil([&] { return done.load(); });
+  worker.join();
+  EXPECT_TRUE(caught);
+}
+
+}  // namespace
+}  // namespace vp
