@@ -1,0 +1,158 @@
+#include "backup/BackupFixture.h"
+
+#include <atomic>
+#include <chrono>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "platform/System.h"
+
+namespace vp::backup::test {
+namespace {
+
+using platform::Reg;
+using platform::RegHandle;
+
+std::atomic<int> gSerial{0};
+
+std::string UniqueSuffix() {
+  const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+  return std::to_string(now % 1000000007) + "_" + std::to_string(gSerial.fetch_add(1));
+}
+
+struct Handle {
+  RegHandle key = platform::kNoKey;
+  ~Handle() {
+    if (key != platform::kNoKey) Reg().CloseKey(key);
+  }
+};
+
+void SnapshotInto(RegHandle root, const std::string& path, const std::string& relative, KeySnapshot& out) {
+  Handle key;
+  if (Reg().OpenKey(root, path, platform::kKeyRead, key.key) != platform::kErrorSuccess) return;
+  auto& values = out[relative];
+  for (uint32_t i = 0;; ++i) {
+    std::string name;
+    uint32_t type = 0;
+    const auto status = Reg().EnumValue(key.key, i, name, &type);
+    if (status == platform::kErrorNoMoreItems) break;
+    ASSERT_EQ(status, platform::kErrorSuccess);
+    StoredValue value;
+    ASSERT_EQ(Reg().QueryValue(key.key, name, &value.type, &value.data), platform::kErrorSuccess) << name;
+    values[name] = value;
+  }
+  std::vector<std::string> children;
+  for (uint32_t i = 0;; ++i) {
+    std::string name;
+    const auto status = Reg().EnumKey(key.key, i, name);
+    if (status == platform::kErrorNoMoreItems) break;
+    ASSERT_EQ(status, platform::kErrorSuccess);
+    children.push_back(name);
+  }
+  for (const auto& child : children) {
+    SnapshotInto(root, path + "\\" + child, relative.empty() ? child : relative + "\\" + child, out);
+  }
+}
+
+}  // namespace
+
+bool DeleteKeyTree(RegHandle root, const std::string& path) {
+  Handle key;
+  if (Reg().OpenKey(root, path, platform::kKeyAllAccess, key.key) != platform::kErrorSuccess) return false;
+  std::vector<std::string> children;
+  for (uint32_t i = 0;; ++i) {
+    std::string name;
+    if (Reg().EnumKey(key.key, i, name) != platform::kErrorSuccess) break;
+    children.push_back(name);
+  }
+  for (const auto& child : children) DeleteKeyTree(root, path + "\\" + child);
+  return Reg().DeleteKey(root, path) == platform::kErrorSuccess;
+}
+
+void BackupFixture::SetUp() {
+  previous_ = platform::Current();
+  const std::string suffix = UniqueSuffix();
+#ifdef _WIN32
+  const std::string temp = platform::Sys().TempFolder();
+  const std::string base = temp + "VeltaroBackupTest" + suffix + "\\";
+  hostFolder_ = std::filesystem::path(base);
+  std::filesystem::create_directories(hostFolder_ / "Backups");
+  std::filesystem::create_directories(hostFolder_ / "Work");
+#else
+  machine_ = std::make_unique<platform::sim::SimMachine>();
+  hostFolder_ = std::filesystem::temp_directory_path() / ("vp-backup-test-" + suffix);
+  std::filesystem::create_directories(hostFolder_ / "Backups");
+  std::filesystem::create_directories(hostFolder_ / "Work");
+  machine_->Files().MapDrive('C', hostFolder_, platform::DriveType::Fixed);
+  platform::Install(machine_->Services());
+  const std::string base = "C:\\";
+#endif
+  backupsFolder_ = base + "Backups\\";
+  workFolder_ = base + "Work\\";
+  scratchKey_ = "Software\\VeltaroTest\\Backup" + suffix;
+  Handle key;
+  ASSERT_EQ(Reg().CreateKey(platform::kHkeyCurrentUser, scratchKey_, platform::kKeyAllAccess, key.key),
+            platform::kErrorSuccess);
+}
+
+void BackupFixture::TearDown() {
+  DeleteKeyTree(platform::kHkeyCurrentUser, scratchKey_);
+#ifdef _WIN32
+  Handle parent;
+  // Leave no empty test parent behind either.
+  if (Reg().OpenKey(platform::kHkeyCurrentUser, "Software\\VeltaroTest", platform::kKeyRead, parent.key) ==
+      platform::kErrorSuccess) {
+    platform::RegKeyInfo info;
+    const bool empty = Reg().QueryKeyInfo(parent.key, info) == platform::kErrorSuccess && info.subKeys == 0 &&
+                       info.values == 0;
+    if (empty) Reg().DeleteKey(platform::kHkeyCurrentUser, "Software\\VeltaroTest");
+  }
+#endif
+  platform::Install(previous_);
+  std::error_code ignored;
+  std::filesystem::remove_all(hostFolder_, ignored);
+}
+
+void BackupFixture::Put(const std::string& relativeKey, const std::string& name, uint32_t type,
+                        const std::string& data) {
+  Handle key;
+  const std::string path = relativeKey.empty() ? scratchKey_ : scratchKey_ + "\\" + relativeKey;
+  ASSERT_EQ(Reg().CreateKey(platform::kHkeyCurrentUser, path, platform::kKeyAllAccess, key.key),
+            platform::kErrorSuccess)
+      << path;
+  ASSERT_EQ(Reg().SetValue(key.key, name, type, data), platform::kErrorSuccess) << path << " " << name;
+}
+
+KeySnapshot BackupFixture::Snapshot(const std::string& relativeKey) const {
+  KeySnapshot out;
+  const std::string path = relativeKey.empty() ? scratchKey_ : scratchKey_ + "\\" + relativeKey;
+  SnapshotInto(platform::kHkeyCurrentUser, path, "", out);
+  return out;
+}
+
+bool BackupFixture::KeyExists(const std::string& relativeKey) const {
+  Handle key;
+  const std::string path = relativeKey.empty() ? scratchKey_ : scratchKey_ + "\\" + relativeKey;
+  return Reg().OpenKey(platform::kHkeyCurrentUser, path, platform::kKeyRead, key.key) ==
+         platform::kErrorSuccess;
+}
+
+void BackupFixture::DeleteTree(const std::string& relativeKey) {
+  if (relativeKey.empty()) {
+    DeleteKeyTree(platform::kHkeyCurrentUser, scratchKey_);
+    Handle key;
+    Reg().CreateKey(platform::kHkeyCurrentUser, scratchKey_, platform::kKeyAllAccess, key.key);
+    return;
+  }
+  DeleteKeyTree(platform::kHkeyCurrentUser, scratchKey_ + "\\" + relativeKey);
+}
+
+std::string BackupFixture::ReadText(const std::string& path) {
+  return platform::Files().ReadWholeFile(path).value_or("<missing>");
+}
+
+bool BackupFixture::FileExists(const std::string& path) {
+  return platform::Files().Attributes(path).has_value();
+}
+
+}  // namespace vp::backup::test

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/Platform.h"
+#include "platform/Registry.h"
+#include "platform/sim/SimMachine.h"
+
+namespace vp::backup::test {
+
+// A stored value: type and data as the seam gives them.
+struct StoredValue {
+  uint32_t type = 0;
+  std::string data;
+  bool operator==(const StoredValue&) const = default;
+};
+
+// A key tree as read back: relative key path ("" for the top, "a\b" below)
+// to its values by name (names compared exactly as enumerated).
+using KeySnapshot = std::map<std::string, std::map<std::string, StoredValue>>;
+
+// Every backup test runs in its own scratch key below HKEY_CURRENT_USER and
+// its own backups folder. Natively both live in a private simulated machine
+// (drive C: mapped to a temporary host folder); under Wine they are the real
+// registry and a folder below the temporary folder, both removed afterwards.
+class BackupFixture : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // "Software\VeltaroTest\Backup<n>" below HKEY_CURRENT_USER, with no
+  // trailing backslash; it exists (empty) when the test starts.
+  const std::string& ScratchKey() const { return scratchKey_; }
+  // The backups folder, with a trailing backslash; it exists and is empty.
+  const std::string& BackupsFolder() const { return backupsFolder_; }
+  // A folder for other files, with a trailing backslash.
+  const std::string& WorkFolder() const { return workFolder_; }
+
+  // Writes a value below the scratch key (relative path, created as needed).
+  void Put(const std::string& relativeKey, const std::string& name, uint32_t type, const std::string& data);
+  // The whole tree below the scratch key (relative path), or empty when the
+  // key is missing.
+  KeySnapshot Snapshot(const std::string& relativeKey = "") const;
+  bool KeyExists(const std::string& relativeKey) const;
+  // Deletes a tree below the scratch key (relative path; "" empties it).
+  void DeleteTree(const std::string& relativeKey);
+
+  static std::string ReadText(const std::string& path);
+  static bool FileExists(const std::string& path);
+
+  // The simulated machine natively; null under Wine.
+  platform::sim::SimMachine* Machine() { return machine_.get(); }
+
+ private:
+  std::unique_ptr<platform::sim::SimMachine> machine_;
+  platform::Services previous_;
+  std::filesystem::path hostFolder_;
+  std::string scratchKey_;
+  std::string backupsFolder_;
+  std::string workFolder_;
+};
+
+// Deletes a key and everything below it through the seam.
+bool DeleteKeyTree(platform::RegHandle root, const std::string& path);
+
+}  // namespace vp::backup::test

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include "backup/BackupFixture.h"
+#include "backup/RegExport.h"
+#include "backup/RegExportText.h"
+
+namespace vp::backup {
+namespace {
+
+using namespace std::string_literals;
+using platform::kHkeyCurrentUser;
+constexpr const char* kRoot = "HKEY_CURRENT_USER";
+
+class RegExportTest : public test::BackupFixture {};
+
+TEST_F(RegExportTest, ValuesOfOneKeyShareAHeaderUntilAnotherKeyComesBetween) {
+  Put("A", "", kRegSz, "dflt\0"s);
+  Put("A", "one", kRegDword, "\x01\0\0\0"s);
+  Put("A", "two", kRegBinary, "\xAB"s);
+  Put("B", "x", kRegSz, "q\"\\\0"s);
+  ExportText out;
+  const std::string a = ScratchKey() + "\\A";
+  const std::string b = ScratchKey() + "\\B";
+  ASSERT_TRUE(ExportValue(kHkeyCurrentUser, kRoot, a, "", out));
+  ASSERT_TRUE(ExportValue(kHkeyCurrentUser, kRoot, a, "one", out));
+  ASSERT_TRUE(ExportValue(kHkeyCurrentUser, kRoot, b, "x", out));
+  ASSERT_TRUE(ExportValue(kHkeyCurrentUser, kRoot, a, "two", out));
+  const std::string ha = "[HKEY_CURRENT_USER\\" + a + "]";
+  const std::string hb = "[HKEY_CURRENT_USER\\" + b + "]";
+  EXPECT_EQ(out.text, "\r\n" + ha + "\r\n@=\"dflt\"\r\n\"one\"=dword:00000001\r\n\r\n" + hb +
+                          "\r\n\"x\"=\"q\\\"\\\\\"\r\n\r\n" + ha + "\r\n\r\n\"two\"=hex:AB\r\n");
+  EXPECT_EQ(out.header, ha);
+}
+
+TEST_F(RegExportTest, MissingOrUnreadableEntriesFailWithoutOutput) {
+  Put("A", "v", kRegSz, "x\0"s);
+  ExportText out{"kept", "[H]"};
+  const std::string a = ScratchKey() + "\\A";
+  EXPECT_FALSE(ExportValue(kHkeyCurrentUser, kRoot, a, "absent", out));
+  EXPECT_FALSE(ExportValue(kHkeyCurrentUser, kRoot, ScratchKey() + "\\Nope", "v", out));
+  EXPECT_FALSE(ExportKeyTree(kHkeyCurrentUser, kRoot, ScratchKey() + "\\Nope\\", out));
+  Put("A", "line\r\nbreak", kRegSz, "x\0"s);
+  EXPECT_FALSE(ExportValue(kHkeyCurrentUser, kRoot, a, "line\r\nbreak", out));
+  EXPECT_FALSE(ExportKeyTree(kHkeyCurrentUser, kRoot, a + "\\", out));
+  EXPECT_EQ(out.text, "kept");
+  EXPECT_EQ(out.header, "[H]");
+}
+
+TEST_F(RegExportTest, KeyTreePutsEveryKeyAfterItsSubKeys) {
+  Put("T", "a", kRegSz, "1\0"s);
+  Put("T\\S1", "b", kRegExpandSz, "%X%\0"s);
+  Put("T\\S1\\Deep", "", kRegMultiSz, "ab\0\0"s);
+  Put("T\\S2", "q", kRegQword, "\x01\x02\x03\x04\x05\x06\x07\x08"s);
+  ExportText out;
+  const std::string t = "[HKEY_CURRENT_USER\\" + ScratchKey() + "\\T\\";
+  ASSERT_TRUE(ExportKeyTree(kHkeyCurrentUser, kRoot, ScratchKey() + "\\T\\", out));
+  EXPECT_EQ(out.text, "\r\n" + t + "S1\\Deep\\]\r\n\r\n@=hex(7):61,00,62,00,00,00,00,00\r\n" +    //
+                          "\r\n" + t + "S1\\]\r\n\r\n\"b\"=hex(2):25,00,58,00,25,00,00,00\r\n" +  //
+                          "\r\n" + t + "S2\\]\r\n\r\n\"q\"=hex(b):01,02,03,04,05,06,07,08\r\n" +  //
+                          "\r\n" + t + "]\r\n\"a\"=\"1\"\r\n");
+}
+
+TEST_F(RegExportTest, KeepAliveRunsEveryHundredSubKeys) {
+  for (int i = 0; i < 201; ++i) Put("Many\\K" + std::to_string(1000 + i), "", kRegSz, "\0"s);
+  int calls = 0;
+  ExportText out;
+  ASSERT_TRUE(ExportKeyTree(kHkeyCurrentUser, kRoot, ScratchKey() + "\\Many\\", out, [&] { ++calls; }));
+  EXPECT_EQ(calls, 3);
+}
+
+}  // namespace
+}  // namespace vp::backup
