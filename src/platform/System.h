@@ -50,6 +50,23 @@ class System {
 
   virtual WindowsVersion Version() const = 0;
 
+  // The Windows folder ("C:\Windows") and the system folder
+  // ("C:\Windows\system32"), without a trailing backslash.
+  virtual std::string WindowsFolder() const = 0;
+  virtual std::string SystemFolder() const = 0;
+
+  // The user's temporary folder, with a trailing backslash.
+  virtual std::string TempFolder() const = 0;
+
+  // The program the shell associates with an existing file (by its
+  // extension); empty when there is none or the file does not exist.
+  virtual std::optional<std::string> AssociatedProgram(std::string_view file) const = 0;
+
+  // A string of a program file's version resource ("FileDescription",
+  // "CompanyName", ...), from its first translation; empty when absent.
+  virtual std::optional<std::string> FileVersionString(std::string_view file,
+                                                       std::string_view name) const = 0;
+
   // Sets the priority of the calling thread; false when the system refuses.
   virtual bool SetCurrentThreadPriority(ThreadPriority priority) = 0;
 

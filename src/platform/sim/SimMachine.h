@@ -10,7 +10,7 @@ namespace vp::platform::sim {
 // A whole simulated Windows machine: the services of the seam, owned here.
 class SimMachine {
  public:
-  SimMachine() = default;
+  SimMachine() { system_.AttachFiles(&files_); }
   SimMachine(const SimMachine&) = delete;
   SimMachine& operator=(const SimMachine&) = delete;
 

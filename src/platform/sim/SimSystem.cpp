@@ -139,3 +139,71 @@ std::optional<std::string> SimSystem::ExpandEnvironment(std::string_view text) c
 }
 
 }  // namespace vp::platform::sim
+
+namespace vp::platform::sim {
+
+std::string SimSystem::WindowsFolder() const {
+  std::lock_guard lock(mutex_);
+  return windowsFolder_;
+}
+
+std::string SimSystem::SystemFolder() const {
+  std::lock_guard lock(mutex_);
+  return systemFolder_;
+}
+
+std::string SimSystem::TempFolder() const {
+  for (const char* name : {"TMP", "TEMP", "USERPROFILE"}) {
+    auto value = GetEnvironment(name);
+    if (value && !value->empty()) return value->back() == '\\' ? *value : *value + '\\';
+  }
+  return WindowsFolder() + '\\';
+}
+
+void SimSystem::SetFolders(const std::string& windowsFolder, const std::string& systemFolder) {
+  std::lock_guard lock(mutex_);
+  windowsFolder_ = windowsFolder;
+  systemFolder_ = systemFolder;
+}
+
+void SimSystem::SetAssociation(const std::string& extension, const std::string& program) {
+  std::lock_guard lock(mutex_);
+  associations_[extension.empty() || extension[0] == '.' ? extension : '.' + extension] = program;
+}
+
+void SimSystem::SetVersionString(const std::string& file, const std::string& name, const std::string& value) {
+  std::lock_guard lock(mutex_);
+  versionStrings_[file + '|' + name] = value;
+}
+
+void SimSystem::AttachFiles(const FileSystem* files) {
+  std::lock_guard lock(mutex_);
+  files_ = files;
+}
+
+std::optional<std::string> SimSystem::AssociatedProgram(std::string_view file) const {
+  const FileSystem* files = nullptr;
+  {
+    std::lock_guard lock(mutex_);
+    files = files_;
+  }
+  // As the shell: the file itself must exist.
+  if (files == nullptr) return std::nullopt;
+  auto attributes = files->Attributes(file);
+  if (!attributes || (*attributes & kAttrDirectory) != 0) return std::nullopt;
+  const size_t dot = file.find_last_of(".\\");
+  if (dot == std::string_view::npos || file[dot] != '.') return std::nullopt;
+  std::lock_guard lock(mutex_);
+  auto it = associations_.find(std::string(file.substr(dot)));
+  if (it == associations_.end()) return std::nullopt;
+  return it->second;
+}
+
+std::optional<std::string> SimSystem::FileVersionString(std::string_view file, std::string_view name) const {
+  std::lock_guard lock(mutex_);
+  auto it = versionStrings_.find(std::string(file) + '|' + std::string(name));
+  if (it == versionStrings_.end()) return std::nullopt;
+  return it->second;
+}
+
+}  // namespace vp::platform::sim

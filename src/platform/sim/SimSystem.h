@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/FileSystem.h"
 #include "platform/System.h"
 
 namespace vp::platform::sim {
@@ -22,6 +23,22 @@ class SimSystem : public System {
   uint32_t AnsiCodePage() const override { return 1252; }
   WindowsVersion Version() const override;
   void SetVersion(const WindowsVersion& version);
+
+  std::string WindowsFolder() const override;
+  std::string SystemFolder() const override;
+  // %TMP%, else %TEMP%, else %USERPROFILE%, else the Windows folder; with a
+  // trailing backslash.
+  std::string TempFolder() const override;
+  std::optional<std::string> AssociatedProgram(std::string_view file) const override;
+  std::optional<std::string> FileVersionString(std::string_view file, std::string_view name) const override;
+
+  void SetFolders(const std::string& windowsFolder, const std::string& systemFolder);
+  // The program associated with files of an extension (".txt", any case).
+  void SetAssociation(const std::string& extension, const std::string& program);
+  // A version string of a program file (path compared without regard to case).
+  void SetVersionString(const std::string& file, const std::string& name, const std::string& value);
+  // The machine's file system, consulted for the existence of files.
+  void AttachFiles(const FileSystem* files);
 
   // Environment variables; names compare without regard to case.
   void SetEnvironment(const std::string& name, const std::string& value);
@@ -41,6 +58,11 @@ class SimSystem : public System {
   mutable std::mutex mutex_;
   WindowsVersion version_{6, 1, 7601, 2};
   std::map<std::string, std::string, NoCaseLess> environment_;
+  std::string windowsFolder_ = "C:\\Windows";
+  std::string systemFolder_ = "C:\\Windows\\system32";
+  std::map<std::string, std::string, NoCaseLess> associations_;
+  std::map<std::string, std::string, NoCaseLess> versionStrings_;  // file + '|' + name
+  const FileSystem* files_ = nullptr;
   std::atomic<int> lastThreadPriority_{static_cast<int>(ThreadPriority::Normal)};
   mutable std::mutex zoneMutex_;
   TimeZoneState timeZone_{TimeZoneState::Standard, 0, 0, -60};

@@ -69,3 +69,85 @@ WindowsVersion Win32System::Version() const {
 }
 
 }  // namespace vp::platform::win32
+
+#include <shellapi.h>
+
+namespace vp::platform::win32 {
+namespace {
+
+// A folder from one of the GetXxxDirectory-style calls, sized by a first call.
+template <typename Query>
+std::string FolderFrom(Query query) {
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const UINT length = query(buffer.data(), static_cast<UINT>(buffer.size()));
+    if (length == 0) return std::string();
+    if (length < buffer.size())
+      return FromWide(std::wstring_view(buffer.data(), length)).value_or(std::string());
+    buffer.resize(length + 1);
+  }
+  return std::string();
+}
+
+}  // namespace
+
+std::string Win32System::WindowsFolder() const {
+  return FolderFrom([](wchar_t* buffer, UINT size) { return GetWindowsDirectoryW(buffer, size); });
+}
+
+std::string Win32System::SystemFolder() const {
+  return FolderFrom([](wchar_t* buffer, UINT size) { return GetSystemDirectoryW(buffer, size); });
+}
+
+std::string Win32System::TempFolder() const {
+  return FolderFrom([](wchar_t* buffer, UINT size) {
+    return static_cast<UINT>(GetTempPathW(static_cast<DWORD>(size), buffer));
+  });
+}
+
+std::optional<std::string> Win32System::AssociatedProgram(std::string_view file) const {
+  auto wide = ToWide(file);
+  if (!wide || wide->empty()) return std::nullopt;
+  wchar_t result[MAX_PATH + 1] = {};
+  const auto code = reinterpret_cast<INT_PTR>(FindExecutableW(wide->c_str(), nullptr, result));
+  if (code <= 32) return std::nullopt;
+  return FromWide(std::wstring_view(result));
+}
+
+std::optional<std::string> Win32System::FileVersionString(std::string_view file,
+                                                          std::string_view name) const {
+  auto wide = ToWide(file);
+  auto wideName = ToWide(name);
+  if (!wide || wide->empty() || !wideName || wideName->empty()) return std::nullopt;
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(wide->c_str(), &ignored);
+  if (size == 0) return std::nullopt;
+  std::vector<unsigned char> data(size);
+  if (!GetFileVersionInfoW(wide->c_str(), 0, size, data.data())) return std::nullopt;
+  struct Translation {
+    WORD language;
+    WORD codePage;
+  };
+  Translation* translations = nullptr;
+  UINT length = 0;
+  Translation first{0x0409, 0x04E4};  // US English, Windows-1252: the usual fallback
+  if (VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
+                     &length) &&
+      length >= sizeof(Translation))
+    first = translations[0];
+  std::wstring query = L"\\StringFileInfo\\";
+  for (WORD part : {first.language, first.codePage})
+    for (int shift = 12; shift >= 0; shift -= 4) query += L"0123456789abcdef"[(part >> shift) & 0xF];
+  query += L'\\';
+  query += *wideName;
+  wchar_t* value = nullptr;
+  if (!VerQueryValueW(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length) ||
+      value == nullptr)
+    return std::nullopt;
+  // The length counts characters, including the terminating NUL when present.
+  std::wstring_view text(value, length);
+  if (const size_t nul = text.find(L'\0'); nul != std::wstring_view::npos) text = text.substr(0, nul);
+  return FromWide(text);
+}
+
+}  // namespace vp::platform::win32

@@ -13,6 +13,11 @@ class Win32System : public System {
   std::optional<std::string> ExpandEnvironment(std::string_view text) const override;
   uint32_t AnsiCodePage() const override;
   WindowsVersion Version() const override;
+  std::string WindowsFolder() const override;
+  std::string SystemFolder() const override;
+  std::string TempFolder() const override;
+  std::optional<std::string> AssociatedProgram(std::string_view file) const override;
+  std::optional<std::string> FileVersionString(std::string_view file, std::string_view name) const override;
   bool SetCurrentThreadPriority(ThreadPriority priority) override;
   TimeZoneState CurrentTimeZone() const override;
 };
