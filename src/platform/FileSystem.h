@@ -113,6 +113,11 @@ class FileSystem {
   // partial one. The folder must exist.
   virtual bool ReplaceWholeFile(std::string_view path, std::string_view bytes) = 0;
 
+  // Appends the bytes to the file (created when missing) and flushes them to
+  // the disk before returning: true means they survive a crash. On false
+  // part of the bytes may have been written.
+  virtual bool AppendToFile(std::string_view path, std::string_view bytes) = 0;
+
   // The last-write time of a file or folder.
   virtual std::optional<FileTime> ModifiedTime(std::string_view path) const = 0;
 };

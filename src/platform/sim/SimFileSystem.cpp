@@ -484,6 +484,18 @@ bool SimFileSystem::WriteWholeFile(std::string_view path, std::string_view bytes
   return !out.fail();
 }
 
+bool SimFileSystem::AppendToFile(std::string_view path, std::string_view bytes) {
+  Count();
+  auto host = HostPath(path);
+  if (!host || !host->has_filename() || !IsFolder(host->parent_path())) return false;
+  if (Exists(*host) && (!IsRegularFile(*host) || IsReadOnly(*host))) return false;
+  std::ofstream out(*host, std::ios::binary | std::ios::app);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.flush();
+  out.close();
+  return !out.fail();
+}
+
 bool SimFileSystem::ReplaceWholeFile(std::string_view path, std::string_view bytes) {
   Count();
   static std::atomic<uint64_t> serial{0};

@@ -55,6 +55,7 @@ class SimFileSystem : public FileSystem {
                                            size_t limit = std::numeric_limits<size_t>::max()) const override;
   bool WriteWholeFile(std::string_view path, std::string_view bytes) override;
   bool ReplaceWholeFile(std::string_view path, std::string_view bytes) override;
+  bool AppendToFile(std::string_view path, std::string_view bytes) override;
   std::optional<FileTime> ModifiedTime(std::string_view path) const override;
 
  private:

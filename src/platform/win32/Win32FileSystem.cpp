@@ -216,6 +216,16 @@ bool Win32FileSystem::WriteWholeFile(std::string_view path, std::string_view byt
   return WriteNew(*wide, bytes, false);
 }
 
+bool Win32FileSystem::AppendToFile(std::string_view path, std::string_view bytes) {
+  auto wide = ToWide(path);
+  if (!wide || wide->empty()) return false;
+  FileHandle file(CreateFileW(wide->c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
+  if (!WriteAll(file.get(), bytes) || !FlushFileBuffers(file.get())) return false;
+  return file.Close();
+}
+
 bool Win32FileSystem::ReplaceWholeFile(std::string_view path, std::string_view bytes) {
   static std::atomic<unsigned> serial{0};
   auto wide = ToWide(path);
