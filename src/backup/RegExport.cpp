@@ -44,11 +44,11 @@ void StartSection(const std::string& header, ExportText& out) {
   out.header = header;
 }
 
-bool AppendValueLines(RegHandle key, std::string_view name, std::string& text) {
+bool AppendValueLines(RegHandle key, std::string_view name, bool oldFormat, std::string& text) {
   uint32_t type = 0;
   std::string data;
   if (Reg().QueryValue(key, name, &type, &data) != platform::kErrorSuccess) return false;
-  auto lines = ValueLines(name, type, data);
+  auto lines = ValueLines(name, type, data, oldFormat);
   if (!lines) return false;
   text += *lines;
   return true;
@@ -81,7 +81,7 @@ bool ExportTree(RegHandle root, std::string_view rootName, const std::string& su
   if (!values) return false;
   StartSection(KeyHeaderLine(rootName, subKey), out);
   for (const auto& name : *values) {
-    if (!AppendValueLines(key.Get(), name, out.text)) return false;
+    if (!AppendValueLines(key.Get(), name, out.oldFormat, out.text)) return false;
   }
   return true;
 }
@@ -95,7 +95,7 @@ bool ExportValue(RegHandle root, std::string_view rootName, std::string_view sub
   if (!key.IsOpen()) return false;
   ExportText result = out;
   StartSection(KeyHeaderLine(rootName, subKey), result);
-  if (!AppendValueLines(key.Get(), valueName, result.text)) return false;
+  if (!AppendValueLines(key.Get(), valueName, result.oldFormat, result.text)) return false;
   out = std::move(result);
   return true;
 }

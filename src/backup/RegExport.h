@@ -21,6 +21,7 @@ namespace vp::backup {
 struct ExportText {
   std::string text;
   std::string header;
+  bool oldFormat = false;  // the file has the "REGEDIT4" header
 };
 
 // Appends the lines of one value (empty name: the default value) of the key

@@ -156,19 +156,21 @@ std::string Utf16LeBytes(std::string_view text) {
   return bytes;
 }
 
-std::optional<std::string> ValueLines(std::string_view valueName, uint32_t type, std::string_view data) {
+std::optional<std::string> ValueLines(std::string_view valueName, uint32_t type, std::string_view data,
+                                      bool oldFormat) {
   if (!FitsOnRegLine(valueName)) return std::nullopt;
+  auto textBytes = [&] { return HexByteList(oldFormat ? std::string(data) : Utf16LeBytes(data)); };
   switch (type) {
     case kRegSz:
       if (FitsQuotedForm(data)) {
         const std::string_view text = data.substr(0, data.find('\0'));
         return ValueNamePart(valueName) + "=\"" + EscapeRegText(text) + "\"" + std::string(kLineEnd);
       }
-      return HexLine(valueName, "hex(1):", HexByteList(Utf16LeBytes(data)));
+      return HexLine(valueName, "hex(1):", textBytes());
     case kRegExpandSz:
-      return HexLine(valueName, "hex(2):", HexByteList(Utf16LeBytes(data)));
+      return HexLine(valueName, "hex(2):", textBytes());
     case kRegMultiSz:
-      return HexLine(valueName, "hex(7):", MultiStringHexList(data));
+      return HexLine(valueName, "hex(7):", oldFormat ? textBytes() : MultiStringHexList(data));
     case kRegDword:
       if (data.size() == 4) {
         const uint32_t value = static_cast<unsigned char>(data[0]) |

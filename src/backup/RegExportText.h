@@ -75,8 +75,12 @@ std::string Utf16LeBytes(std::string_view text);
 //   4-byte DWORD                             "name"=dword:XXXXXXXX
 //   binary                                   hex:
 //   everything else                          hex(N): with the type number
-// The hex forms are preceded by an empty line. Empty when the name cannot be
-// carried on one line: such a value must not be reported as backed up.
-std::optional<std::string> ValueLines(std::string_view valueName, uint32_t type, std::string_view data);
+// The hex forms are preceded by an empty line. Under the old "REGEDIT4"
+// header, which importers read as 8-bit text, the text types' hex forms carry
+// the code-page bytes themselves, by the binary wrapping rule. Empty when the
+// name cannot be carried on one line: such a value must not be reported as
+// backed up.
+std::optional<std::string> ValueLines(std::string_view valueName, uint32_t type, std::string_view data,
+                                      bool oldFormat = false);
 
 }  // namespace vp::backup

@@ -1,0 +1,105 @@
+#include "backup/BackupSets.h"
+
+#include "backup/SetLayout.h"
+#include "files/FileTools.h"
+#include "files/StringTools.h"
+#include "registry/FastRegistry.h"
+#include "settings/BigIni.h"
+
+namespace vp {
+namespace {
+
+std::string InSet(const std::string& setFolder, std::string_view name) {
+  return EnsureTrailing(setFolder, '\\') + std::string(name);
+}
+
+// A copy's name as "Files.dat" gives it: one plain name inside the set
+// folder, never a path that leads out of it.
+bool IsPlainFileName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find_first_of("\\/:") == std::string::npos;
+}
+
+TRestoreReport::Step RemoveNoOpenWith(const std::string& setFolder, std::string& keyPath) {
+  TBigIniFile strings(InSet(setFolder, backup::kStringsFile));
+  std::string text = strings.ReadString("Strings", "1", "");
+  const size_t colon = text.find(':');
+  if (colon != std::string::npos) text = text.substr(colon + 1);
+  keyPath = text;
+  if (text.empty()) return TRestoreReport::Step::kFailed;
+  TFastRegistry registry;
+  registry.SetRootKey(platform::kHkeyClassesRoot);
+  if (!registry.OpenKey("\\" + text, false)) {
+    // A key that is gone holds no such value; one that will not open might.
+    return registry.KeyExists("\\" + text) ? TRestoreReport::Step::kFailed : TRestoreReport::Step::kDone;
+  }
+  if (!registry.ValueExists("NoOpenWith")) return TRestoreReport::Step::kDone;
+  return registry.DeleteValue("NoOpenWith") ? TRestoreReport::Step::kDone : TRestoreReport::Step::kFailed;
+}
+
+}  // namespace
+
+std::vector<TBackupSetInfo> ListBackupSets(const std::string& backupsFolder,
+                                           const std::string& noDescriptionText) {
+  std::vector<TBackupSetInfo> sets;
+  for (const auto& folder : ListSubfolders(EnsureTrailing(backupsFolder, '\\'), false, true)) {
+    const std::string indexPath = InSet(folder, backup::kIndexFile);
+    if (!FileExistsChecked(indexPath)) continue;
+    TBigIniFile index(indexPath);
+    TBackupSetInfo info;
+    info.description = index.ReadString("Header", "Text", "");
+    if (info.description.empty()) info.description = noDescriptionText;
+    info.dateTime = index.ReadString("Header", "DateTime", "");
+    info.folder = folder;
+    sets.push_back(std::move(info));
+  }
+  return sets;
+}
+
+TRestoreReport RestoreBackupSet(const std::string& setFolder) {
+  TRestoreReport report;
+  {
+    TBigIniFile index(InSet(setFolder, backup::kIndexFile));
+    report.typeCode = index.ReadInteger("Header", "TypeCode", -1);
+  }
+  if (report.typeCode == 7) report.openWith = RemoveNoOpenWith(setFolder, report.openWithKey);
+
+  const std::string entriesPath = InSet(setFolder, backup::kEntriesFile);
+  if (FileExistsChecked(entriesPath)) {
+    TRegFileContents contents = TRegFileReader::Load(entriesPath);
+    if (!contents.Clean()) {
+      report.registry = TRestoreReport::Step::kFailed;
+      report.registryProblems = std::move(contents.problems);
+      if (report.registryProblems.empty()) report.registryProblems.push_back({0, "not a registry file"});
+    } else {
+      report.registryProblems = TRegFileReader::Apply(contents.operations);
+      report.operationsApplied =
+          static_cast<int>(contents.operations.size() - report.registryProblems.size());
+      report.registry =
+          report.registryProblems.empty() ? TRestoreReport::Step::kDone : TRestoreReport::Step::kFailed;
+    }
+  }
+
+  TBigIniFile files(InSet(setFolder, backup::kFilesFile));
+  StringList sections;
+  files.ReadSections(sections);
+  // The count comes from the file; no more entries can exist than sections.
+  const int32_t count = std::min<int64_t>(files.ReadInteger("Header", "Files", 0), sections.size());
+  for (int32_t k = 1; k <= count; ++k) {
+    const std::string section = "File" + std::to_string(k);
+    const std::string copy = files.ReadString(section, "BackupFile", "");
+    const std::string original = files.ReadString(section, "OrigFile", "");
+    if (copy.empty() || original.empty()) continue;
+    if (IsPlainFileName(copy) && CopyFileChecked(InSet(setFolder, copy), original)) {
+      ++report.filesRestored;
+    } else {
+      report.filesFailed.push_back(original);
+    }
+  }
+  return report;
+}
+
+bool DeleteBackupSet(const std::string& setFolder) {
+  return DeleteFolder(ExcludeTrailingBackslash(setFolder));
+}
+
+}  // namespace vp

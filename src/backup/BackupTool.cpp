@@ -1,0 +1,311 @@
+#include "backup/BackupTool.h"
+
+#include <random>
+
+#include "backup/RegExport.h"
+#include "backup/RegExportText.h"
+#include "backup/SetLayout.h"
+#include "files/FileTools.h"
+#include "files/StringTools.h"
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
+#include "platform/System.h"
+#include "registry/FastRegistry.h"
+#include "settings/BigIni.h"
+
+namespace vp {
+namespace {
+
+using platform::Files;
+
+bool FolderExists(const std::string& path) {
+  auto attributes = Files().Attributes(ExcludeTrailingBackslash(path));
+  return attributes && (*attributes & platform::kAttrDirectory) != 0;
+}
+
+bool FileExists(const std::string& path) {
+  auto attributes = Files().Attributes(path);
+  return attributes && (*attributes & platform::kAttrDirectory) == 0;
+}
+
+// The value name as callers give it: trimmed, "@" for the default value.
+std::string ValueNameOf(const std::string& name) {
+  std::string trimmed = Trim(name);
+  if (trimmed == "@") trimmed.clear();
+  return trimmed;
+}
+
+// Root name and sub-key path of "ROOT\sub\key", split at the first backslash.
+std::pair<std::string, std::string> SplitFullPath(const std::string& fullPath) {
+  const size_t slash = fullPath.find('\\');
+  if (slash == std::string::npos) return {fullPath, ""};
+  return {fullPath.substr(0, slash), fullPath.substr(slash + 1)};
+}
+
+}  // namespace
+
+TBackupTool::TBackupTool() : TBackupTool(backup::SystemBackupClock()) {}
+
+TBackupTool::TBackupTool(const backup::BackupClock& clock)
+    : clock_(clock), oldFormat_(platform::Sys().Version().major < 5) {
+  std::random_device device;
+  generator_.seed(static_cast<std::mt19937::result_type>(device() ^ clock_.TickCount()));
+}
+
+TBackupTool::~TBackupTool() {
+  CleanNewestSet();
+}
+
+uint32_t TBackupTool::Random(uint32_t below) {
+  if (below == 0) return 0;
+  if (random_) return random_(below) % below;
+  return std::uniform_int_distribution<uint32_t>(0, below - 1)(generator_);
+}
+
+bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string& description, int typeCode,
+                               const std::string& programVersion, const std::string& usedBy) {
+  if (!FolderExists(baseFolder)) return false;
+  const std::string base = EnsureTrailing(baseFolder, '\\');
+  auto folder = backup::PickSetFolder(
+      base, [](const std::string& path) { return Files().Attributes(path).has_value(); },
+      [this](uint32_t below) { return Random(below); });
+  if (!folder || !Files().MakeFolder(ExcludeTrailingBackslash(*folder)) || !FolderExists(*folder))
+    return false;
+
+  // From here on later operations go to the new set, even if it fails below:
+  // a half-made set must never receive the backups of the next items.
+  CleanNewestSet();
+  setFolder_ = *folder;
+  entriesPath_ = setFolder_ + std::string(backup::kEntriesFile);
+  entriesText_.clear();
+  lastHeader_.clear();
+  entriesBroken_ = true;
+  stringCount_ = 0;
+  fileCount_ = 0;
+
+  const backup::LocalTime now = clock_.Now();
+  backup::RegFileHeaderInfo header{usedBy, programVersion, description, now};
+  const std::string headerText = backup::RegFileHeader(oldFormat_, header);
+  if (!Files().ReplaceWholeFile(entriesPath_, headerText)) return false;
+  for (auto name : {backup::kFilesFile, backup::kStringsFile, backup::kCookiesFile}) {
+    Files().WriteWholeFile(setFolder_ + std::string(name), "");
+  }
+  entriesText_ = headerText;
+  entriesBroken_ = false;
+
+  backup::IndexInfo index;
+  index.programVersion = programVersion;
+  index.description = description;
+  index.typeCode = typeCode;
+  index.now = now;
+  index.formats = clock_.Formats();
+  index.setId = MakeSetId(now);
+  indexPath_ = setFolder_ + std::string(backup::kIndexFile);
+  stringCount_ = 0;
+  fileCount_ = 0;
+  return Files().ReplaceWholeFile(indexPath_, backup::IndexText(index)) && FileExists(indexPath_) &&
+         FileExists(setFolder_ + std::string(backup::kFilesFile)) &&
+         FileExists(setFolder_ + std::string(backup::kStringsFile));
+}
+
+std::string TBackupTool::MakeSetId(const backup::LocalTime& now) {
+  backup::SetIdParts parts;
+  parts.dayNumber = backup::DayNumber(now);
+  parts.tickCount = clock_.TickCount();
+  parts.oldFormat = oldFormat_;
+  parts.setFolder = setFolder_;
+  parts.indexPath = indexPath_;  // still the previous set's index
+  parts.entriesPath = entriesPath_;
+  parts.stringCount = stringCount_;
+  parts.randomNumber = Random(backup::kSetNameCount);
+  return Sha1Hex(backup::SetIdSource(parts));
+}
+
+bool TBackupTool::AppendEntries(const std::string& text) {
+  if (setFolder_.empty() || entriesBroken_) return false;
+  if (Files().AppendToFile(entriesPath_, text)) {
+    entriesText_ += text;
+    return true;
+  }
+  // Part of the text may have reached the file: put back what is known to be
+  // there, or a later append would follow a torn line.
+  if (!Files().ReplaceWholeFile(entriesPath_, entriesText_)) entriesBroken_ = true;
+  return false;
+}
+
+bool TBackupTool::AddValue(const std::string& rootName, const std::string& subKey,
+                           const std::string& valueName) {
+  if (setFolder_.empty() || entriesBroken_ || !IsRootKeyName(rootName)) return false;
+  backup::ExportText pending{"", lastHeader_, oldFormat_};
+  if (!backup::ExportValue(NameToRootKey(rootName), rootName, subKey, ValueNameOf(valueName), pending)) {
+    return false;
+  }
+  if (!AppendEntries(pending.text)) return false;
+  lastHeader_ = pending.header;
+  return true;
+}
+
+bool TBackupTool::AddKey(const std::string& rootName, const std::string& subKey) {
+  if (setFolder_.empty() || entriesBroken_ || !IsRootKeyName(rootName) || subKey.empty()) return false;
+  return ExportKey(rootName, EnsureTrailing(subKey, '\\'));
+}
+
+bool TBackupTool::ExportKey(const std::string& rootName, const std::string& subKey) {
+  backup::ExportText pending{"", lastHeader_, oldFormat_};
+  if (!backup::ExportKeyTree(NameToRootKey(rootName), rootName, subKey, pending, keepAlive_)) return false;
+  if (!AppendEntries(pending.text)) return false;
+  lastHeader_ = pending.header;
+  return true;
+}
+
+bool TBackupTool::AddKeyByPath(const std::string& fullPath) {
+  auto [root, subKey] = SplitFullPath(fullPath);
+  return AddKey(root, subKey);
+}
+
+std::string TBackupTool::MakeBackupFileName(const std::string& fileName) {
+  const size_t slash = fileName.find_last_of("\\:");
+  const std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+  if (name.empty()) return "";
+  if (!Files().Attributes(setFolder_ + name)) return name;
+  for (int draw = 0; draw < backup::kRandomSetNameDraws; ++draw) {
+    const std::string candidate = name + "_" + backup::SetFolderName(Random(backup::kSetNameCount));
+    if (!Files().Attributes(setFolder_ + candidate)) return candidate;
+  }
+  for (uint32_t number = 0; number < backup::kSetNameCount; ++number) {
+    const std::string candidate = name + "_" + backup::SetFolderName(number);
+    if (!Files().Attributes(setFolder_ + candidate)) return candidate;
+  }
+  return "";
+}
+
+bool TBackupTool::AddFile(const std::string& fileName) {
+  if (setFolder_.empty()) return false;
+  const std::string listPath = setFolder_ + std::string(backup::kFilesFile);
+  if (!FileExists(listPath) || !FileExists(fileName)) return false;
+  const std::string copyName = MakeBackupFileName(fileName);
+  if (copyName.empty()) return false;
+  // The copy is written and flushed before the list names it, so the list
+  // never promises a copy that is not there.
+  auto bytes = Files().ReadWholeFile(fileName);
+  const auto attributes = Files().Attributes(fileName);
+  if (!bytes || !Files().ReplaceWholeFile(setFolder_ + copyName, *bytes)) return false;
+  if (attributes) Files().SetAttributes(setFolder_ + copyName, *attributes & ~platform::kAttrReadOnly);
+
+  const int32_t n = fileCount_ + 1;
+  TBigIniFile list(listPath);
+  list.WriteInteger("Header", "Files", n);
+  list.WriteString("File" + std::to_string(n), "OrigFile", fileName);
+  list.WriteString("File" + std::to_string(n), "BackupFile", copyName);
+  if (!list.FlushFile()) return false;
+  fileCount_ = n;
+  return FileExists(setFolder_ + copyName);
+}
+
+bool TBackupTool::AddString(const std::string& text) {
+  if (setFolder_.empty()) return false;
+  const std::string listPath = setFolder_ + std::string(backup::kStringsFile);
+  if (!FileExists(listPath)) return false;
+  const int32_t n = stringCount_ + 1;
+  TBigIniFile list(listPath);
+  list.WriteInteger("Header", "Strings", n);
+  list.WriteString("Strings", std::to_string(n), text);
+  if (!list.FlushFile()) return false;
+  stringCount_ = n;
+  return true;
+}
+
+bool TBackupTool::RemoveValue(const std::string& rootName, const std::string& subKey,
+                              const std::string& valueName) {
+  if (!IsRootKeyName(rootName) || subKey.empty()) return false;
+  TFastRegistry registry;
+  registry.SetRootKey(NameToRootKey(rootName));
+  if (!registry.OpenKey("\\" + subKey, false)) return false;
+  const std::string name = ValueNameOf(valueName);
+  return registry.ValueExists(name) && registry.DeleteValue(name);
+}
+
+bool TBackupTool::RemoveKey(const std::string& rootName, const std::string& subKey) {
+  if (!IsRootKeyName(rootName) || subKey.empty()) return false;
+  const RegHandle root = NameToRootKey(rootName);
+  const std::string path = EnsureTrailing(subKey, '\\');
+  {
+    TFastRegistry registry;
+    registry.SetRootKey(root);
+    if (!registry.OpenKey("\\" + path, false)) return false;
+    std::vector<std::string> names;
+    registry.GetValueNames(names);
+    for (const auto& name : names) {
+      if (registry.GetDataType(name) != rdUnknown) registry.DeleteValue(name);
+    }
+    std::vector<std::string> subKeys;
+    registry.GetKeyNames(subKeys);
+    for (const auto& name : subKeys) {
+      TFastRegistry child;
+      child.SetRootKey(root);
+      child.DeleteKey("\\" + path + name);
+      if (child.KeyExists("\\" + path + name)) RemoveKey(rootName, path + name);
+    }
+  }
+  const std::string key = ExcludeTrailingBackslash(path);
+  const size_t slash = key.rfind('\\');
+  const std::string parent = slash == std::string::npos ? "" : key.substr(0, slash);
+  const std::string name = slash == std::string::npos ? key : key.substr(slash + 1);
+  TFastRegistry registry;
+  registry.SetRootKey(root);
+  if (!registry.OpenKey("\\" + parent, false) || !registry.KeyExists(name)) return false;
+  registry.DeleteKey(name);
+  return !registry.KeyExists(name);
+}
+
+bool TBackupTool::RemoveKeyByPath(const std::string& fullPath) {
+  auto [root, subKey] = SplitFullPath(fullPath);
+  return RemoveKey(Trim(root), Trim(subKey));
+}
+
+bool TBackupTool::RemoveFile(const std::string& fileName) {
+  return DeleteFileChecked(fileName);
+}
+
+bool TBackupTool::SetStringValue(const std::string& rootName, const std::string& subKey,
+                                 const std::string& data, const std::string& valueName) {
+  if (!IsRootKeyName(rootName) || subKey.empty()) return false;
+  TFastRegistry registry;
+  registry.SetRootKey(NameToRootKey(rootName));
+  if (!registry.OpenKey("\\" + subKey, true)) return false;
+  const std::string name = ValueNameOf(valueName);
+  RegStatus status = platform::kErrorInvalidParameter;
+  if (!registry.ValueExists(name)) {
+    status = registry.WriteString(name, data);
+  } else {
+    switch (registry.GetDataType(name)) {
+      case rdString:
+        status = registry.WriteString(name, data);
+        break;
+      case rdExpandString:
+        status = registry.WriteExpandString(name, data);
+        break;
+      case rdMultiString:
+        status = registry.WriteMultiString(name, data);
+        break;
+      default:
+        return false;
+    }
+  }
+  return status == platform::kErrorSuccess;
+}
+
+void TBackupTool::CleanNewestSet() {
+  if (setFolder_.empty()) return;
+  for (auto name : {backup::kStringsFile, backup::kEntriesFile, backup::kCookiesFile, backup::kFilesFile}) {
+    const std::string path = setFolder_ + std::string(name);
+    if (!FileExists(path)) continue;
+    auto head = Files().ReadWholeFile(path, 1);
+    if (head && head->empty()) Files().RemoveFile(path);
+  }
+  if (auto text = Files().ReadWholeFile(entriesPath_)) {
+    if (text->find_first_of("[\"\\") == std::string::npos) Files().RemoveFile(entriesPath_);
+  }
+}
+
+}  // namespace vp
