@@ -64,6 +64,7 @@ uint32_t TBackupTool::Random(uint32_t below) {
 
 bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string& description, int typeCode,
                                const std::string& programVersion, const std::string& usedBy) {
+  setOpen_ = false;
   if (!FolderExists(baseFolder)) return false;
   const std::string base = EnsureTrailing(baseFolder, '\\');
   auto folder = backup::PickSetFolder(
@@ -73,8 +74,8 @@ bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string&
     return false;
 
   // From here on later operations go to the new set, even if it fails below:
-  // a half-made set must never receive the backups of the next items.
-  CleanNewestSet();
+  // a half-made set must never receive the backups of the next items. The
+  // earlier set keeps its files as they are.
   setFolder_ = *folder;
   entriesPath_ = setFolder_ + std::string(backup::kEntriesFile);
   entriesText_.clear();
@@ -103,9 +104,10 @@ bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string&
   indexPath_ = setFolder_ + std::string(backup::kIndexFile);
   stringCount_ = 0;
   fileCount_ = 0;
-  return Files().ReplaceWholeFile(indexPath_, backup::IndexText(index)) && FileExists(indexPath_) &&
-         FileExists(setFolder_ + std::string(backup::kFilesFile)) &&
-         FileExists(setFolder_ + std::string(backup::kStringsFile));
+  setOpen_ = Files().ReplaceWholeFile(indexPath_, backup::IndexText(index)) && FileExists(indexPath_) &&
+             FileExists(setFolder_ + std::string(backup::kFilesFile)) &&
+             FileExists(setFolder_ + std::string(backup::kStringsFile));
+  return setOpen_;
 }
 
 std::string TBackupTool::MakeSetId(const backup::LocalTime& now) {
@@ -122,7 +124,7 @@ std::string TBackupTool::MakeSetId(const backup::LocalTime& now) {
 }
 
 bool TBackupTool::AppendEntries(const std::string& text) {
-  if (setFolder_.empty() || entriesBroken_) return false;
+  if (!setOpen_ || entriesBroken_) return false;
   if (Files().AppendToFile(entriesPath_, text)) {
     entriesText_ += text;
     return true;
@@ -135,7 +137,7 @@ bool TBackupTool::AppendEntries(const std::string& text) {
 
 bool TBackupTool::AddValue(const std::string& rootName, const std::string& subKey,
                            const std::string& valueName) {
-  if (setFolder_.empty() || entriesBroken_ || !IsRootKeyName(rootName)) return false;
+  if (!setOpen_ || entriesBroken_ || !IsRootKeyName(rootName)) return false;
   backup::ExportText pending{"", lastHeader_, oldFormat_};
   if (!backup::ExportValue(NameToRootKey(rootName), rootName, subKey, ValueNameOf(valueName), pending)) {
     return false;
@@ -146,7 +148,7 @@ bool TBackupTool::AddValue(const std::string& rootName, const std::string& subKe
 }
 
 bool TBackupTool::AddKey(const std::string& rootName, const std::string& subKey) {
-  if (setFolder_.empty() || entriesBroken_ || !IsRootKeyName(rootName) || subKey.empty()) return false;
+  if (!setOpen_ || entriesBroken_ || !IsRootKeyName(rootName) || subKey.empty()) return false;
   return ExportKey(rootName, EnsureTrailing(subKey, '\\'));
 }
 
@@ -180,7 +182,7 @@ std::string TBackupTool::MakeBackupFileName(const std::string& fileName) {
 }
 
 bool TBackupTool::AddFile(const std::string& fileName) {
-  if (setFolder_.empty()) return false;
+  if (!setOpen_) return false;
   const std::string listPath = setFolder_ + std::string(backup::kFilesFile);
   if (!FileExists(listPath) || !FileExists(fileName)) return false;
   const std::string copyName = MakeBackupFileName(fileName);
@@ -203,7 +205,7 @@ bool TBackupTool::AddFile(const std::string& fileName) {
 }
 
 bool TBackupTool::AddString(const std::string& text) {
-  if (setFolder_.empty()) return false;
+  if (!setOpen_) return false;
   const std::string listPath = setFolder_ + std::string(backup::kStringsFile);
   if (!FileExists(listPath)) return false;
   const int32_t n = stringCount_ + 1;

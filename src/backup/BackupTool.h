@@ -81,6 +81,7 @@ class TBackupTool {
   const backup::BackupClock& clock_;
   bool oldFormat_ = false;
   std::string setFolder_;
+  bool setOpen_ = false;  // the newest CreateBackup succeeded
   std::string entriesPath_;
   std::string indexPath_;
   int32_t stringCount_ = 0;
