@@ -113,6 +113,13 @@ void BackupFixture::TearDown() {
   std::filesystem::remove_all(hostFolder_, ignored);
 }
 
+void BackupFixture::MakeKey(const std::string& relativeKey) {
+  Handle key;
+  ASSERT_EQ(Reg().CreateKey(platform::kHkeyCurrentUser, scratchKey_ + "\\" + relativeKey,
+                            platform::kKeyAllAccess, key.key),
+            platform::kErrorSuccess);
+}
+
 void BackupFixture::Put(const std::string& relativeKey, const std::string& name, uint32_t type,
                         const std::string& data) {
   Handle key;

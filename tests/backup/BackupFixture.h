@@ -41,6 +41,8 @@ class BackupFixture : public ::testing::Test {
   // A folder for other files, with a trailing backslash.
   const std::string& WorkFolder() const { return workFolder_; }
 
+  // Creates a key below the scratch key (relative path).
+  void MakeKey(const std::string& relativeKey);
   // Writes a value below the scratch key (relative path, created as needed).
   void Put(const std::string& relativeKey, const std::string& name, uint32_t type, const std::string& data);
   // The whole tree below the scratch key (relative path), or empty when the
