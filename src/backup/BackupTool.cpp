@@ -130,8 +130,12 @@ bool TBackupTool::AppendEntries(const std::string& text) {
     return true;
   }
   // Part of the text may have reached the file: put back what is known to be
-  // there, or a later append would follow a torn line.
-  if (!Files().ReplaceWholeFile(entriesPath_, entriesText_)) entriesBroken_ = true;
+  // there, or a later append would follow a torn line. Rewriting in place
+  // needs no more room than the file had, when a full disk refuses a copy.
+  if (!Files().ReplaceWholeFile(entriesPath_, entriesText_) &&
+      !Files().WriteWholeFile(entriesPath_, entriesText_)) {
+    entriesBroken_ = true;
+  }
   return false;
 }
 
