@@ -23,7 +23,7 @@ namespace {
 std::atomic<int> gSerial{0};
 
 std::string UniqueName() {
-  return "vp-scratch-" + std::to_string(VP_PROCESS_ID) + "-" + std::to_string(gSerial.fetch_add(1));
+  return "vpscratch" + std::to_string(VP_PROCESS_ID) + "x" + std::to_string(gSerial.fetch_add(1));
 }
 
 void MakeWritable(const fs::path& root) {

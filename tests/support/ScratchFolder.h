@@ -19,7 +19,7 @@ namespace vp::test {
 // for the object's lifetime: C: is a new host folder holding the usual
 // Windows, system and temporary folders, and the scratch folder lies in the
 // temporary one. Either way Root() is a Windows path such as
-// "C:\users\user\Temp\vp-scratch-1234-0\".
+// "C:\users\user\Temp\vpscratch1234x0\".
 class ScratchFolder {
  public:
   ScratchFolder();

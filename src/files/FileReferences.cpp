@@ -1,0 +1,438 @@
+#include "files/FileReferences.h"
+
+#include <array>
+#include <cmath>
+
+#include "files/FileTools.h"
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
+#include "platform/System.h"
+#include "scanner/SafeList.h"
+
+namespace vp {
+namespace {
+
+constexpr size_t kMaxData = 1000;
+constexpr int kMaxStartMoves = 100;
+constexpr int kMaxDrivePositions = 100;
+constexpr size_t kMaxExpansion = 1024;
+// Bounds the environment expansion of one data string: however the values
+// of the variables nest, the working text stays small.
+constexpr size_t kMaxExpandedData = 64 * 1024;
+
+constexpr std::string_view kCandidateEnd = "?*\"/<>|";
+constexpr std::string_view kExtensionEnd = "/\\ *?<>|,\"-'%";
+
+constexpr std::string_view kFourLetterExtensions[] = {"html", "java", "jpeg", "mpeg", "jude"};
+constexpr std::string_view kThreeLetterExtensions[] = {"exe", "dll", "ocx", "vcx", "dat", "inf", "ini", "reg",
+                                                       "zip", "rar", "jar", "ace", "bmp", "ico", "tmp", "jpg",
+                                                       "gif", "mp3", "avi", "txt", "doc", "pdf", "htm"};
+
+// Parts of one suite of program files whose paths are known to confuse the
+// candidate search.
+constexpr std::string_view kSuiteFiles[] = {
+    "Bin\\ImSpool.dll", "Bin\\ImFeat.dll",  "Bin\\ImFoldrs.dll", "Bin\\ImParser.dll", "Bin\\ImTools.dll",
+    "Bin\\ImView.dll",  "Bin\\ImSupp.dll",  "Bin\\ImMangr.dll",  "Bin\\ImImprt.dll",  "Bin\\ImNotfy.dll",
+    "Bin\\ImAnim.dll",  "Bin\\ImBook.dll",  "Bin\\ImServ.dll",   "Bin\\ImShExt.dll",  "Bin\\ImpCnt.exe",
+    "Bin\\IncMail.exe", "Bin\\ImPackr.exe",
+};
+
+// Attempts 9 to 29 cut the text before the first of these.
+constexpr std::array<char, 21> kCutCharacters = {' ', '%', '-', ';', '.', ',', '+', '&',  '$', '\xA3', '@',
+                                                 '(', '{', '[', ')', '}', ']', '=', '\'', '^', '\xA8'};
+
+bool IsAsciiLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+std::string AsciiLower(std::string_view text) {
+  std::string result(text);
+  for (char& c : result)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return result;
+}
+
+bool Contains(std::string_view text, std::string_view needle) {
+  return PosEx(needle, text) > 0;
+}
+
+// Index of needle at or after from, without regard to case; npos when none.
+size_t FindNoCase(std::string_view needle, std::string_view text, size_t from) {
+  if (from >= text.size()) return std::string_view::npos;
+  const int at = PosEx(needle, text, static_cast<int>(from) + 1);
+  return at > 0 ? static_cast<size_t>(at - 1) : std::string_view::npos;
+}
+
+// The folder part of a path: up to and including the last "\" or ":".
+std::string_view FilePath(std::string_view path) {
+  const size_t at = path.find_last_of("\\:");
+  return at == std::string_view::npos ? std::string_view() : path.substr(0, at + 1);
+}
+
+// The extension: from the last "." after the folder part; "" when none.
+std::string_view FileExt(std::string_view path) {
+  const size_t at = path.find_last_of(".\\:");
+  return (at == std::string_view::npos || path[at] != '.') ? std::string_view() : path.substr(at);
+}
+
+bool IsPathLike(unsigned char c) {
+  if (c < 32) return false;
+  if (c >= 34 && c <= 45) return false;
+  if (c >= 59 && c <= 64) return false;
+  if (c == 91 || c == 93 || c == 94 || c == 96) return false;
+  if (c >= 123 && c <= 127) return false;
+  return true;
+}
+
+struct Tally {
+  int found = 0;
+  int missing = 0;
+  int excused = 0;
+  bool Settled() const { return found > 0 || excused > 0; }
+};
+
+void AddUp(const TCandidateCheck& check, Tally& tally, TAnalyzerResult& result) {
+  switch (check.Status) {
+    case kCandidateExists:
+      ++tally.found;
+      break;
+    case kCandidateMissing: {
+      ++tally.missing;
+      result.Detail = check.Path;
+      std::string best = BestPathIn(check.Path);
+      if (!best.empty()) result.Detail = std::move(best);
+      break;
+    }
+    case kCandidateExcused:
+      ++tally.excused;
+      if (!check.Path.empty()) result.Detail = check.Path;
+      result.Match = check.Match;
+      break;
+    default:
+      break;
+  }
+}
+
+// Replaces %NAME% references of 4 to 19 characters by their values. True
+// when anything was replaced.
+bool ExpandReferences(std::string& data) {
+  bool expanded = false;
+  for (size_t at = data.find('%'); at != std::string::npos && data.size() <= kMaxExpandedData;
+       at = data.find('%', at + 1)) {
+    const size_t close = data.find('%', at + 1);
+    if (close == std::string::npos) break;
+    const size_t distance = close - at;
+    if (distance < 4 || distance > 19) continue;
+    const std::string reference = data.substr(at, distance + 1);
+    std::string value = ExpandEnvironment(reference);
+    if (value.size() > kMaxExpansion) value.resize(kMaxExpansion);
+    if (value.empty() || value == reference) continue;
+    data.replace(at, reference.size(), value);
+    expanded = true;
+  }
+  return expanded;
+}
+
+// Moves the data to the drive letter of its first path on a fixed drive.
+// False when there is none.
+bool FindPathStart(std::string& data, size_t firstDrive, const TScanContext& context) {
+  if (ExpandReferences(data)) firstDrive = data.find(":\\");
+  if (firstDrive == std::string::npos) return false;
+  data.erase(0, firstDrive > 0 ? firstDrive - 1 : 0);
+  for (int moves = 0; data.empty() || !context.IsFixedLetter(data[0]); ++moves) {
+    if (moves >= kMaxStartMoves) return false;
+    const size_t next = data.find(":\\", 2);
+    if (next == std::string::npos) return false;
+    data.erase(0, next - 1);
+  }
+  if (std::string collapsed = CollapseDoubleBackslashes(data); !collapsed.empty())
+    data = std::move(collapsed);
+  return true;
+}
+
+// Where the prefix scan of CheckCandidate begins (1-based).
+size_t PrefixStart(std::string_view text) {
+  const size_t length = text.size();
+  const size_t parentLength = ParentFolder(text).size();
+  const size_t dot = text.find('.');
+  const size_t firstDot = dot == std::string_view::npos ? 0 : dot + 1;
+  size_t start;
+  if (dot == std::string_view::npos) {
+    start = parentLength + 2;
+  } else {
+    start = Trim(FilePath(text)).size() + 2;
+    if (firstDot < start) start = firstDot;
+    if (parentLength > 0 && parentLength < start) start = parentLength;
+    if (start == length) start = firstDot;
+  }
+  if (start + 1 > length) start = length - 1;
+  if (start < 1) start = 1;
+  if (text[start - 1] == '\\') {
+    ++start;
+    if (start + 1 > length) start = length - 1;
+  }
+  return start;
+}
+
+}  // namespace
+
+bool TScanContext::Stopped() const {
+  return (Abort && Abort->load(std::memory_order_relaxed)) ||
+         (Terminate && Terminate->load(std::memory_order_relaxed));
+}
+
+bool TScanContext::IsFixedLetter(char letter) const {
+  if (!IsAsciiLetter(letter)) return false;
+  const char upper = static_cast<char>(letter & ~0x20);
+  for (char c : NonFixedDrives)
+    if (static_cast<char>(c & ~0x20) == upper && IsAsciiLetter(c)) return false;
+  return true;
+}
+
+std::string NormalizeExtension(std::string_view text) {
+  if (text.size() >= 4) {
+    const std::string four = AsciiLower(text.substr(0, 4));
+    for (std::string_view known : kFourLetterExtensions)
+      if (four == known) return four;
+  }
+  if (text.size() >= 3) {
+    const std::string three = AsciiLower(text.substr(0, 3));
+    for (std::string_view known : kThreeLetterExtensions)
+      if (three == known) return three;
+  }
+  const size_t end = text.find_first_of(kExtensionEnd);
+  std::string_view rest = end == std::string_view::npos ? text : text.substr(0, end);
+  if (rest.size() == 10) rest = rest.substr(0, 3);
+  return std::string(rest);
+}
+
+std::string CutAtExtension(std::string_view text) {
+  for (size_t dot = text.find('.'); dot != std::string_view::npos; dot = text.find('.', dot + 1)) {
+    std::string candidate(text.substr(0, dot + 1));
+    candidate += NormalizeExtension(text.substr(dot + 1, 10));
+    candidate = Trim(candidate);
+    if (IsValidPathSyntax(candidate, true)) return candidate;
+  }
+  return std::string();
+}
+
+StringList ExtractPathCandidates(std::string_view text) {
+  StringList candidates;
+  for (size_t at = text.find(":\\"); at != std::string_view::npos; at = text.find(":\\", at + 1)) {
+    std::string candidate = CutAtExtension(text.substr(at > 0 ? at - 1 : 0));
+    if (!candidate.empty()) candidates.push_back(std::move(candidate));
+  }
+  return candidates;
+}
+
+int PathScore(std::string_view text) {
+  const size_t n = text.size();
+  if (n < 3) return 0;
+  // The system's case mapping for every byte, to tell letters and their case.
+  std::string all(256, '\0');
+  for (int i = 0; i < 256; ++i) all[static_cast<size_t>(i)] = static_cast<char>(i);
+  const std::string upper = platform::Sys().UpperCase(all);
+  const std::string lower = platform::Sys().LowerCase(all);
+
+  double pathLike = 0, upperCount = 0, lowerCount = 0, sum = 0;
+  int dots = 0;
+  for (char ch : text) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (IsPathLike(c)) ++pathLike;
+    const bool isLetter = upper[c] != lower[c];
+    if (isLetter && upper[c] == ch) ++upperCount;
+    if (isLetter && lower[c] == ch) ++lowerCount;
+    if (c == '.') ++dots;
+    sum += c;
+  }
+  const double caseTerm = ((upperCount + 1) / (lowerCount + 1)) / (upperCount + lowerCount + 2) * 93.0;
+  const double mean = sum / static_cast<double>(n);
+  double squares = 0;
+  for (char ch : text) {
+    const double d = static_cast<unsigned char>(ch) - mean;
+    squares += d * d;
+  }
+  const double spread = std::sqrt(squares / static_cast<double>(n - 1));
+  double score = pathLike / static_cast<double>(n) * 100.0 - spread - caseTerm;
+  if (dots != 1) score -= 1.25 * dots;
+  return static_cast<int>(std::nearbyint(score));  // the default rounding: halves to even
+}
+
+std::string PickMostPlausible(const StringList& list) {
+  if (list.empty()) return std::string();
+  if (list.size() == 1) return list.front();
+  size_t best = 0;
+  int bestScore = 0;
+  for (size_t i = 0; i < list.size(); ++i) {
+    const int score = PathScore(list[i]);
+    if (score > bestScore) {
+      bestScore = score;
+      best = i;
+    }
+  }
+  return list[best];
+}
+
+std::string BestPathIn(std::string_view text) {
+  const StringList candidates = ExtractPathCandidates(text);
+  if (candidates.empty() && IsValidPathSyntax("c:\\" + std::string(text)) && FilePath(text).empty() &&
+      !FileExt(text).empty())
+    return std::string(text);
+  return PickMostPlausible(candidates);
+}
+
+bool IsCheckablePath(std::string_view candidate, std::string_view workingData, const TScanContext& context) {
+  if (candidate.find_first_of(kCandidateEnd) != std::string_view::npos) return false;
+  if (candidate.find("\\\\") != std::string_view::npos) return false;
+  if (candidate.find(":\\") != 1) return false;
+  if (candidate.find(':', 2) != std::string_view::npos) return false;
+  // Only fixed drives are examined: the drive the data's path starts on, and
+  // the candidate's own (a later path in the data may name another drive).
+  if (workingData.empty() || !context.IsFixedLetter(workingData[0])) return false;
+  return context.IsFixedLetter(candidate[0]);
+}
+
+bool PathExists(std::string_view candidate, std::string_view workingData, const TScanContext& context) {
+  const std::string path = Trim(candidate);
+  if (path.empty()) return false;
+  // A stopped scan examines nothing more; what it has not examined it never
+  // reports.
+  auto exists = [&](const std::string& text) {
+    if (context.Stopped()) return true;
+    return IsCheckablePath(text, workingData, context) && platform::Files().Attributes(text).has_value();
+  };
+  if (exists(path)) return true;
+  const size_t exe = FindNoCase(".exe", path, 0);
+  if (exe == std::string::npos) return exists(path + ".exe");
+  const std::string upToExe = path.substr(0, exe + 4);
+  return upToExe != path && exists(upToExe);
+}
+
+TCandidateCheck CheckCandidate(std::string_view input, std::string_view workingData,
+                               const TScanContext& context) {
+  TCandidateCheck check;
+  check.Status = kCandidateNotAReference;
+  check.Path = std::string(input);
+  const std::string uncut(input);
+
+  if (Contains(uncut, "Bin\\i"))
+    for (std::string_view suiteFile : kSuiteFiles)
+      if (Contains(uncut, suiteFile)) return check;
+
+  std::string text = uncut;
+  if (const size_t end = text.find_first_of(kCandidateEnd); end != std::string::npos) text.resize(end);
+  if (const size_t drive = text.find(":\\", 2); drive != std::string::npos) text.resize(drive);
+  if (const size_t colon = text.find(':', 2); colon != std::string::npos) text.resize(colon);
+  if (const size_t doubled = text.find("\\\\"); doubled != std::string::npos) text.resize(doubled);
+  if (text.size() < 3) return check;
+  // A path on a drive that is not a fixed disk is not a reference this
+  // analysis examines: it is neither found nor missing.
+  if (text.compare(1, 2, ":\\") == 0 && !context.IsFixedLetter(text[0])) return check;
+
+  // Each attempt tests one trimmed form; a form equal to the one tested just
+  // before gives the same answer and is not tested again.
+  std::string candidate;
+  std::string lastTested;
+  bool tested = false;
+  auto accepted = [&](const std::string& form) {
+    if (tested && form == lastTested) return false;
+    tested = true;
+    lastTested = form;
+    return PathExists(form, workingData, context);
+  };
+  auto exists = [&] {
+    check.Status = kCandidateExists;
+    return check;
+  };
+
+  const size_t dot = text.find('.');
+  for (int attempt = 1; attempt <= 30; ++attempt) {
+    if (attempt == 1 || attempt == 7) {
+      candidate = text;
+    } else if (attempt == 2) {
+      candidate = BestPathIn(text);
+    } else if (attempt >= 3 && attempt <= 6) {
+      if (dot == std::string::npos) {
+        if (accepted(candidate)) return exists();
+        ++attempt;  // the next attempt is skipped
+        continue;
+      }
+      candidate = text.substr(0, dot + 1 + static_cast<size_t>(attempt - 1));
+    } else if (attempt == 8) {
+      const std::string_view ext = FileExt(text);
+      const size_t at = ext.empty() ? std::string::npos : text.find(ext);
+      candidate = at == std::string::npos ? std::string() : text.substr(0, at + ext.size() + 1);
+    } else if (attempt >= 9 && attempt <= 29) {
+      const size_t cut = text.find(kCutCharacters[static_cast<size_t>(attempt - 9)]);
+      if (cut == std::string::npos) {
+        if (accepted(candidate)) return exists();
+        ++attempt;
+        continue;
+      }
+      candidate = text.substr(0, cut);
+    }
+    // Attempt 30 tests the current candidate as it stands.
+    if (accepted(candidate)) return exists();
+  }
+
+  for (size_t length = PrefixStart(text); length <= text.size(); ++length)
+    if (PathExists(std::string_view(text).substr(0, length), workingData, context)) return exists();
+
+  if (PathExists(text, workingData, context) || (uncut != text && PathExists(uncut, workingData, context)))
+    return exists();
+
+  check.Status = kCandidateMissing;
+  check.Path = text;
+  if (!IsReportablePath(uncut)) {
+    check.Status = kCandidateExcused;
+    check.Match = uncut;
+  } else if (context.IgnoreList) {
+    const int entry = IndexOfContained(*context.IgnoreList, uncut);
+    if (entry >= 0) {
+      check.Status = kCandidateExcused;
+      check.Match = CapitalizeWords((*context.IgnoreList)[static_cast<size_t>(entry)]);
+    }
+  }
+  return check;
+}
+
+void Analyze(std::string_view input, TAnalyzerResult& result, const TScanContext& context) {
+  result.Kind = kReferenceNoReport;
+  if (input.size() < 3 || input.size() > kMaxData) return;
+  const size_t firstDrive = input.find(":\\");
+  if (firstDrive == std::string_view::npos && input.find('%') == std::string_view::npos) return;
+
+  std::string data(input);
+  if (!FindPathStart(data, firstDrive, context)) return;
+  if (data.empty() || context.Stopped() || Contains(data, "HRZR_")) return;
+
+  Tally tally;
+  AddUp(CheckCandidate(data, data, context), tally, result);
+  if (!tally.Settled()) {
+    for (const auto& candidate : ExtractPathCandidates(data)) {
+      if (context.Stopped()) break;
+      AddUp(CheckCandidate(candidate, data, context), tally, result);
+      if (tally.Settled()) break;
+    }
+  }
+  if (!tally.Settled()) {
+    size_t at = data.find(":\\", 2);
+    for (int positions = 0; at != std::string::npos && positions < kMaxDrivePositions && !tally.Settled();
+         ++positions) {
+      if (context.Stopped()) break;
+      const std::string_view rest = std::string_view(data).substr(at - 1);
+      if (rest.size() > 3) AddUp(CheckCandidate(rest, data, context), tally, result);
+      at = data.find(":\\", at + 3);
+    }
+  }
+  // What a stopped scan could not finish examining is never reported.
+  if (context.Stopped()) {
+    result.Kind = kReferenceNoReport;
+    return;
+  }
+  result.Kind = (tally.found == 0 && tally.missing > 0) ? kReferenceMissing : kReferenceNoReport;
+  if (tally.excused > 0) result.Kind = kReferenceExcused;
+  if (result.Detail.empty()) result.Detail = std::string(input);
+}
+
+}  // namespace vp
