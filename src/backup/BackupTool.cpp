@@ -78,7 +78,8 @@ bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string&
   // earlier set keeps its files as they are.
   setFolder_ = *folder;
   entriesPath_ = setFolder_ + std::string(backup::kEntriesFile);
-  entriesText_.clear();
+  entriesBytes_.clear();
+  entriesWide_ = !oldFormat_ && platform::Sys().AnsiCodePage() == 1252;
   lastHeader_.clear();
   entriesBroken_ = true;
   stringCount_ = 0;
@@ -86,12 +87,13 @@ bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string&
 
   const backup::LocalTime now = clock_.Now();
   backup::RegFileHeaderInfo header{usedBy, programVersion, description, now};
-  const std::string headerText = backup::RegFileHeader(oldFormat_, header);
-  if (!Files().ReplaceWholeFile(entriesPath_, headerText)) return false;
+  const std::string headerBytes =
+      backup::EntriesFileBytes(backup::RegFileHeader(oldFormat_, header), entriesWide_, true);
+  if (!Files().ReplaceWholeFile(entriesPath_, headerBytes)) return false;
   for (auto name : {backup::kFilesFile, backup::kStringsFile, backup::kCookiesFile}) {
     Files().WriteWholeFile(setFolder_ + std::string(name), "");
   }
-  entriesText_ = headerText;
+  entriesBytes_ = headerBytes;
   entriesBroken_ = false;
 
   backup::IndexInfo index;
@@ -125,15 +127,16 @@ std::string TBackupTool::MakeSetId(const backup::LocalTime& now) {
 
 bool TBackupTool::AppendEntries(const std::string& text) {
   if (!setOpen_ || entriesBroken_) return false;
-  if (Files().AppendToFile(entriesPath_, text)) {
-    entriesText_ += text;
+  const std::string bytes = backup::EntriesFileBytes(text, entriesWide_, false);
+  if (Files().AppendToFile(entriesPath_, bytes)) {
+    entriesBytes_ += bytes;
     return true;
   }
   // Part of the text may have reached the file: put back what is known to be
   // there, or a later append would follow a torn line. Rewriting in place
   // needs no more room than the file had, when a full disk refuses a copy.
-  if (!Files().ReplaceWholeFile(entriesPath_, entriesText_) &&
-      !Files().WriteWholeFile(entriesPath_, entriesText_)) {
+  if (!Files().ReplaceWholeFile(entriesPath_, entriesBytes_) &&
+      !Files().WriteWholeFile(entriesPath_, entriesBytes_)) {
     entriesBroken_ = true;
   }
   return false;
@@ -309,8 +312,9 @@ void TBackupTool::CleanNewestSet() {
     auto head = Files().ReadWholeFile(path, 1);
     if (head && head->empty()) Files().RemoveFile(path);
   }
-  if (auto text = Files().ReadWholeFile(entriesPath_)) {
-    if (text->find_first_of("[\"\\") == std::string::npos) Files().RemoveFile(entriesPath_);
+  if (auto bytes = Files().ReadWholeFile(entriesPath_)) {
+    auto text = backup::EntriesFileText(*bytes);
+    if (text && text->find_first_of("[\"\\") == std::string::npos) Files().RemoveFile(entriesPath_);
   }
 }
 

@@ -87,9 +87,10 @@ class TBackupTool {
   int32_t stringCount_ = 0;
   int32_t fileCount_ = 0;
 
-  // What "Entries.reg" holds as far as this tool knows it is on disk, and
-  // the key header it ends under.
-  std::string entriesText_;
+  // The bytes "Entries.reg" holds as far as this tool knows they are on
+  // disk, their form (see EntriesFileBytes), and the key header they end under.
+  std::string entriesBytes_;
+  bool entriesWide_ = false;
   std::string lastHeader_;
   // Set when "Entries.reg" may hold a torn write that could not be undone:
   // nothing more is added to that set.

@@ -189,4 +189,21 @@ std::optional<std::string> ValueLines(std::string_view valueName, uint32_t type,
   }
 }
 
+std::string EntriesFileBytes(std::string_view text, bool wide, bool atStart) {
+  if (!wide) return std::string(text);
+  std::string bytes = atStart ? "\xFF\xFE" : "";
+  bytes += Utf16LeBytes(text);
+  return bytes;
+}
+
+std::optional<std::string> EntriesFileText(std::string_view bytes) {
+  if (bytes.size() < 2 || bytes.substr(0, 2) != "\xFF\xFE") return std::string(bytes);
+  std::u16string units;
+  for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                          static_cast<unsigned char>(bytes[i + 1]) << 8));
+  }
+  return Utf16ToCp1252(units);
+}
+
 }  // namespace vp::backup

@@ -83,4 +83,16 @@ std::string Utf16LeBytes(std::string_view text);
 std::optional<std::string> ValueLines(std::string_view valueName, uint32_t type, std::string_view data,
                                       bool oldFormat = false);
 
+// How the text is stored in "Entries.reg". Under the version 5 header the
+// file is UTF-16LE with a byte order mark: that is the form in which every
+// importer (the system's editor of any version, and our reader) takes the
+// hex(2) and hex(7) data as UTF-16. An 8-bit file with that header is read
+// one way by one editor and the other way by another. Under "REGEDIT4" the
+// file is 8-bit, as importers expect. `atStart` adds the byte order mark.
+std::string EntriesFileBytes(std::string_view text, bool wide, bool atStart);
+
+// The text of a file written by EntriesFileBytes (either form); empty when
+// UTF-16 text has a character outside the code page.
+std::optional<std::string> EntriesFileText(std::string_view bytes);
+
 }  // namespace vp::backup

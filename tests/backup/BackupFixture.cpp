@@ -4,6 +4,7 @@
 #include <chrono>
 #include <vector>
 
+#include "backup/RegExportText.h"
 #include "platform/FileSystem.h"
 #include "platform/System.h"
 
@@ -70,6 +71,7 @@ bool DeleteKeyTree(RegHandle root, const std::string& path) {
 }
 
 void BackupFixture::SetUp() {
+  ready_ = true;
   previous_ = platform::Current();
   const std::string suffix = UniqueSuffix();
 #ifdef _WIN32
@@ -96,6 +98,7 @@ void BackupFixture::SetUp() {
 }
 
 void BackupFixture::TearDown() {
+  if (!ready_) return;
   DeleteKeyTree(platform::kHkeyCurrentUser, scratchKey_);
 #ifdef _WIN32
   Handle parent;
@@ -111,6 +114,14 @@ void BackupFixture::TearDown() {
   platform::Install(previous_);
   std::error_code ignored;
   std::filesystem::remove_all(hostFolder_, ignored);
+}
+
+void BackupFixture::PutTree(const std::string& top, const KeySnapshot& tree) {
+  for (const auto& [path, values] : tree) {
+    const std::string key = path.empty() ? top : top + "\\" + path;
+    MakeKey(key);
+    for (const auto& [name, value] : values) Put(key, name, value.type, value.data);
+  }
 }
 
 void BackupFixture::MakeKey(const std::string& relativeKey) {
@@ -155,7 +166,12 @@ void BackupFixture::DeleteTree(const std::string& relativeKey) {
 }
 
 std::string BackupFixture::ReadText(const std::string& path) {
-  return platform::Files().ReadWholeFile(path).value_or("<missing>");
+  auto bytes = platform::Files().ReadWholeFile(path);
+  if (!bytes) return "<missing>";
+  if (path.size() >= 11 && path.substr(path.size() - 11) == "Entries.reg") {
+    return EntriesFileText(*bytes).value_or("<not code page text>");
+  }
+  return *bytes;
 }
 
 bool BackupFixture::FileExists(const std::string& path) {

@@ -41,6 +41,8 @@ class BackupFixture : public ::testing::Test {
   // A folder for other files, with a trailing backslash.
   const std::string& WorkFolder() const { return workFolder_; }
 
+  // Writes a whole tree (see Snapshot) at top, a path below the scratch key.
+  void PutTree(const std::string& top, const KeySnapshot& tree);
   // Creates a key below the scratch key (relative path).
   void MakeKey(const std::string& relativeKey);
   // Writes a value below the scratch key (relative path, created as needed).
@@ -52,6 +54,7 @@ class BackupFixture : public ::testing::Test {
   // Deletes a tree below the scratch key (relative path; "" empties it).
   void DeleteTree(const std::string& relativeKey);
 
+  // A file's bytes; the text of an "Entries.reg" in either form.
   static std::string ReadText(const std::string& path);
   static bool FileExists(const std::string& path);
 
@@ -59,6 +62,7 @@ class BackupFixture : public ::testing::Test {
   platform::sim::SimMachine* Machine() { return machine_.get(); }
 
  private:
+  bool ready_ = false;
   std::unique_ptr<platform::sim::SimMachine> machine_;
   platform::Services previous_;
   std::filesystem::path hostFolder_;

@@ -47,6 +47,8 @@ TEST_F(BackupToolTest, CreateBackupWritesIndexAndHeader) {
   ASSERT_TRUE(Create(tool, 3));
   EXPECT_EQ(tool.SetFolder(), BackupsFolder() + "0001A2\\");
   EXPECT_EQ(ReadText(tool.SetFolder() + "Entries.reg"), kHeader5);
+  EXPECT_EQ(platform::Files().ReadWholeFile(tool.SetFolder() + "Entries.reg"),
+            EntriesFileBytes(kHeader5, true, true));
   const std::string index = ReadText(tool.SetFolder() + "Index.dat");
   const std::string expectedStart =
       "[Header]\r\nProgVersion=1.2\r\nSyntaxVersion=1.4\r\nDateTime=1/5/2026 11:00:00 AM\r\n"
@@ -70,7 +72,7 @@ TEST_F(BackupToolTest, OldFormatHeaderFollowsTheWindowsVersion) {
   TBackupTool tool(clock_);
   EXPECT_TRUE(tool.OldFormat());
   ASSERT_TRUE(Create(tool));
-  EXPECT_EQ(ReadText(tool.SetFolder() + "Entries.reg"), "REGEDIT4\r\n\r\n");
+  EXPECT_EQ(platform::Files().ReadWholeFile(tool.SetFolder() + "Entries.reg"), "REGEDIT4\r\n\r\n");
 }
 
 TEST_F(BackupToolTest, NothingIsWrittenWithoutASet) {

@@ -15,6 +15,9 @@ const std::string kHigh = "\x80\x8A\x9C\xA7\xB0\xC4\xE9\xFC\xFF";
 const std::string kKeyChars = "abcxyz019_-.'#{}[]()" + kHigh;
 const std::string kNameChars = "abcXYZ019 _-.\"\\@=[]{}'#%&" + kHigh;
 const std::string kTextChars = "abcXYZ019 _-.\"\\@=[]%;\r\n\t" + kHigh;
+// The system's editor writes line breaks in strings as escapes of its own,
+// which the export format does not define: exports for it leave them out.
+const std::string kExportTextChars = "abcXYZ019 _-.\"\\@=[]%;" + kHigh;
 
 int Below(std::mt19937& random, int n) {
   return std::uniform_int_distribution<int>(0, n - 1)(random);
@@ -33,7 +36,7 @@ std::string Bytes(std::mt19937& random, int length) {
   return bytes;
 }
 
-StoredValue RandomValue(std::mt19937& random) {
+StoredValue RandomValue(std::mt19937& random, bool forExport) {
   using namespace std::string_literals;
   static const uint32_t kTypes[] = {
       kRegSz,   kRegSz,    kRegExpandSz,       kRegMultiSz, kRegDword,        kRegBinary, kRegBinary,
@@ -43,18 +46,21 @@ StoredValue RandomValue(std::mt19937& random) {
   value.type = kTypes[Below(random, sizeof kTypes / sizeof kTypes[0])];
   switch (value.type) {
     case kRegSz:
-      value.data = Pick(random, kTextChars, 0, 40) + "\0"s;
-      if (Below(random, 6) == 0) value.data += Pick(random, kTextChars, 1, 5) + "\0"s;  // inner NUL
+      value.data = Pick(random, forExport ? kExportTextChars : kTextChars, 0, 40) + "\0"s;
+      if (!forExport && Below(random, 6) == 0)
+        value.data += Pick(random, kTextChars, 1, 5) + "\0"s;  // inner NUL
       break;
     case kRegExpandSz:
-      value.data = "%SystemRoot%\\" + Pick(random, kTextChars, 0, 30) + "\0"s;
+      value.data = "%SystemRoot%\\" + Pick(random, forExport ? kExportTextChars : kTextChars, 0, 30) + "\0"s;
       break;
     case kRegMultiSz:
-      for (int i = Below(random, 4); i > 0; --i) value.data += Pick(random, kTextChars, 1, 20) + "\0"s;
+      for (int i = Below(random, 4); i > 0; --i) {
+        value.data += Pick(random, forExport ? kExportTextChars : kTextChars, 1, 20) + "\0"s;
+      }
       value.data += "\0"s;
       break;
     case kRegDword:
-      value.data = Bytes(random, Below(random, 5) == 0 ? 2 : 4);
+      value.data = Bytes(random, !forExport && Below(random, 5) == 0 ? 2 : 4);
       break;
     default:
       value.data = Bytes(random, kLengths[Below(random, sizeof kLengths / sizeof kLengths[0])]);
@@ -63,7 +69,8 @@ StoredValue RandomValue(std::mt19937& random) {
   return value;
 }
 
-void AddKey(std::mt19937& random, const std::string& path, int depth, int maxDepth, KeySnapshot& tree) {
+void AddKey(std::mt19937& random, const std::string& path, int depth, int maxDepth, bool forExport,
+            KeySnapshot& tree) {
   auto& values = tree[path];
   std::set<std::string> taken;
   for (int i = Below(random, 5); i > 0; --i) {
@@ -73,22 +80,22 @@ void AddKey(std::mt19937& random, const std::string& path, int depth, int maxDep
     while (!name.empty() && name.front() == ' ') name.erase(0, 1);
     if (name == "@") continue;
     if (!taken.insert(platform::Sys().UpperCase(name)).second) continue;
-    values[name] = RandomValue(random);
+    values[name] = RandomValue(random, forExport);
   }
   if (depth >= maxDepth) return;
   taken.clear();
   for (int i = Below(random, 4); i > 0; --i) {
     const std::string name = Pick(random, kKeyChars, 1, 10);
     if (!taken.insert(platform::Sys().UpperCase(name)).second) continue;
-    AddKey(random, path.empty() ? name : path + "\\" + name, depth + 1, maxDepth, tree);
+    AddKey(random, path.empty() ? name : path + "\\" + name, depth + 1, maxDepth, forExport, tree);
   }
 }
 
 }  // namespace
 
-KeySnapshot RandomTree(std::mt19937& random, int maxDepth) {
+KeySnapshot RandomTree(std::mt19937& random, int maxDepth, bool forExport) {
   KeySnapshot tree;
-  AddKey(random, "", 0, maxDepth, tree);
+  AddKey(random, "", 0, maxDepth, forExport, tree);
   return tree;
 }
 

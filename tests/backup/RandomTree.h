@@ -11,6 +11,9 @@ namespace vp::backup::test {
 // code-page characters above 127, text with line breaks and inner NULs, and
 // binary data past several wrapped lines. Names of siblings differ without
 // regard to case.
-KeySnapshot RandomTree(std::mt19937& random, int maxDepth = 3);
+// Without the forms the system's registry editor cannot export faithfully
+// (a DWORD of another size than 4, a string with an inner NUL) when
+// forExport is set.
+KeySnapshot RandomTree(std::mt19937& random, int maxDepth = 3, bool forExport = false);
 
 }  // namespace vp::backup::test

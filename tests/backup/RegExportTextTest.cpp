@@ -10,6 +10,8 @@
 namespace vp::backup {
 namespace {
 
+using namespace std::string_literals;
+
 std::string Bytes(size_t count) {
   std::string bytes;
   for (size_t i = 0; i < count; ++i) bytes += static_cast<char>(i);
@@ -109,6 +111,16 @@ TEST(RegExportText, FileHeaders) {
             "; Date: 05.01.2026\r\n"
             "; Time: 09:08:07\r\n"
             "\r\n");
+}
+
+TEST(RegExportText, EntriesFileFormsRoundTrip) {
+  const std::string text = "[HKEY_CURRENT_USER\\x]\r\n\"\x80\"=\"\xE9\"\r\n";
+  EXPECT_EQ(EntriesFileBytes(text, false, true), text);
+  EXPECT_EQ(EntriesFileBytes("a\x80", true, true), std::string("\xFF\xFE") + "a\0\xAC\x20"s);
+  EXPECT_EQ(EntriesFileBytes("a", true, false), "a\0"s);
+  EXPECT_EQ(EntriesFileText(EntriesFileBytes(text, true, true)), text);
+  EXPECT_EQ(EntriesFileText(text), text);
+  EXPECT_FALSE(EntriesFileText("\xFF\xFE\x00\x01"s).has_value());
 }
 
 TEST(CodePage1252, EveryByteRoundTripsAndUpperHalfMapsAsTheSystemDoes) {

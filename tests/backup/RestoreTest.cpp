@@ -61,7 +61,8 @@ TEST_F(RestoreTest, AnEntriesFileThatDoesNotReadWholeChangesNothing) {
     ASSERT_TRUE(tool.AddKey(kRoot, Key("K")));
     ASSERT_TRUE(tool.RemoveKey(kRoot, Key("K")));
   }
-  ASSERT_TRUE(platform::Files().AppendToFile(set + "Entries.reg", "\"w\"=dword:nothex\r\n"));
+  ASSERT_TRUE(platform::Files().AppendToFile(set + "Entries.reg",
+                                             EntriesFileBytes("\"w\"=dword:nothex\r\n", true, false)));
   const TRestoreReport report = RestoreBackupSet(set);
   EXPECT_FALSE(report.Complete());
   EXPECT_EQ(report.registry, Step::kFailed);

@@ -11,16 +11,7 @@ namespace {
 
 constexpr const char* kRoot = "HKEY_CURRENT_USER";
 
-class RoundTripTest : public test::BackupFixture {
- protected:
-  void PutTree(const std::string& top, const test::KeySnapshot& tree) {
-    for (const auto& [path, values] : tree) {
-      const std::string key = path.empty() ? top : top + "\\" + path;
-      MakeKey(key);
-      for (const auto& [name, value] : values) Put(key, name, value.type, value.data);
-    }
-  }
-};
+class RoundTripTest : public test::BackupFixture {};
 
 // Exports random trees, deletes them, restores the set and compares: every
 // type, default and odd names, line breaks, inner NULs, code-page text and
