@@ -1,0 +1,457 @@
+#include "scanner/Sweeper.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
+#include "registry/FastRegistry.h"
+#include "scanner/IgnoreMatch.h"
+#include "scanner/SafeList.h"
+
+namespace vp {
+
+using platform::RegHandle;
+
+namespace {
+
+uint32_t TickNow() {
+  using namespace std::chrono;
+  return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// Parts of a path that mark a history (recently used) list.
+constexpr std::string_view kHistoryMarkers[] = {
+    "MRU",        "WinZip\\Filemenu", "history list",
+    "RecentFile", "Recent File",      "Closed File",
+    "Saved File", "MUICache",         "player classic\\favorites"};
+
+bool ContainsNoCase(std::string_view text, std::string_view part) {
+  return PosEx(part, text, 1, kIgnoreCase) > 0;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
+}
+
+// COM findings that belong to the system or its own programs are never
+// offered for removal.
+bool IsSystemComEntry(const std::string& rootName, const std::string& keyPath, const std::string& valueName,
+                      const std::string& valueData) {
+  for (const std::string* part : {&keyPath, &valueName, &valueData})
+    if (StartsWithNoCase(*part, "MS") || StartsWithNoCase(*part, "WMP")) return true;
+  const std::string text = rootName + "\\" + keyPath + "\\" + valueName + " : " + valueData;
+  for (std::string_view word : {"Microsoft", "Windows", "System32", "vmappsdk"})
+    if (ContainsNoCase(text, word)) return true;
+  return false;
+}
+
+DateTime KeyDateOf(TFastRegistry& registry) {
+  TRegKeyInfo info;
+  if (!registry.GetKeyInfo(info)) return 0;
+  return FileTimeToDateTime(info.FileTime);
+}
+
+}  // namespace
+
+ProblemDescription DescribeProblem(int32_t code, const std::string& detail, const TCleanerLanguage& texts) {
+  switch (code) {
+    case kProblemUninstall:
+      return {texts.Text(17), 2};
+    case kProblemFileReference:
+      return {FormatPlaceholders(texts.Text(7), detail), 3};
+    case kProblemAppPath:
+      return {texts.Text(16), 2};
+    case kProblemFileType:
+      return {texts.Text(13), 2};
+    case kProblemFont:
+      return {texts.Text(14), 2};
+    case kProblemComRegistration:
+      return {detail.empty() ? texts.Text(9) : detail, 2};
+    case kProblemHelpFile:
+      return {texts.Text(15), 2};
+    case kProblemStartMenuOrder:
+      return {texts.Text(20), 1};
+    case kProblemApplication:
+      return {texts.Text(20), 2};
+    case kProblemSharedTool:
+      return {texts.Text(19), 1};
+    case kProblemSoftwareKey:
+      return {texts.Text(18), 1};
+    case kProblemHistoryList:
+      return {texts.Text(21), 0};
+    default:
+      return {"Internal error 091", 0};
+  }
+}
+
+DateTime FileTimeToDateTime(uint64_t fileTime) {
+  // 109205 days lie between 1601-01-01 and 1899-12-30.
+  return static_cast<double>(fileTime) / 864000000000.0 - 109205.0;
+}
+
+DateTime UtcToLocal(DateTime date, const platform::TimeZoneState& zone) {
+  if (zone.kind == platform::TimeZoneState::Standard) return date - zone.bias / 1440.0;
+  if (zone.kind == platform::TimeZoneState::Daylight) return date - (zone.bias + zone.daylightBias) / 1440.0;
+  return date;
+}
+
+std::string FormatKeyDate(const std::string& format, DateTime date) {
+  // Civil date from a day count (days since 1970-01-01), proleptic Gregorian.
+  double whole = std::floor(date);
+  int64_t seconds = std::llround((date - whole) * 86400.0);
+  if (seconds >= 86400) {
+    whole += 1;
+    seconds -= 86400;
+  }
+  int64_t z = static_cast<int64_t>(whole) - 25569 + 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  const int64_t day = doy - (153 * mp + 2) / 5 + 1;
+  const int64_t month = mp < 10 ? mp + 3 : mp - 9;
+  const int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+  const int64_t fields[] = {year, month, day, seconds / 3600, seconds / 60 % 60, seconds % 60};
+
+  const std::string picture = format.empty() ? "yyyy-mm-dd hh:nn:ss" : format;
+  std::string result;
+  for (size_t i = 0; i < picture.size();) {
+    const char c = picture[i];
+    if (c == '"' || c == '\'') {
+      const size_t close = picture.find(c, i + 1);
+      const size_t end = close == std::string::npos ? picture.size() : close;
+      result.append(picture, i + 1, end - i - 1);
+      i = end + 1;
+      continue;
+    }
+    const char lower = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    size_t run = 1;
+    while (i + run < picture.size() && picture[i + run] == c) ++run;
+    int field = -1;
+    if (lower == 'y') field = 0;
+    if (lower == 'm') field = 1;
+    if (lower == 'd') field = 2;
+    if (lower == 'h') field = 3;
+    if (lower == 'n') field = 4;
+    if (lower == 's') field = 5;
+    if (field < 0) {
+      result.append(picture, i, run);
+      i += run;
+      continue;
+    }
+    char text[24];
+    if (field == 0 && run == 2) {
+      std::snprintf(text, sizeof text, "%02lld", static_cast<long long>(year % 100));
+    } else if (field == 0 || run >= 2) {
+      std::snprintf(text, sizeof text, field == 0 ? "%04lld" : "%02lld",
+                    static_cast<long long>(fields[field]));
+    } else {
+      std::snprintf(text, sizeof text, "%lld", static_cast<long long>(fields[field]));
+    }
+    result += text;
+    i += run;
+  }
+  return result;
+}
+
+// ---------------------------------------------------------------- lifecycle
+
+TSweeper::TSweeper(const TScanOptions& options, TDispatcher& dispatcher)
+    : dispatcher_(dispatcher), options_(options), mode_(options.Mode) {
+  if (options.IgnoreList != nullptr) ignoreList_ = *options.IgnoreList;
+  if (options.ExtraIgnoreList != nullptr) extraIgnoreList_ = *options.ExtraIgnoreList;
+  // The thread works on its own copies only.
+  options_.IgnoreList = nullptr;
+  options_.ExtraIgnoreList = nullptr;
+}
+
+TSweeper::~TSweeper() {
+  Stop();
+  WaitFor();
+}
+
+void TSweeper::SetLanguage(const TCleanerLanguage& language) {
+  language_ = language;
+}
+
+void TSweeper::Start() {
+  if (thread_.joinable() || finished_.load()) return;
+  thread_ = std::thread([this] { Execute(); });
+}
+
+void TSweeper::Stop() {
+  abort_.store(true);
+}
+
+void TSweeper::Terminate() {
+  terminated_.store(true);
+}
+
+void TSweeper::WaitFor() {
+  if (!thread_.joinable()) return;
+  if (dispatcher_.IsOwnerThread()) {
+    while (!finished_.load()) dispatcher_.ProcessPending(std::chrono::milliseconds(20));
+  }
+  thread_.join();
+}
+
+void TSweeper::Synchronize(const std::function<void()>& call) {
+  dispatcher_.Synchronize(call);
+}
+
+void TSweeper::Execute() {
+  try {
+    timeZone_ = platform::Sys().CurrentTimeZone();
+    platform::Sys().SetCurrentThreadPriority(options_.IdlePriority ? platform::ThreadPriority::Idle
+                                                                   : platform::ThreadPriority::AboveNormal);
+    lastProgressTick_ = TickNow();
+    lastYieldTick_ = lastProgressTick_;
+    currentUserHive_.clear();
+    if (mode_ == kAreaUsers) DiscoverCurrentUserHive();
+    if (options_.Threaded) {
+      RunScanBody();
+    } else {
+      Synchronize([this] { RunScanBody(); });
+    }
+  } catch (...) {
+    // A failing scan ends quietly; its final events follow as usual.
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  try {
+    Synchronize([this] {
+      if (OnTotals) OnTotals(*this, valuesTotal_.load(), keysTotal_.load());
+    });
+  } catch (...) {
+  }
+  try {
+    Synchronize([this] {
+      if (OnFinished) OnFinished(*this);
+    });
+  } catch (...) {
+  }
+  finished_.store(true);
+}
+
+void TSweeper::RunScanBody() {
+  nonFixedDrives_.clear();
+  for (char letter = 'a'; letter <= 'z'; ++letter)
+    if (platform::Files().DriveTypeOf(letter) != platform::DriveType::Fixed) nonFixedDrives_ += letter;
+  analysis_.Abort = &abort_;
+  analysis_.Terminate = &terminated_;
+  analysis_.NonFixedDrives = nonFixedDrives_;
+  analysis_.IgnoreList = &ignoreList_;
+  RunArea();
+}
+
+void TSweeper::RunArea() {
+  switch (mode_) {
+    case kAreaCustomKey:
+      WalkKey(options_.CustomRoot, options_.CustomKey);
+      break;
+    case kAreaMachine:
+      WalkKey(platform::kHkeyLocalMachine, "");
+      break;
+    case kAreaUsers:
+      WalkKey(platform::kHkeyUsers, "");
+      break;
+    case kAreaClassesRoot:
+      WalkKey(platform::kHkeyClassesRoot, "");
+      break;
+    case kAreaCurrentUser:
+      WalkKey(platform::kHkeyCurrentUser, "");
+      break;
+    case kAreaCurrentConfig:
+      WalkKey(platform::kHkeyCurrentConfig, "");
+      break;
+    default:
+      // Areas 6 to 16 have no checks yet; they end at once.
+      break;
+  }
+}
+
+// Finds the sub-key of HKEY_USERS that is HKEY_CURRENT_USER: a marker key is
+// made under HKEY_CURRENT_USER\Software and looked for under every user. The
+// marker is removed again whatever happens.
+void TSweeper::DiscoverCurrentUserHive() {
+  char marker[24];
+  std::snprintf(marker, sizeof marker, "Temp_%08X", static_cast<unsigned>(TickNow()));
+  const std::string markerPath = std::string("Software\\") + marker;
+  try {
+    TFastRegistry user;
+    user.SetRootKey(platform::kHkeyCurrentUser);
+    if (!user.OpenKey("", false)) return;
+    user.CloseKey();
+    struct MarkerRemover {
+      const std::string& path;
+      ~MarkerRemover() {
+        try {
+          TFastRegistry registry;
+          registry.SetRootKey(platform::kHkeyCurrentUser);
+          registry.DeleteKey(path);
+        } catch (...) {
+        }
+      }
+    };
+    const bool created = user.CreateKey(markerPath);
+    MarkerRemover remover{markerPath};
+    if (!created) return;
+    TFastRegistry users;
+    users.SetRootKey(platform::kHkeyUsers);
+    if (!users.OpenKeyReadOnly("")) return;
+    StringList hives;
+    users.GetKeyNames(hives);
+    users.CloseKey();
+    for (const std::string& hive : hives) {
+      if (StopRequested()) break;
+      TFastRegistry probe;
+      probe.SetRootKey(platform::kHkeyUsers);
+      if (probe.OpenKeyReadOnly(hive + "\\" + markerPath)) {
+        currentUserHive_ = hive;
+        break;
+      }
+    }
+  } catch (...) {
+    currentUserHive_.clear();
+  }
+}
+
+// ---------------------------------------------------------------- counters
+
+void TSweeper::IncKeys() {
+  if (keysStep_ < 1) keysStep_ = 1;
+  keysTotal_.fetch_add(keysStep_, std::memory_order_relaxed);
+  if (OnCount) OnCount(*this, 0, keysStep_);
+  ProgressTick();
+}
+
+void TSweeper::IncValues() {
+  if (valuesStep_ < 1) valuesStep_ = 1;
+  valuesTotal_.fetch_add(valuesStep_, std::memory_order_relaxed);
+  if (OnCount) OnCount(*this, valuesStep_, 0);
+  ProgressTick();
+}
+
+void TSweeper::ProgressTick() {
+  if (StopRequested()) return;
+  const uint32_t now = TickNow();
+  if ((now - lastProgressTick_) / 1000 < 1) return;
+  lastProgressTick_ = now;
+  Synchronize([this] {
+    if (OnProgress) OnProgress(*this);
+  });
+}
+
+void TSweeper::MaybeYield() {
+  if (!options_.IdlePriority) return;
+  const uint32_t now = TickNow();
+  if (now - lastYieldTick_ <= 100) return;
+  lastYieldTick_ = now;
+  std::this_thread::yield();
+}
+
+// ---------------------------------------------------------------- reporting
+
+std::string TSweeper::KeyDateText(DateTime keyDate) {
+  timeZone_ = platform::Sys().CurrentTimeZone();
+  return FormatKeyDate(options_.DateFormat, UtcToLocal(keyDate, timeZone_));
+}
+
+void TSweeper::Report(RegHandle root, std::string keyPath, std::string valueName, std::string valueData,
+                      DateTime keyDate, int32_t code, const std::string& detail, bool isChild) {
+  if (StopRequested() || root == platform::kNoKey || keyPath.empty() || !OnItem) return;
+  const std::string rootName = RootKeyToName(root);
+  if (rootName.empty()) return;
+
+  keyPath = Trim(keyPath);
+  valueName = Trim(valueName);
+  valueData = Trim(valueData);
+  if (valueName.empty()) valueName = "@";
+  if (valueData.empty()) valueData = language_.Text(kTextEmpty);
+  const std::string dateText = keyDate == 0 ? language_.Text(kTextEmpty) : KeyDateText(keyDate);
+  if (!keyPath.empty() && keyPath.back() == '\\') keyPath.pop_back();
+  const std::string pathText = rootName + "\\" + keyPath + "\\" + valueName;
+  if (const size_t at = keyPath.find("SOFTWARE"); at != std::string::npos) keyPath.replace(at, 8, "Software");
+
+  bool history = false;
+  for (std::string_view marker : kHistoryMarkers) history = history || ContainsNoCase(pathText, marker);
+  if (options_.SkipHistoryLists && history) return;
+
+  if (!IsReportable(rootName, keyPath, valueName, valueData)) return;
+
+  const std::string rootAndKey = rootName + "\\" + keyPath;
+  const std::string* match = FindPlainIgnore(ignoreList_, rootAndKey);
+  if (match == nullptr) match = FindPlainIgnore(ignoreList_, keyPath);
+  if (match == nullptr) match = FindPlainIgnore(ignoreList_, valueName);
+  if (match == nullptr) match = FindPlainIgnore(ignoreList_, valueData);
+  if (match == nullptr) match = FindExtraIgnore(extraIgnoreList_, rootAndKey, valueName, valueData);
+  if (match == nullptr)
+    match = FindExactIgnore(ignoreList_, rootName, keyPath, valueName, language_.Text(kTextWholeKey),
+                            [this] { return StopRequested(); });
+  const bool ignored = match != nullptr;
+  if (ignored && !options_.ReportIgnored) return;
+
+  if (code == kProblemComRegistration && IsSystemComEntry(rootName, keyPath, valueName, valueData)) return;
+
+  ProblemDescription problem = DescribeProblem(code, detail, language_);
+  if (history) problem.severity = 0;
+  if (ignored) problem.text = FormatPlaceholders(language_.Text(kTextIgnoredFormat), problem.text);
+
+  item_.RootName = rootName;
+  item_.KeyPath = keyPath;
+  item_.KeyDate = dateText;
+  item_.DisplayPath = rootAndKey;
+  item_.FullPath = rootAndKey;
+  item_.ValueData = valueData;
+  item_.ValueName = valueName;
+  item_.Problem = problem.text;
+  item_.Ignored = ignored;
+  if (options_.RootNameStyle == 1) item_.DisplayPath = AbbreviateKeyPath(item_.DisplayPath, true);
+  if (options_.RootNameStyle == 2) item_.DisplayPath = AbbreviateKeyPath(item_.DisplayPath, false);
+  item_.Severity = language_.Text(kTextSeverity0 + problem.severity);
+
+  if (!StopRequested()) {
+    Synchronize([this] {
+      if (IsReportable(item_.RootName, item_.KeyPath, item_.ValueName, item_.ValueData) && OnItem)
+        OnItem(*this, item_);
+    });
+  }
+
+  if (isChild) return;
+  if (root == platform::kHkeyClassesRoot) {
+    Report(platform::kHkeyLocalMachine, "Software\\classes\\" + keyPath, valueName, valueData, keyDate, code,
+           detail, true);
+  } else if (root == platform::kHkeyCurrentUser && !currentUserHive_.empty()) {
+    Report(platform::kHkeyUsers, currentUserHive_ + "\\" + keyPath, valueName, valueData, keyDate, code,
+           detail, true);
+  }
+  const std::string& wholeKey = language_.Text(kTextWholeKey);
+  if (!wholeKey.empty() && SameText(valueData, wholeKey)) ListKeyContents(root, keyPath, code, detail);
+}
+
+void TSweeper::ListKeyContents(RegHandle root, const std::string& keyPath, int32_t code,
+                               const std::string& detail) {
+  if (StopRequested() || keyPath.empty()) return;
+  TFastRegistry registry;
+  registry.SetRootKey(root);
+  if (!registry.OpenKeyReadOnly(keyPath)) return;
+  StringList names;
+  registry.GetValueNames(names);
+  for (const std::string& name : names) {
+    if (StopRequested()) return;
+    const std::string text = registry.ReadValueAsString(name);
+    const DateTime date = options_.ReadKeyDates ? KeyDateOf(registry) : 0;
+    Report(root, keyPath, name, text, date, code, detail, true);
+  }
+  StringList subKeys;
+  registry.GetKeyNames(subKeys);
+  registry.CloseKey();
+  for (const std::string& subKey : subKeys) {
+    if (StopRequested()) return;
+    if (!subKey.empty()) ListKeyContents(root, EnsureTrailing(keyPath, '\\') + subKey, code, detail);
+  }
+}
+
+}  // namespace vp

@@ -1,0 +1,174 @@
+#pragma once
+
+// TSweeper: one scan thread of the registry cleaner. It scans one area (its
+// Mode), passes every finding through Report, and hands the surviving ones to
+// the dispatcher's owning thread one at a time.
+//
+// Lifecycle: construct (nothing runs yet), SetLanguage, assign the events,
+// Start. Stop asks the scan to end early; the final events are raised all the
+// same. The destructor stops the scan and joins the thread; never destroy a
+// TSweeper from inside one of its own events.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "files/FileReferences.h"
+#include "files/StringTools.h"
+#include "platform/Registry.h"
+#include "platform/System.h"
+#include "scanner/Dispatcher.h"
+#include "scanner/SweeperTypes.h"
+
+namespace vp {
+
+class TSweeper {
+ public:
+  TSweeper(const TScanOptions& options, TDispatcher& dispatcher);
+  ~TSweeper();
+  TSweeper(const TSweeper&) = delete;
+  TSweeper& operator=(const TSweeper&) = delete;
+
+  // Copies the texts; call before Start.
+  void SetLanguage(const TCleanerLanguage& language);
+
+  // Events; assign before Start. All but OnCount run on the dispatcher's
+  // owning thread, one at a time, while the scan thread waits.
+  //
+  // OnFinished: once, as the scan thread's very last act (also after a
+  //   failure or a stop).
+  // OnProgress: at most once a second while the scan advances.
+  // OnItem: once per reported problem; the item is the thread's own buffer,
+  //   valid until the handler returns.
+  // OnCount: on the scan thread itself, concurrently with other scan
+  //   threads, each time a check adds to the values or keys analysed (the
+  //   increment in one argument, 0 in the other). Receivers add atomically.
+  // OnTotals: once at the end, before OnFinished, with the thread's totals.
+  //   It repeats what OnCount already delivered: receivers that add up
+  //   OnCount must not add these as well.
+  std::function<void(TSweeper&)> OnFinished;
+  std::function<void(TSweeper&)> OnProgress;
+  std::function<void(TSweeper&, TNewItem&)> OnItem;
+  std::function<void(TSweeper&, int32_t values, int32_t keys)> OnCount;
+  std::function<void(TSweeper&, int32_t values, int32_t keys)> OnTotals;
+
+  // Starts the scan thread; a second call does nothing.
+  void Start();
+  // Sets the abort flag: every loop returns early and no further item is
+  // reported. Callable from any thread.
+  void Stop();
+  // The thread's own terminate request; honoured like Stop.
+  void Terminate();
+  // True once the thread has raised OnFinished.
+  bool Finished() const { return finished_.load(); }
+  // Waits for the thread to end and joins it. On the dispatcher's owning
+  // thread the dispatcher is pumped meanwhile, so the scan thread's
+  // synchronised calls still run.
+  void WaitFor();
+
+  int32_t Mode() const { return mode_; }
+  int32_t ValuesAnalyzed() const { return valuesTotal_.load(); }
+  int32_t KeysAnalyzed() const { return keysTotal_.load(); }
+  // The sub-key of HKEY_USERS that holds the current user's settings; found
+  // only in area 2. Read it after the thread has finished.
+  const std::string& CurrentUserHive() const { return currentUserHive_; }
+  // Lower-case letters of the drives that are not fixed disks.
+  const std::string& NonFixedDrives() const { return nonFixedDrives_; }
+
+  // ---- used by the checks, on the scan thread --------------------------
+
+  // The abort flag or the terminate request is set.
+  bool StopRequested() const {
+    return abort_.load(std::memory_order_relaxed) || terminated_.load(std::memory_order_relaxed);
+  }
+
+  // The reporting routine every finding passes. keyDate is UTC (0 = not
+  // known). isChild marks the calls Report and ListKeyContents make
+  // themselves (mirrored items, a whole key's contents).
+  void Report(platform::RegHandle root, std::string keyPath, std::string valueName, std::string valueData,
+              DateTime keyDate, int32_t code, const std::string& detail, bool isChild = false);
+
+  // Reports every value of the key and of all keys below it.
+  void ListKeyContents(platform::RegHandle root, const std::string& keyPath, int32_t code,
+                       const std::string& detail);
+
+  // Add the current step to the keys or values analysed.
+  void IncKeys();
+  void IncValues();
+  void SetKeysStep(int32_t step) { keysStep_ = step; }
+  void SetValuesStep(int32_t step) { valuesStep_ = step; }
+
+  // The whole-hive walk: WalkKey walks the tree below key (empty: the whole
+  // root), CheckKey checks one key's name and values for missing files.
+  void WalkKey(platform::RegHandle root, const std::string& key);
+  void CheckKey(platform::RegHandle root, const std::string& key);
+
+  // Finds the sub-key of HKEY_USERS that holds HKEY_CURRENT_USER through a
+  // marker key, which is removed again whatever happens. Area 2 runs it
+  // before its walk.
+  void DiscoverCurrentUserHive();
+
+  // The ignore list as the thread holds it.
+  const StringList& IgnoreList() const { return ignoreList_; }
+
+ private:
+  void Execute();
+  void RunScanBody();
+  void RunArea();
+  void ProgressTick();
+  void MaybeYield();
+  std::string KeyDateText(DateTime keyDate);
+  bool IsSkippedBranch(const std::string& key, const std::string& name, const std::string& subKey) const;
+  DateTime KeyDate(platform::RegHandle root, const std::string& key) const;
+  void Synchronize(const std::function<void()>& call);
+
+  TDispatcher& dispatcher_;
+  TScanOptions options_;
+  TCleanerLanguage language_;
+  StringList ignoreList_;
+  StringList extraIgnoreList_;
+
+  // The whole-hive walk's memory of the keys it met last.
+  std::string lastKeyChecked_;
+  std::string lastKeyWalked_;
+  bool walkStarted_ = false;
+
+  platform::TimeZoneState timeZone_;
+
+  std::atomic<int32_t> valuesTotal_{0};
+  std::atomic<int32_t> keysTotal_{0};
+  int32_t valuesStep_ = 1;
+  int32_t keysStep_ = 1;
+  uint32_t lastProgressTick_ = 0;
+  uint32_t lastYieldTick_ = 0;
+
+  TNewItem item_;
+
+  std::atomic<bool> abort_{false};
+  std::atomic<bool> terminated_{false};
+  std::atomic<bool> finished_{false};
+
+  const int32_t mode_;
+  std::string nonFixedDrives_;
+  // What the file reference analysis reads of this scan.
+  TScanContext analysis_;
+  std::string currentUserHive_;
+
+  std::thread thread_;
+  bool started_ = false;
+};
+
+// A FILETIME (100 ns since 1601, UTC) as a date (days since 1899-12-30).
+DateTime FileTimeToDateTime(uint64_t fileTime);
+
+// A date formatted with yyyy, yy, mm, m, dd, d, hh, h, nn, n, ss, s (month
+// numbers with m, minutes with n); text in double or single quotes is copied.
+// An empty format gives "yyyy-mm-dd hh:nn:ss".
+std::string FormatKeyDate(const std::string& format, DateTime date);
+
+// The date converted from UTC to local time by the time-zone state.
+DateTime UtcToLocal(DateTime date, const platform::TimeZoneState& zone);
+
+}  // namespace vp

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "scanner/Dispatcher.h"
+#include "scanner/Sweeper.h"
+#include "support/RegistryTestSupport.h"
+#include "support/ScratchFolder.h"
+
+namespace vp::test {
+
+// Texts that name themselves, so items show which text the engine chose.
+TCleanerLanguage TestLanguage();
+inline constexpr const char* kWholeKey = "(whole key)";
+
+// A place to scan: a scratch folder holding the files of
+// tests/data/scanner/drive_c, and a scratch key under
+// HKEY_CURRENT_USER\Software\VeltaroTest. Natively both live on a fresh
+// simulated machine; under Wine on the real system, removed at the end.
+class ScanFixture {
+ public:
+  ScanFixture();
+
+  // The scratch folder, "C:\...\", with a trailing backslash.
+  const std::string& Root() const { return folder_.Root(); }
+  // The scratch key below HKEY_CURRENT_USER.
+  const std::string& KeyPath() const { return key_.Path(); }
+  bool Ok() const { return key_.Ok(); }
+  platform::sim::SimMachine* Sim() const { return folder_.Sim(); }
+
+  // Applies a .reg file of tests/data/scanner after replacing @KEY@ by the
+  // scratch key, @ROOT@ by the scratch folder (in key names) and @ROOTDATA@
+  // by the scratch folder escaped for a quoted string.
+  ::testing::AssertionResult ApplyFixture(const std::string& name) const;
+  ::testing::AssertionResult ApplyText(std::string text) const;
+
+ private:
+  ScratchFolder folder_;
+  ScratchKey key_;
+};
+
+// What one scan thread delivered.
+struct ScanRun {
+  std::vector<TNewItem> items;
+  int finished = 0;
+  int totalsCalls = 0;
+  int32_t totalValues = 0;
+  int32_t totalKeys = 0;
+  int64_t countedValues = 0;  // sum of the per-step OnCount calls
+  int64_t countedKeys = 0;
+  std::string currentUserHive;
+
+  // Items whose key path ends with the text and whose value name equals name
+  // (any name when null).
+  int Count(const std::string& keyPathEnd, const char* name = nullptr) const;
+};
+
+// Runs one scan thread to its end on a queue dispatcher owned by the calling
+// thread. onItem, when given, runs after the item was recorded.
+ScanRun RunSweeper(const TScanOptions& options, const std::function<void(TSweeper&, TNewItem&)>& onItem = {},
+                   const TCleanerLanguage& language = TestLanguage());
+
+// Options of a walk of one key tree under HKEY_CURRENT_USER.
+TScanOptions WalkOptions(const std::string& keyPath);
+
+}  // namespace vp::test

@@ -1,0 +1,193 @@
+// The whole-hive walk on fixture keys: one key tree on both platforms, whole
+// roots on the simulated machine.
+
+#include <gtest/gtest.h>
+
+#include "ScanFixture.h"
+#include "platform/sim/SimMachine.h"
+#include "registry/FastRegistry.h"
+#include "support/TestSupport.h"
+
+namespace vp {
+namespace {
+
+using test::kWholeKey;
+
+bool AnyItemMentions(const test::ScanRun& run, const std::string& text) {
+  for (const TNewItem& item : run.items)
+    if (item.KeyPath.find(text) != std::string::npos || item.ValueName.find(text) != std::string::npos ||
+        item.ValueData.find(text) != std::string::npos || item.Problem.find(text) != std::string::npos)
+      return true;
+  return false;
+}
+
+class WalkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(fixture_.Ok());
+    ASSERT_TRUE(fixture_.ApplyFixture("walk.reg"));
+  }
+  std::string Walk() const { return fixture_.KeyPath() + "\\Walk"; }
+
+  test::ScanFixture fixture_;
+};
+
+TEST_F(WalkTest, ReportsMissingFilesInNamesAndData) {
+  const test::ScanRun run = test::RunSweeper(test::WalkOptions(Walk()));
+  EXPECT_EQ(run.finished, 1);
+  EXPECT_EQ(run.Count("\\Walk\\Valid"), 0);
+
+  ASSERT_EQ(run.Count("\\Walk\\Broken"), 1);
+  ASSERT_EQ(run.Count("\\Walk\\Broken", "Program"), 1);
+  for (const TNewItem& item : run.items) {
+    EXPECT_EQ(item.RootName, "HKEY_CURRENT_USER");  // no mirror without the user's hive
+    EXPECT_EQ(item.KeyDate, "(empty)");
+    if (item.ValueName == "Program") {
+      EXPECT_EQ(item.ValueData, fixture_.Root() + "gone.exe /min");
+      EXPECT_EQ(item.Problem, "Missing " + fixture_.Root() + "gone.exe");
+      EXPECT_EQ(item.Severity, "sev3");
+    }
+  }
+
+  // A value named by a missing path shows its (valid) data.
+  ASSERT_EQ(run.Count("\\Walk\\NamedByPath", (fixture_.Root() + "gone-name.dll").c_str()), 1);
+  for (const TNewItem& item : run.items)
+    if (item.KeyPath.size() > 12 && item.KeyPath.substr(item.KeyPath.size() - 12) == "\\NamedByPath")
+      EXPECT_EQ(item.ValueData, fixture_.Root() + "present.exe");
+
+  // A key named by a missing path: the key itself, then its values; its
+  // sub-key's name holds the same path, so it is a finding of its own.
+  const std::string owner = "\\Walk\\Owner\\%windir%\\vp-gone-dir.exe";
+  EXPECT_EQ(run.Count(owner, kWholeKey), 1);
+  EXPECT_EQ(run.Count(owner, "A"), 1);
+  EXPECT_EQ(run.Count(owner, "B"), 1);
+  EXPECT_EQ(run.Count(owner + "\\Empty", kWholeKey), 1);
+
+  // History lists are reported with severity 0.
+  ASSERT_EQ(run.Count("\\Walk\\App\\RecentFileList", "File1"), 1);
+  for (const TNewItem& item : run.items)
+    if (item.ValueName == "File1") EXPECT_EQ(item.Severity, "sev0");
+
+  EXPECT_EQ(run.Count("\\Walk\\SYSTEM", "Checked"), 1);
+  EXPECT_EQ(run.items.size(), 8u);
+
+  // Every key and value counted once through OnCount, as the totals say.
+  EXPECT_EQ(run.totalsCalls, 1);
+  EXPECT_EQ(run.countedKeys, run.totalKeys);
+  EXPECT_EQ(run.countedValues, run.totalValues);
+  EXPECT_GT(run.totalValues, 15);
+}
+
+TEST_F(WalkTest, LeavesTheSkippedBranchesAlone) {
+  const test::ScanRun run = test::RunSweeper(test::WalkOptions(Walk()));
+  EXPECT_FALSE(run.items.empty());
+  for (const char* name :
+       {"skipped-system", "skipped-clsid", "skipped-typelib", "skipped-interface", "skipped-curver",
+        "skipped-handler", "skipped-appid", "skipped-progid", "skipped-classes", "skipped-uninstall"})
+    EXPECT_FALSE(AnyItemMentions(run, name)) << name;
+}
+
+TEST_F(WalkTest, OptionsShapeTheItems) {
+  TScanOptions options = test::WalkOptions(Walk());
+  options.SkipHistoryLists = true;
+  options.ReadKeyDates = true;
+  const test::ScanRun run = test::RunSweeper(options);
+  EXPECT_EQ(run.Count("\\RecentFileList"), 0);
+  ASSERT_EQ(run.items.size(), 7u);
+  for (const TNewItem& item : run.items) EXPECT_NE(item.KeyDate, "(empty)") << item.ValueName;
+
+  const StringList ignoreList = {"gone-dir"};
+  options = test::WalkOptions(Walk());
+  options.IgnoreList = &ignoreList;
+  const test::ScanRun ignoring = test::RunSweeper(options);
+  EXPECT_FALSE(AnyItemMentions(ignoring, "gone-dir"));
+  EXPECT_EQ(ignoring.items.size(), 4u);
+}
+
+TEST_F(WalkTest, StopsInTheMiddle) {
+  // Many keys, each with a missing file; the first item stops the scan.
+  std::string text = "REGEDIT4\r\n\r\n";
+  for (int i = 0; i < 200; ++i)
+    text += "[HKEY_CURRENT_USER\\@KEY@\\Many\\K" + std::to_string(1000 + i) +
+            "]\r\n\"Path\"=\"@ROOTDATA@gone.dll\"\r\n\r\n";
+  ASSERT_TRUE(fixture_.ApplyText(text));
+  const test::ScanRun run = test::RunSweeper(test::WalkOptions(fixture_.KeyPath() + "\\Many"),
+                                             [](TSweeper& sweeper, TNewItem&) { sweeper.Stop(); });
+  EXPECT_EQ(run.items.size(), 1u);
+  EXPECT_EQ(run.finished, 1);
+  EXPECT_EQ(run.totalsCalls, 1);
+  EXPECT_LT(run.totalValues, 200);
+}
+
+// Whole roots, on the simulated machine only: the real registry's roots are
+// not ours to fill.
+class HiveWalkTest : public WalkTest {
+ protected:
+  void SetUp() override {
+    if (test::kOnRealWindows) GTEST_SKIP() << "whole roots are walked on the simulated machine";
+    WalkTest::SetUp();
+    ASSERT_TRUE(fixture_.ApplyFixture("hives.reg"));
+  }
+};
+
+TEST_F(HiveWalkTest, MachineRootSkipsSecurityAndSystemBranches) {
+  ASSERT_TRUE(fixture_.Sim()->Registry().SetKeyAccess(platform::kHkeyLocalMachine, "Software\\Vendor\\Locked",
+                                                      platform::sim::SimKeyAccess::kNoOpen));
+  TScanOptions options;
+  options.Mode = kAreaMachine;
+  const test::ScanRun run = test::RunSweeper(options);
+  EXPECT_EQ(run.Count("SAM", "Checked"), 1);  // the key SAM itself is checked
+  EXPECT_FALSE(AnyItemMentions(run, "skipped"));
+  EXPECT_EQ(run.Count("Software\\Vendor\\App", "Path"), 1);
+  EXPECT_EQ(run.Count("Software\\Vendor\\Locked"), 0);  // cannot be opened: skipped silently
+  EXPECT_EQ(run.Count("Software\\Vendor\\After", "Path"), 1);
+  EXPECT_EQ(run.items.size(), 3u);
+}
+
+TEST_F(HiveWalkTest, ClassesRootIsMirroredAndItsClassIdsAreNotWalked) {
+  TScanOptions options;
+  options.Mode = kAreaClassesRoot;
+  const test::ScanRun run = test::RunSweeper(options);
+  ASSERT_EQ(run.items.size(), 2u);
+  EXPECT_EQ(run.items[0].FullPath, "HKEY_CLASSES_ROOT\\.vptest");
+  EXPECT_EQ(run.items[1].FullPath, "HKEY_LOCAL_MACHINE\\Software\\classes\\.vptest");
+}
+
+TEST_F(HiveWalkTest, UsersRootSkipsTheCurrentUserAndRemovesItsMarker) {
+  TFastRegistry registry;
+  registry.SetRootKey(platform::kHkeyCurrentUser);
+  StringList before;
+  ASSERT_TRUE(registry.OpenKeyReadOnly("Software"));
+  registry.GetKeyNames(before);
+  registry.CloseKey();
+
+  TScanOptions options;
+  options.Mode = kAreaUsers;
+  const test::ScanRun run = test::RunSweeper(options);
+  EXPECT_EQ(run.currentUserHive, platform::sim::SimRegistry::kUserSid);
+  // The walk fixture lies under the current user: not walked again here.
+  EXPECT_FALSE(AnyItemMentions(run, "gone.exe"));
+  ASSERT_EQ(run.items.size(), 1u);
+  EXPECT_EQ(run.items[0].FullPath, "HKEY_USERS\\.DEFAULT\\Software\\Vendor");
+
+  // Stopped before it starts, the thread still finds the hive and cleans up.
+  int finished = 0;
+  {
+    TQueueDispatcher dispatcher;
+    TSweeper stopped(options, dispatcher);
+    stopped.SetLanguage(test::TestLanguage());
+    stopped.OnFinished = [&](TSweeper&) { ++finished; };
+    stopped.Stop();
+    stopped.Start();
+    stopped.WaitFor();
+  }
+  EXPECT_EQ(finished, 1);
+
+  StringList after;
+  ASSERT_TRUE(registry.OpenKeyReadOnly("Software"));
+  registry.GetKeyNames(after);
+  EXPECT_EQ(after, before);
+}
+
+}  // namespace
+}  // namespace vp
