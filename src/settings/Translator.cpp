@@ -257,6 +257,49 @@ std::string LanguageFileForCaption(std::string_view languagesFolder, std::string
   return std::string(languagesFolder) + base + ".lng";
 }
 
+std::vector<LanguageMenuEntry> LanguageMenuEntries(TFileTools& files, std::string_view languagesFolder,
+                                                   std::string_view fileInUse) {
+  constexpr size_t kMaxEntries = 101;
+  std::vector<LanguageMenuEntry> entries;
+  auto search = platform::Files().Search(std::string(languagesFolder) + "*.lng");
+  platform::DirectoryEntry found;
+  while (entries.size() < kMaxEntries && search->Next(found)) {
+    if (found.IsFolder()) continue;
+    LanguageMenuEntry entry;
+    entry.file = std::string(languagesFolder) + found.name;
+    entry.caption = LanguageMenuCaption(files, entry.file);
+    entry.checked = platform::Sys().CompareTextNoCase(entry.file, fileInUse) == 0;
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+std::string ChooseLanguageFile(std::string_view dataFolder, std::string_view languagesFolder,
+                               std::string_view localeLanguageName,
+                               const std::function<void(const std::string&)>& showError) {
+  const std::string settings = std::string(dataFolder) + "Settings.dat";
+  if (FileExists(settings)) {
+    const std::string named = ReadIniString(settings, "Language", "File");
+    if (!named.empty() && FileExists(std::string(languagesFolder) + named))
+      return std::string(languagesFolder) + named;
+  }
+  if (!localeLanguageName.empty()) {
+    const std::string localeFile = std::string(languagesFolder) + std::string(localeLanguageName) + ".lng";
+    if (FileExists(localeFile)) return localeFile;
+  }
+  const std::string english = std::string(languagesFolder) + "English.lng";
+  if (!FileExists(english) && showError) showError("Error, can't find English.lng!");
+  return english;
+}
+
+void BindAndTranslateAtStart(TTranslator& translator, MessageTexts& texts, std::string_view languageFile,
+                             const std::vector<TranslatableWindow*>& windows) {
+  translator.LoadFile(languageFile);
+  texts.BindAll(translator);
+  translator.TranslateAll(windows, false);
+  translator.SetBound();
+}
+
 // ---------------------------------------------------------------- message texts
 
 const StringList& BoundMessageIds() {

@@ -143,6 +143,34 @@ std::string LanguageMenuCaption(TFileTools& files, std::string_view path);
 // the first blank, in the languages folder (with its trailing backslash), ".lng".
 std::string LanguageFileForCaption(std::string_view languagesFolder, std::string_view caption);
 
+struct LanguageMenuEntry {
+  std::string caption;   // LanguageMenuCaption
+  std::string file;      // the full path
+  bool checked = false;  // the file in use
+};
+
+// The Language menu: every "*.lng" file of the languages folder (with its
+// trailing backslash), at most 101, in the folder's order.
+std::vector<LanguageMenuEntry> LanguageMenuEntries(TFileTools& files, std::string_view languagesFolder,
+                                                   std::string_view fileInUse);
+
+// The language file to load at start: the one "Settings.dat" names (section
+// "Language", key "File") when it exists in the languages folder; else the
+// locale's language name + ".lng" when that exists; else "English.lng", and
+// when even that is missing the error "Error, can't find English.lng!" is shown.
+// The folders end with a backslash; localeLanguageName is the system's name
+// for the user's default locale's language.
+std::string ChooseLanguageFile(std::string_view dataFolder, std::string_view languagesFolder,
+                               std::string_view localeLanguageName,
+                               const std::function<void(const std::string&)>& showError);
+
+class MessageTexts;
+
+// The start-up pass: loads the file, binds every message text, translates the
+// windows and fills the texts, and marks the translator bound.
+void BindAndTranslateAtStart(TTranslator& translator, MessageTexts& texts, std::string_view languageFile,
+                             const std::vector<TranslatableWindow*>& windows);
+
 // The process-wide message texts, one per bound entry id, empty until a
 // language file has been applied.
 class MessageTexts {

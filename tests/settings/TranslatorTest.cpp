@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <memory>
 #include <set>
 
@@ -247,6 +249,86 @@ TEST_F(TranslatorFileTest, LanguageMenu) {
   EXPECT_EQ(LanguageFileForCaption(scratch_.Root(), "&Deutsch - German"), deutsch);
   EXPECT_EQ(LanguageFileForCaption(scratch_.Root(), "Deutsche Sprache - German"),
             scratch_.Path("Deutsche.lng"));
+}
+
+TEST_F(TranslatorFileTest, LanguageMenuEntries) {
+  const std::string deutsch =
+      Put("Languages\\Deutsch.lng", "[Header]\r\nLanguage=Deutsch\r\nLanguage2=German\r\n");
+  Put("Languages\\English.lng", "[Header]\r\nLanguage=English\r\n");
+  Put("Languages\\Notes.txt", "[Header]\r\nLanguage=None\r\n");
+  scratch_.PutFolder("Languages\\Folder.lng");
+  TFileTools files;
+  std::string fileInUse = deutsch;
+  for (char& c : fileInUse) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  auto entries = LanguageMenuEntries(files, scratch_.Path("Languages\\"), fileInUse);
+  std::sort(entries.begin(), entries.end(),
+            [](const auto& a, const auto& b) { return a.caption < b.caption; });
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].caption, "Deutsch - German");
+  EXPECT_EQ(entries[0].file, deutsch);
+  EXPECT_TRUE(entries[0].checked);
+  EXPECT_EQ(entries[1].caption, "English");
+  EXPECT_FALSE(entries[1].checked);
+}
+
+TEST(ChooseLanguageFileTest, SettingsThenLocaleThenEnglish) {
+  struct Case {
+    const char* what;
+    const char* settingsFile;  // null: no Settings.dat
+    StringList languageFiles;
+    std::string locale, chosen;
+    bool error;
+  };
+  const Case cases[] = {
+      {"named in the settings",
+       "Deutsch.lng",
+       {"Deutsch.lng", "Francais.lng", "English.lng"},
+       "Francais",
+       "Deutsch.lng",
+       false},
+      {"named file missing: locale",
+       "Missing.lng",
+       {"Francais.lng", "English.lng"},
+       "Francais",
+       "Francais.lng",
+       false},
+      {"empty name: locale", "", {"Francais.lng", "English.lng"}, "Francais", "Francais.lng", false},
+      {"no settings, no locale file", nullptr, {"English.lng"}, "Francais", "English.lng", false},
+      {"no locale name", nullptr, {"English.lng", ".lng"}, "", "English.lng", false},
+      {"nothing at all", nullptr, {}, "Francais", "English.lng", true},
+  };
+  for (const auto& c : cases) {
+    test::ScratchFolder scratch;
+    if (c.settingsFile != nullptr)
+      scratch.PutFile("Data\\Settings.dat", std::string("[Language]\r\nFile=") + c.settingsFile + "\r\n");
+    else
+      scratch.PutFolder("Data");
+    scratch.PutFolder("Languages");
+    for (const std::string& name : c.languageFiles) scratch.PutFile("Languages\\" + name, "[Header]\r\n");
+    StringList errors;
+    const std::string chosen =
+        ChooseLanguageFile(scratch.Path("Data\\"), scratch.Path("Languages\\"), c.locale,
+                           [&errors](const std::string& message) { errors.push_back(message); });
+    EXPECT_EQ(chosen, scratch.Path("Languages\\" + c.chosen)) << c.what;
+    EXPECT_EQ(errors, c.error ? StringList{"Error, can't find English.lng!"} : StringList{}) << c.what;
+  }
+}
+
+TEST_F(TranslatorFileTest, StartUpPassFillsTextsAndWindows) {
+  const std::string file = Put("English.lng",
+                               "[Misc]\r\n1=N/A\r\n[Reports]\r\n2=Took {1} s, {2} rows\r\n"
+                               "[mainform]\r\n0=Veltaro Pro\r\n");
+  TTranslator translator;
+  MessageTexts texts;
+  FakeWindow window("MainForm");
+  BindAndTranslateAtStart(translator, texts, file, {&window});
+  EXPECT_TRUE(translator.Bound());
+  EXPECT_EQ(translator.BindingCount(), BoundMessageIds().size());
+  EXPECT_EQ(texts.Text("Misc.1"), "N/A");
+  EXPECT_EQ(texts.Text("Misc.2"), "");
+  EXPECT_EQ(texts.Text("No.such"), "");
+  EXPECT_EQ(FormatPlaceholders(texts.Text("Reports.2"), "3", "12"), "Took 3 s, 12 rows");
+  EXPECT_EQ(window.caption, "Veltaro Pro");
 }
 
 // The shipped English.lng has a non-empty text for every bound id, with
