@@ -98,7 +98,27 @@ class SimRegistry : public Registry {
   std::shared_ptr<const std::vector<NodePtr>> MergedChildren(HandleEntry& entry, const View& view) const;
   static const Node* ValueOwner(const View& view, const std::string& name, const Value** value);
 
-  mutable std::shared_mutex treeMutex_;
+  // A reader-writer lock that lets a waiting writer in: the system's shared
+  // mutex may prefer readers, and sixteen busy readers would starve a writer.
+  class TreeLock {
+   public:
+    void lock() {
+      std::lock_guard gate(gate_);
+      mutex_.lock();
+    }
+    void unlock() { mutex_.unlock(); }
+    void lock_shared() {
+      { std::lock_guard gate(gate_); }
+      mutex_.lock_shared();
+    }
+    void unlock_shared() { mutex_.unlock_shared(); }
+
+   private:
+    std::mutex gate_;
+    std::shared_mutex mutex_;
+  };
+
+  mutable TreeLock treeMutex_;
   NodePtr machine_;
   NodePtr users_;
   NodePtr currentUser_;

@@ -228,8 +228,12 @@ RegStatus Win32Registry::SetValue(RegHandle key, std::string_view name, std::uin
   if (IsTextType(type)) {
     auto text = ToWide(data);
     if (!text) return kErrorNoUnicodeTranslation;
+    const DWORD size = static_cast<DWORD>(text->size() * 2);
+    // The system counts a terminator that follows the data but was left out
+    // of its size; a character that is not NUL there keeps the bytes exact.
+    text->push_back(L'x');
     return RegSetValueExW(static_cast<HKEY>(systemKey), wideName->c_str(), 0, type,
-                          reinterpret_cast<const BYTE*>(text->data()), static_cast<DWORD>(text->size() * 2));
+                          reinterpret_cast<const BYTE*>(text->data()), size);
   }
   return RegSetValueExW(static_cast<HKEY>(systemKey), wideName->c_str(), 0, type,
                         reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));

@@ -1,0 +1,552 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/Registry.h"
+#include "platform/sim/SimRegistry.h"
+#include "support/RegistryTestSupport.h"
+#include "support/TestSupport.h"
+
+// The registry seam as the real system shows it (under Wine) and as the
+// simulation must show it. Situations Wine cannot produce run on a local
+// simulated registry in both builds and say so.
+namespace vp::platform {
+namespace {
+
+using test::ScratchKey;
+
+std::vector<std::string> SubKeyNames(Registry& registry, RegHandle key,
+                                     std::vector<RegStatus>* failures = nullptr) {
+  std::vector<std::string> names;
+  std::string name;
+  for (std::uint32_t index = 0; index < 100000; ++index) {
+    const RegStatus status = registry.EnumKey(key, index, name);
+    if (status == kErrorNoMoreItems) break;
+    if (status == kErrorSuccess)
+      names.push_back(name);
+    else if (failures)
+      failures->push_back(status);
+  }
+  return names;
+}
+
+std::vector<std::string> ValueNames(Registry& registry, RegHandle key) {
+  std::vector<std::string> names;
+  std::string name;
+  for (std::uint32_t index = 0; index < 100000; ++index) {
+    const RegStatus status = registry.EnumValue(key, index, name);
+    if (status == kErrorNoMoreItems) break;
+    if (status == kErrorSuccess) names.push_back(name);
+  }
+  return names;
+}
+
+// A key handle closed at the end of the scope.
+struct Key {
+  Registry& registry;
+  RegHandle handle = kNoKey;
+  explicit Key(Registry& r) : registry(r) {}
+  ~Key() {
+    if (handle != kNoKey) registry.CloseKey(handle);
+  }
+};
+
+TEST(RegistryConformance, CreateReportsWhetherTheKeyIsNew) {
+  ScratchKey scratch;
+  ASSERT_TRUE(scratch.Ok());
+  Key first(Reg()), second(Reg()), missing(Reg());
+  bool created = false;
+  ASSERT_EQ(Reg().CreateKey(scratch.Handle(), "a\\b", kKeyAllAccess, first.handle, &created), kErrorSuccess);
+  EXPECT_TRUE(created);
+  ASSERT_EQ(Reg().CreateKey(scratch.Handle(), "a\\b", kKeyAllAccess, second.handle, &created), kErrorSuccess);
+  EXPECT_FALSE(created);
+  EXPECT_EQ(Reg().OpenKey(scratch.Handle(), "a\\c", kKeyRead, missing.handle), kErrorFileNotFound);
+  EXPECT_EQ(missing.handle, kNoKey);
+}
+
+TEST(RegistryConformance, PathSyntax) {
+  ScratchKey scratch;
+  ASSERT_TRUE(scratch.Ok());
+  Key made(Reg());
+  ASSERT_EQ(Reg().CreateKey(scratch.Handle(), "one\\two", kKeyAllAccess, made.handle), kErrorSuccess);
+  struct Case {
+    const char* path;
+    RegStatus expected;
+  };
+  const Case cases[] = {
+      {"one\\two", kErrorSuccess},        {"ONE\\Two", kErrorSuccess},
+      {"one\\two\\", kErrorSuccess},      {"", kErrorSuccess},  // a new handle to the base itself
+      {"one\\three", kErrorFileNotFound},
+  };
+  for (const auto& c : cases) {
+    Key key(Reg());
+    EXPECT_EQ(Reg().OpenKey(scratch.Handle(), c.path, kKeyRead, key.handle), c.expected) << c.path;
+  }
+}
+
+TEST(RegistryConformance, ValuesKeepTypeAndBytes) {
+  ScratchKey scratch;
+  ASSERT_TRUE(scratch.Ok());
+  std::string everyByte;
+  for (int i = 0; i < 256; ++i) everyByte.push_back(static_cast<char>(i));
+  struct Case {
+    const char* name;
+    std::uint32_t type;
+    std::string data;
+  };
+  const Case cases[] = {
+      {"sz", kRegSz, std::string("abc\0", 4)},
+      {"embedded nul", kRegSz, std::string("abc\0def\0", 8)},
+      {"unterminated", kRegSz, "abc"},
+      {"empty sz", kRegSz, ""},
+      {"code page", kRegSz, std::string("\xE4\xF6\xFC \x80 \x9F \xFF\0", 11)},
+      {"expand", kRegExpandSz, std::string("%SystemRoot%\\x\0", 15)},
+      {"multi", kRegMultiSz, std::string("a\0b\0\0", 5)},
+      {"dword", kRegDword, std::string("\xFF\xFF\xFF\xFF", 4)},
+      {"short dword", kRegDword, std::string("\x01\x02", 2)},
+      {"binary", kRegBinary, everyByte},
+      {"none", kRegNone, ""},
+      {"qword", kRegQword, std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8)},
+      {"", kRegSz, std::string("default\0", 8)},
+      {"large", kRegBinary, std::string(100000, '\x5A')},
+  };
+  for (const auto& c : cases)
+    ASSERT_EQ(Reg().SetValue(scratch.Handle(), c.name, c.type, c.data), kErrorSuccess) << c.name;
+  for (const auto& c : cases) {
+    std::uint32_t type = 0xFFFF;
+    std::string data;
+    ASSERT_EQ(Reg().QueryValue(scratch.Handle(), c.name, &type, &data), kErrorSuccess) << c.name;
+    EXPECT_EQ(type, c.type) << c.name;
+    EXPECT_EQ(data, c.data) << c.name;
+  }
+  std::uint32_t type = 0;
+  EXPECT_EQ(Reg().QueryValue(scratch.Handle(), "absent", &type, nullptr), kErrorFileNotFound);
+}
+
+TEST(RegistryConformance, NamesIgnoreCaseAndKeepTheirSpelling) {
+  ScratchKey scratch;
+  ASSERT_TRUE(scratch.Ok());
+  Key made(Reg());
+  ASSERT_EQ(Reg().CreateKey(scratch.Handle(), "MixedCase\xE4", kKeyAllAccess, made.handle), kErrorSuccess);
+  ASSERT_EQ(Reg().SetValue(scratch.Handle(), "ValueName", kRegDword, std::string(4, '\0')), kErrorSuccess);
+  ASSERT_EQ(Reg().SetValue(scratch.Handle(), "VALUENAME", kRegDword, std::string("\x07\0\0\0", 4)),
+            kErrorSuccess);
+
+  Key upper(Reg());
+  EXPECT_EQ(Reg().OpenKey(scratch.Handle(), "MIXEDCASE\xC4", kKeyRead, upper.handle), kErrorSuccess);
+  EXPECT_EQ(SubKeyNames(Reg(), scratch.Handle()), std::vector<std::string>{"MixedCase\xE4"});
+  EXPECT_EQ(ValueNames(Reg(), scratch.Handle()), std::vector<std::string>{"ValueName"});
+  std::string data;
+  ASSERT_EQ(Reg().QueryValue(scratch.Handle(), "valuename", nullptr, &data), kErrorSuccess);
+  EXPECT_EQ(data, std::string("\x07\0\0\0", 4));
+}
+
+TEST(RegistryConformance, SubKeysEnumerateSortedWithoutRegardToCase) {
+  ScratchKey scratch;
+  ASSERT_TRUE(scratch.Ok());
+  for (const char* name : {"b", "C", "a1", "A", "B2"}) {
+    Key key(Reg());
+    ASSERT_EQ(Reg().CreateKey(scratch.Handle(), name, kKeyAllAccess, key.handle), kErrorSuccess);
+  }
+  EXPECT_EQ(SubKeyNames(Reg(), scratch.Handle()), (std::vector<std::string>{"A", "a1", "b", "B2", "C"}));
+  // Values: Windows keeps creation order, Wine sorts; compare as sets.
+  for (const char* name : {"z", "y", "x"})
+    ASSERT_EQ(Reg().SetValue(scratch.Handle(), name, kRegNone, ""), kErrorSuccess);
+  auto values = ValueNames(Reg(), scratch.Handle());
+  EXPECT_EQ(std::set<std::string>(values.begin(), values.end()), (std::set<std::string>{"x", "y", "z"}));
+}
+
+TEST(RegistryConformance, InvalidAndExhaustedHandles) {
+  ScratchKey scratch;
+  ASSERT_TRUE(scratch.Ok());
+  std::string name;
+  EXPECT_EQ(Reg().EnumKey(scratch.Handle(), 0, name), kErrorNoMoreItems);
+  EXPECT_EQ(Reg().EnumValue(scratch.Handle(), 0, name), kErrorNoMoreItems);
+
+  RegHandle key = kNoKey;
+  ASSERT_EQ(Reg().OpenKey(scratch.Handle(), "", kKeyRead, key), kErrorSuccess);
+  EXPECT_EQ(Reg().CloseKey(key), kErrorSuccess);
+  EXPECT_EQ(Reg().CloseKey(key), kErrorInvalidHandle);
+  EXPECT_EQ(Reg().QueryValue(key, "", nullptr, nullptr), kErrorInvalidHandle);
+  EXPECT_EQ(Reg().EnumKey(key, 0, name), kErrorInvalidHandle);
+  RegKeyInfo info;
+  EXPECT_EQ(Reg().QueryKeyInfo(key, info), kErrorInvalidHandle);
+  EXPECT_EQ(Reg().CloseKey(kHkeyLocalMachine), kErrorSuccess);  // roots are never closed
+  Key software(Reg());
+  EXPECT_EQ(Reg().OpenKey(kHkeyLocalMachine, "Software", kKeyRead, software.handle), kErrorSuccess);
+}
+
+TEST(RegistryConformance, HandleAccessIsEnforced) {
+  ScratchKey scratch;
+  ASSERT_TRUE(scratch.Ok());
+  Key reader(Reg());
+  ASSERT_EQ(Reg().OpenKey(kHkeyCurrentUser, scratch.Path(), kKeyRead, reader.handle), kErrorSuccess);
+  EXPECT_EQ(Reg().SetValue(reader.handle, "v", kRegSz, std::string("x\0", 2)), kErrorAccessDenied);
+  ASSERT_EQ(Reg().SetValue(scratch.Handle(), "v", kRegSz, std::string("x\0", 2)), kErrorSuccess);
+  EXPECT_EQ(Reg().DeleteValue(reader.handle, "v"), kErrorAccessDenied);
+  EXPECT_EQ(Reg().QueryValue(reader.handle, "v", nullptr, nullptr), kErrorSuccess);
+
+  Key setOnly(Reg());
+  ASSERT_EQ(Reg().OpenKey(kHkeyCurrentUser, scratch.Path(), kKeySetValue, setOnly.handle), kErrorSuccess);
+  EXPECT_EQ(Reg().QueryValue(setOnly.handle, "v", nullptr, nullptr), kErrorAccessDenied);
+  std::string name;
+  EXPECT_EQ(Reg().EnumKey(setOnly.handle, 0, name), kErrorAccessDenied);
+}
+
+TEST(RegistryConformance, KeyInfoDescribesTheKey) {
+  ScratchKey scratch;
+  ASSERT_TRUE(scratch.Ok());
+  RegKeyInfo before;
+  ASSERT_EQ(Reg().QueryKeyInfo(scratch.Handle(), before), kErrorSuccess);
+  EXPECT_EQ(before.subKeys, 0u);
+  EXPECT_EQ(before.values, 0u);
+  EXPECT_NE(before.lastWriteTime, 0u);
+
+  for (const char* name : {"short", "a rather longer name"}) {
+    Key key(Reg());
+    ASSERT_EQ(Reg().CreateKey(scratch.Handle(), name, kKeyAllAccess, key.handle), kErrorSuccess);
+  }
+  ASSERT_EQ(Reg().SetValue(scratch.Handle(), "v", kRegBinary, std::string(300, 'x')), kErrorSuccess);
+  ASSERT_EQ(Reg().SetValue(scratch.Handle(), "value name 18 long", kRegDword, std::string(4, 'x')),
+            kErrorSuccess);
+  RegKeyInfo info;
+  ASSERT_EQ(Reg().QueryKeyInfo(scratch.Handle(), info), kErrorSuccess);
+  EXPECT_EQ(info.subKeys, 2u);
+  EXPECT_EQ(info.maxSubKeyLength, 20u);
+  EXPECT_EQ(info.values, 2u);
+  EXPECT_EQ(info.maxValueNameLength, 18u);
+  EXPECT_EQ(info.maxValueDataSize, 300u);
+  EXPECT_GE(info.lastWriteTime, before.lastWriteTime);
+}
+
+TEST(RegistryConformance, KeyWithSubKeysCannotBeDeleted) {
+  ScratchKey scratch;
+  ASSERT_TRUE(scratch.Ok());
+  Key deep(Reg());
+  ASSERT_EQ(Reg().CreateKey(scratch.Handle(), "a\\b\\c", kKeyAllAccess, deep.handle), kErrorSuccess);
+  EXPECT_EQ(Reg().DeleteKey(scratch.Handle(), "a"), kErrorAccessDenied);
+  EXPECT_EQ(Reg().DeleteKey(scratch.Handle(), "a\\b\\c"), kErrorSuccess);
+  EXPECT_EQ(Reg().DeleteKey(scratch.Handle(), "a\\b"), kErrorSuccess);
+  EXPECT_EQ(Reg().DeleteKey(scratch.Handle(), "a"), kErrorSuccess);
+  EXPECT_EQ(Reg().DeleteKey(scratch.Handle(), "a"), kErrorFileNotFound);
+}
+
+TEST(RegistryConformance, HandleOfADeletedKeyReportsItDeleted) {
+  ScratchKey scratch;
+  ASSERT_TRUE(scratch.Ok());
+  Key victim(Reg());
+  ASSERT_EQ(Reg().CreateKey(scratch.Handle(), "victim", kKeyAllAccess, victim.handle), kErrorSuccess);
+  ASSERT_EQ(Reg().SetValue(victim.handle, "v", kRegSz, std::string("x\0", 2)), kErrorSuccess);
+  ASSERT_EQ(Reg().DeleteKey(scratch.Handle(), "victim"), kErrorSuccess);
+
+  std::string name;
+  RegKeyInfo info;
+  EXPECT_EQ(Reg().QueryValue(victim.handle, "v", nullptr, nullptr), kErrorKeyDeleted);
+  EXPECT_EQ(Reg().SetValue(victim.handle, "v", kRegSz, std::string("y\0", 2)), kErrorKeyDeleted);
+  EXPECT_EQ(Reg().EnumValue(victim.handle, 0, name), kErrorKeyDeleted);
+  EXPECT_EQ(Reg().QueryKeyInfo(victim.handle, info), kErrorKeyDeleted);
+  Key child(Reg());
+  EXPECT_EQ(Reg().CreateKey(victim.handle, "child", kKeyAllAccess, child.handle), kErrorKeyDeleted);
+  EXPECT_EQ(Reg().CloseKey(victim.handle), kErrorSuccess);
+  victim.handle = kNoKey;
+  // A new key of the same name is a different key.
+  Key again(Reg());
+  ASSERT_EQ(Reg().CreateKey(scratch.Handle(), "victim", kKeyAllAccess, again.handle), kErrorSuccess);
+  EXPECT_EQ(Reg().QueryValue(again.handle, "v", nullptr, nullptr), kErrorFileNotFound);
+}
+
+TEST(RegistryConformance, LongNamesEnumerateWhole) {
+  ScratchKey scratch;
+  ASSERT_TRUE(scratch.Ok());
+  auto* sim = dynamic_cast<sim::SimRegistry*>(&Reg());
+  if (sim) sim->SetMaxKeyNameLength(256);  // as Wine accepts; Windows stops at 255
+
+  const std::string name255(255, 'k');
+  const std::string name256 = std::string(255, 'l') + "m";
+  const std::string valueName(2000, 'v');
+  for (const auto& name : {name255, name256}) {
+    Key key(Reg());
+    ASSERT_EQ(Reg().CreateKey(scratch.Handle(), name, kKeyAllAccess, key.handle), kErrorSuccess)
+        << name.size();
+  }
+  ASSERT_EQ(Reg().SetValue(scratch.Handle(), valueName, kRegDword, std::string(4, '\0')), kErrorSuccess);
+  EXPECT_EQ(SubKeyNames(Reg(), scratch.Handle()), (std::vector<std::string>{name255, name256}));
+  EXPECT_EQ(ValueNames(Reg(), scratch.Handle()), std::vector<std::string>{valueName});
+  RegKeyInfo info;
+  ASSERT_EQ(Reg().QueryKeyInfo(scratch.Handle(), info), kErrorSuccess);
+  EXPECT_EQ(info.maxSubKeyLength, 256u);
+  for (const auto& name : {name255, name256})
+    EXPECT_EQ(Reg().DeleteKey(scratch.Handle(), name), kErrorSuccess);
+  if (sim) sim->SetMaxKeyNameLength(255);
+}
+
+// A stock installation names a sub-key of this key by emoji: the key must be
+// left out, never read as question marks.
+TEST(RegistryConformance, NamesOutsideTheCodePageAreLeftOut) {
+  Key international(Reg());
+  ASSERT_EQ(Reg().OpenKey(kHkeyCurrentUser, "Control Panel\\International", kKeyRead, international.handle),
+            kErrorSuccess);
+  std::vector<RegStatus> failures;
+  const auto names = SubKeyNames(Reg(), international.handle, &failures);
+  EXPECT_NE(std::find(names.begin(), names.end(), "Geo"), names.end());
+  EXPECT_EQ(failures, std::vector<RegStatus>{kErrorNoUnicodeTranslation});
+  for (const auto& name : names) {
+    EXPECT_EQ(name.find('?'), std::string::npos) << name;
+    Key sub(Reg());
+    EXPECT_EQ(Reg().OpenKey(international.handle, name, kKeyRead, sub.handle), kErrorSuccess) << name;
+  }
+  RegKeyInfo info;
+  ASSERT_EQ(Reg().QueryKeyInfo(international.handle, info), kErrorSuccess);
+  EXPECT_EQ(info.subKeys, names.size() + 1);
+}
+
+TEST(RegistryConformance, CurrentUserIsAViewOfTheUsersSid) {
+  ScratchKey scratch;
+  ASSERT_TRUE(scratch.Ok());
+  ASSERT_EQ(Reg().SetValue(scratch.Handle(), "marker", kRegSz, std::string("here\0", 5)), kErrorSuccess);
+  Key defaultUser(Reg());
+  EXPECT_EQ(Reg().OpenKey(kHkeyUsers, ".DEFAULT", kKeyRead, defaultUser.handle), kErrorSuccess);
+
+  int seen = 0;
+  for (const auto& sid : SubKeyNames(Reg(), kHkeyUsers)) {
+    if (sid.rfind("S-1-5-21-", 0) != 0) continue;
+    Key view(Reg());
+    if (Reg().OpenKey(kHkeyUsers, sid + "\\" + scratch.Path(), kKeyAllAccess, view.handle) != kErrorSuccess)
+      continue;
+    ++seen;
+    std::string data;
+    ASSERT_EQ(Reg().QueryValue(view.handle, "marker", nullptr, &data), kErrorSuccess);
+    EXPECT_EQ(data, std::string("here\0", 5));
+    // A change through one path shows through the other.
+    ASSERT_EQ(Reg().SetValue(view.handle, "second", kRegDword, std::string(4, '\1')), kErrorSuccess);
+    EXPECT_EQ(Reg().QueryValue(scratch.Handle(), "second", nullptr, nullptr), kErrorSuccess);
+  }
+  EXPECT_EQ(seen, 1);
+}
+
+TEST(RegistryConformance, ClassesRootShowsTheMachineClasses) {
+  const std::string name = "VeltaroTest.ClassesRootShowsTheMachineClasses";
+  Key machine(Reg());
+  ASSERT_EQ(Reg().CreateKey(kHkeyLocalMachine, "Software\\Classes\\" + name, kKeyAllAccess, machine.handle),
+            kErrorSuccess);
+  ASSERT_EQ(Reg().SetValue(machine.handle, "", kRegSz, std::string("machine\0", 8)), kErrorSuccess);
+  Key classes(Reg());
+  EXPECT_EQ(Reg().OpenKey(kHkeyClassesRoot, name, kKeyRead, classes.handle), kErrorSuccess);
+  std::string data;
+  EXPECT_EQ(Reg().QueryValue(classes.handle, "", nullptr, &data), kErrorSuccess);
+  EXPECT_EQ(data, std::string("machine\0", 8));
+  const auto names = SubKeyNames(Reg(), kHkeyClassesRoot);
+  EXPECT_NE(std::find(names.begin(), names.end(), name), names.end());
+  EXPECT_TRUE(std::is_sorted(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    return Sys().UpperCase(a) < Sys().UpperCase(b);
+  }));
+  EXPECT_EQ(Reg().DeleteKey(kHkeyLocalMachine, "Software\\Classes\\" + name), kErrorSuccess);
+}
+
+TEST(RegistryConformance, ManyReadersAndAWriter) {
+  ScratchKey scratch;
+  ASSERT_TRUE(scratch.Ok());
+  for (int i = 0; i < 20; ++i) {
+    Key key(Reg());
+    ASSERT_EQ(Reg().CreateKey(scratch.Handle(), "k" + std::to_string(i), kKeyAllAccess, key.handle),
+              kErrorSuccess);
+  }
+  std::atomic<bool> stop{false};
+  std::atomic<int> badReads{0};
+  std::vector<std::thread> readers;
+  for (int t = 0; t < 16; ++t) {
+    readers.emplace_back([&] {
+      while (!stop) {
+        RegHandle key = kNoKey;
+        if (Reg().OpenKey(kHkeyCurrentUser, scratch.Path(), kKeyRead, key) != kErrorSuccess) {
+          ++badReads;
+          continue;
+        }
+        std::string name;
+        for (std::uint32_t index = 0; Reg().EnumKey(key, index, name) == kErrorSuccess; ++index)
+          if (name.empty() || name[0] != 'k') ++badReads;
+        std::string data;
+        const RegStatus status = Reg().QueryValue(key, "counter", nullptr, &data);
+        if (status == kErrorSuccess && data.size() != 4) ++badReads;
+        Reg().CloseKey(key);
+      }
+    });
+  }
+  for (int i = 0; i < 200; ++i) {
+    const std::string data(4, static_cast<char>(i));
+    ASSERT_EQ(Reg().SetValue(scratch.Handle(), "counter", kRegDword, data), kErrorSuccess);
+    Key extra(Reg());
+    ASSERT_EQ(Reg().CreateKey(scratch.Handle(), "kx", kKeyAllAccess, extra.handle), kErrorSuccess);
+    ASSERT_EQ(Reg().DeleteKey(scratch.Handle(), "kx"), kErrorSuccess);
+  }
+  stop = true;
+  for (auto& reader : readers) reader.join();
+  EXPECT_EQ(badReads.load(), 0);
+}
+
+// ---- situations the real registry under Wine cannot produce: on a local
+// simulated registry in both builds.
+
+// Marks keys below base read-only and refused, and checks what each open,
+// create and delete then answers.
+void CheckRestrictedKeys(sim::SimRegistry& registry, const std::string& base) {
+  Key made(registry);
+  ASSERT_EQ(registry.CreateKey(kHkeyCurrentUser, base + "\\Locked\\Inner", kKeyAllAccess, made.handle),
+            kErrorSuccess);
+  ASSERT_EQ(registry.CreateKey(kHkeyCurrentUser, base + "\\Refused", kKeyAllAccess, made.handle),
+            kErrorSuccess);
+  ASSERT_TRUE(registry.SetKeyAccess(kHkeyCurrentUser, base + "\\Locked", sim::SimKeyAccess::kReadOnly));
+  ASSERT_TRUE(registry.SetKeyAccess(kHkeyCurrentUser, base + "\\Refused", sim::SimKeyAccess::kNoOpen));
+
+  struct Case {
+    const char* path;
+    std::uint32_t access;
+    RegStatus expected;
+  };
+  const Case opens[] = {
+      {"Locked", kKeyRead, kErrorSuccess},          {"Locked", kKeyAllAccess, kErrorAccessDenied},
+      {"Locked", kKeySetValue, kErrorAccessDenied}, {"Locked\\Inner", kKeyAllAccess, kErrorSuccess},
+      {"Refused", kKeyRead, kErrorAccessDenied},    {"Refused", kKeyQueryValue, kErrorAccessDenied},
+  };
+  for (const auto& c : opens) {
+    Key key(registry);
+    EXPECT_EQ(registry.OpenKey(kHkeyCurrentUser, base + "\\" + c.path, c.access, key.handle), c.expected)
+        << c.path << " " << c.access;
+  }
+  Key created(registry);
+  EXPECT_EQ(registry.CreateKey(kHkeyCurrentUser, base + "\\Locked\\New", kKeyAllAccess, created.handle),
+            kErrorAccessDenied);
+  EXPECT_EQ(registry.DeleteKey(kHkeyCurrentUser, base + "\\Refused"), kErrorAccessDenied);
+  // Both still enumerate from their parent.
+  Key parent(registry);
+  ASSERT_EQ(registry.OpenKey(kHkeyCurrentUser, base, kKeyRead, parent.handle), kErrorSuccess);
+  EXPECT_EQ(SubKeyNames(registry, parent.handle), (std::vector<std::string>{"Locked", "Refused"}));
+  // Unlocked again so that the scratch key can be removed.
+  ASSERT_TRUE(registry.SetKeyAccess(kHkeyCurrentUser, base + "\\Locked", sim::SimKeyAccess::kFull));
+  ASSERT_TRUE(registry.SetKeyAccess(kHkeyCurrentUser, base + "\\Refused", sim::SimKeyAccess::kFull));
+}
+
+TEST(RegistryConformance, ReadOnlyAndRefusedKeys) {
+  auto* sim = dynamic_cast<sim::SimRegistry*>(&Reg());
+  if (!sim)
+    GTEST_SKIP() << "Wine grants every access to every key: no key can be made read-only or refused; "
+                    "SimulatedReadOnlyAndRefusedKeys covers this in this build";
+  ScratchKey scratch;
+  ASSERT_TRUE(scratch.Ok());
+  CheckRestrictedKeys(*sim, scratch.Path());
+}
+
+TEST(RegistryConformance, SimulatedReadOnlyAndRefusedKeys) {
+  sim::SimRegistry registry;
+  CheckRestrictedKeys(registry, "Software\\Restricted");
+}
+
+TEST(RegistryConformance, SimulatedClassesRootMergesUserAndMachine) {
+  // Wine maps HKEY_CLASSES_ROOT to the machine's classes only.
+  sim::SimRegistry registry;
+  auto create = [&registry](RegHandle root, const std::string& path, const char* value) {
+    Key key(registry);
+    ASSERT_EQ(registry.CreateKey(root, path, kKeyAllAccess, key.handle), kErrorSuccess);
+    if (value) {
+      ASSERT_EQ(registry.SetValue(key.handle, "", kRegSz, std::string(value) + '\0'), kErrorSuccess);
+    }
+  };
+  create(kHkeyLocalMachine, "Software\\Classes\\.both", "machine");
+  create(kHkeyLocalMachine, "Software\\Classes\\.both\\MachineOnlySub", nullptr);
+  create(kHkeyCurrentUser, "Software\\Classes\\.BOTH", "user");
+  create(kHkeyLocalMachine, "Software\\Classes\\.machine", "machine");
+  create(kHkeyCurrentUser, "Software\\Classes\\.user", "user");
+  create(kHkeyCurrentUser, "Software\\Classes\\.a", nullptr);
+  create(kHkeyLocalMachine, "Software\\Classes\\.z", nullptr);
+
+  EXPECT_EQ(SubKeyNames(registry, kHkeyClassesRoot),
+            (std::vector<std::string>{".a", ".BOTH", ".machine", ".user", ".z"}));
+  struct Read {
+    const char* path;
+    const char* expected;
+  };
+  const Read reads[] = {{".both", "user"}, {".machine", "machine"}, {".user", "user"}};
+  for (const auto& r : reads) {
+    Key key(registry);
+    ASSERT_EQ(registry.OpenKey(kHkeyClassesRoot, r.path, kKeyRead, key.handle), kErrorSuccess) << r.path;
+    std::string data;
+    ASSERT_EQ(registry.QueryValue(key.handle, "", nullptr, &data), kErrorSuccess);
+    EXPECT_EQ(data, std::string(r.expected) + '\0') << r.path;
+  }
+  Key both(registry);
+  ASSERT_EQ(registry.OpenKey(kHkeyClassesRoot, ".both", kKeyAllAccess, both.handle), kErrorSuccess);
+  EXPECT_EQ(SubKeyNames(registry, both.handle), std::vector<std::string>{"MachineOnlySub"});
+  RegKeyInfo info;
+  ASSERT_EQ(registry.QueryKeyInfo(kHkeyClassesRoot, info), kErrorSuccess);
+  EXPECT_EQ(info.subKeys, 5u);
+
+  // Writes: values to the user's key where it exists, else the machine's;
+  // new keys to the machine part.
+  ASSERT_EQ(registry.SetValue(both.handle, "w", kRegSz, std::string("1\0", 2)), kErrorSuccess);
+  Key machineOnly(registry);
+  ASSERT_EQ(registry.OpenKey(kHkeyClassesRoot, ".machine", kKeyAllAccess, machineOnly.handle), kErrorSuccess);
+  ASSERT_EQ(registry.SetValue(machineOnly.handle, "w", kRegSz, std::string("2\0", 2)), kErrorSuccess);
+  create(kHkeyClassesRoot, ".new\\sub", nullptr);
+  struct Where {
+    RegHandle root;
+    const char* path;
+    const char* value;
+    RegStatus expected;
+  };
+  const Where checks[] = {
+      {kHkeyCurrentUser, "Software\\Classes\\.both", "w", kErrorSuccess},
+      {kHkeyLocalMachine, "Software\\Classes\\.both", "w", kErrorFileNotFound},
+      {kHkeyLocalMachine, "Software\\Classes\\.machine", "w", kErrorSuccess},
+      {kHkeyLocalMachine, "Software\\Classes\\.new\\sub", nullptr, kErrorSuccess},
+      {kHkeyCurrentUser, "Software\\Classes\\.new", nullptr, kErrorFileNotFound},
+  };
+  for (const auto& c : checks) {
+    Key key(registry);
+    const RegStatus open = registry.OpenKey(c.root, c.path, kKeyRead, key.handle);
+    const RegStatus status =
+        c.value && open == kErrorSuccess ? registry.QueryValue(key.handle, c.value, nullptr, nullptr) : open;
+    EXPECT_EQ(status, c.expected) << c.path;
+  }
+}
+
+TEST(RegistryConformance, SimulatedForeignValueNamesAndData) {
+  // Under Wine these are made through the wide functions in the Windows-only test.
+  sim::SimRegistry registry;
+  Key key(registry);
+  ASSERT_EQ(registry.CreateKey(kHkeyCurrentUser, "Software\\Foreign", kKeyAllAccess, key.handle),
+            kErrorSuccess);
+  ASSERT_EQ(registry.SetValue(key.handle, "plain", kRegSz, std::string("x\0", 2)), kErrorSuccess);
+  ASSERT_TRUE(registry.AddForeignValue(kHkeyCurrentUser, "Software\\Foreign"));
+  ASSERT_TRUE(registry.SetForeignTextValue(kHkeyCurrentUser, "Software\\Foreign", "foreign data"));
+  std::string name;
+  std::vector<RegStatus> statuses;
+  for (std::uint32_t index = 0; index < 3; ++index)
+    statuses.push_back(registry.EnumValue(key.handle, index, name));
+  EXPECT_EQ(statuses, (std::vector<RegStatus>{kErrorSuccess, kErrorNoUnicodeTranslation, kErrorSuccess}));
+  std::string data;
+  EXPECT_EQ(registry.QueryValue(key.handle, "foreign data", nullptr, &data), kErrorNoUnicodeTranslation);
+  EXPECT_TRUE(data.empty());
+}
+
+TEST(RegistryConformance, SimulatedClockStampsChanges) {
+  sim::SimRegistry registry;
+  registry.SetClock(1000);
+  Key key(registry);
+  ASSERT_EQ(registry.CreateKey(kHkeyCurrentUser, "Software\\Clock", kKeyAllAccess, key.handle),
+            kErrorSuccess);
+  RegKeyInfo created, changed;
+  ASSERT_EQ(registry.QueryKeyInfo(key.handle, created), kErrorSuccess);
+  ASSERT_EQ(registry.SetValue(key.handle, "v", kRegNone, ""), kErrorSuccess);
+  ASSERT_EQ(registry.QueryKeyInfo(key.handle, changed), kErrorSuccess);
+  EXPECT_GE(created.lastWriteTime, 1000u);
+  EXPECT_GT(changed.lastWriteTime, created.lastWriteTime);
+  EXPECT_EQ(registry.OpenHandleCount(), 1u);
+}
+
+}  // namespace
+}  // namespace vp::platform
