@@ -154,7 +154,9 @@ TEST(BigIniTest, ParseIniInteger) {
   for (const auto& c : cases) {
     int32_t value = 0;
     EXPECT_EQ(ParseIniInteger(c.text, value), c.valid) << c.text;
-    if (c.valid) EXPECT_EQ(value, c.value) << c.text;
+    if (c.valid) {
+      EXPECT_EQ(value, c.value) << c.text;
+    }
   }
 }
 

@@ -21,7 +21,7 @@ const std::string kSep(kListValueSeparator);
 class FakeComponent : public TranslatableComponent {
  public:
   FakeComponent(std::string name, ComponentClass cls, std::string text = {}, StringList items = {})
-      : name_(std::move(name)), class_(cls), text(std::move(text)), items(std::move(items)) {}
+      : text(std::move(text)), items(std::move(items)), name_(std::move(name)), class_(cls) {}
   std::string Name() const override { return name_; }
   ComponentClass Class() const override { return class_; }
   std::string Text() const override { return text; }
