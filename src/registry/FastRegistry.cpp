@@ -1,0 +1,485 @@
+#include "registry/FastRegistry.h"
+
+#include <cstring>
+
+#include "files/StringTools.h"
+#include "platform/Platform.h"
+#include "platform/System.h"
+
+namespace vp {
+
+using namespace platform;
+
+namespace {
+
+struct RootName {
+  RegHandle root;
+  const char* name;
+  const char* shortName;
+};
+
+// The roots a path may name, in handle order.
+constexpr RootName kRoots[] = {
+    {kHkeyClassesRoot, "HKEY_CLASSES_ROOT", "HKCL"},     {kHkeyCurrentUser, "HKEY_CURRENT_USER", "HKCU"},
+    {kHkeyLocalMachine, "HKEY_LOCAL_MACHINE", "HKLM"},   {kHkeyUsers, "HKEY_USERS", "HKUS"},
+    {kHkeyCurrentConfig, "HKEY_CURRENT_CONFIG", "HKCC"}, {kHkeyDynData, "HKEY_DYN_DATA", "HKDD"},
+};
+
+struct Abbreviation {
+  const char* component;
+  const char* replacement;
+};
+
+constexpr Abbreviation kAbbreviations[] = {
+    {"Software", "Soft"},         {"Hardware", "HWare"},
+    {"Microsoft", "MSoft"},       {"Windows", "Win"},
+    {"CurrentVersion", "CurVer"}, {"System", "Sys"},
+    {".Default", ".Def"},         {"Default", "Def"},
+    {"Environment", "Env"},       {"SessionInformation", "SesInfo"},
+};
+
+// The root's name for CurrentFullPath, which also knows the performance root.
+std::string HandleName(RegHandle root) {
+  if (root == kHkeyPerformanceData) return "HKEY_PERFORMANCE_DATA";
+  return RootKeyToName(root);
+}
+
+std::string FullPath(RegHandle root, const std::string& path) {
+  std::string full = HandleName(root);
+  if (path.empty() || path.front() != '\\') full += '\\';
+  return full + path;
+}
+
+// Text data up to its first NUL.
+std::string UpToNul(const std::string& data) {
+  return data.substr(0, data.find('\0'));
+}
+
+std::string TerminatedText(std::string_view text) {
+  std::string data(text);
+  data.push_back('\0');
+  return data;
+}
+
+}  // namespace
+
+TRegDataType DataTypeOf(std::uint32_t registryType) {
+  switch (registryType) {
+    case kRegSz:
+      return rdString;
+    case kRegExpandSz:
+      return rdExpandString;
+    case kRegMultiSz:
+      return rdMultiString;
+    case kRegDword:
+      return rdInteger;
+    case kRegBinary:
+      return rdBinary;
+    default:
+      return rdUnknown;
+  }
+}
+
+std::uint32_t RegistryTypeOf(TRegDataType type) {
+  switch (type) {
+    case rdString:
+      return kRegSz;
+    case rdExpandString:
+      return kRegExpandSz;
+    case rdMultiString:
+      return kRegMultiSz;
+    case rdInteger:
+      return kRegDword;
+    case rdBinary:
+      return kRegBinary;
+    default:
+      return kRegNone;
+  }
+}
+
+// ---------------------------------------------------------------- keys
+
+TFastRegistry::TFastRegistry() = default;
+
+TFastRegistry::~TFastRegistry() {
+  CloseKey();
+}
+
+void TFastRegistry::SetRootKey(RegHandle root) {
+  if (root == rootKey_) return;
+  CloseKey();
+  rootKey_ = root;
+}
+
+void TFastRegistry::CloseKey() {
+  if (currentKey_ == kNoKey) return;
+  Reg().CloseKey(currentKey_);
+  currentKey_ = kNoKey;
+  currentPath_.clear();
+  currentFullPath_.clear();
+}
+
+// Steps shared by the opens once the root is settled: a leading backslash
+// starts at the root, anything else at the open key when there is one.
+bool TFastRegistry::OpenBelow(std::string_view path, std::uint32_t access, bool canCreate) {
+  const bool relative = path.empty() || path.front() != '\\';
+  if (!relative) path.remove_prefix(1);
+  const bool fromCurrent = relative && currentKey_ != kNoKey;
+  const RegHandle base = fromCurrent ? currentKey_ : rootKey_;
+  RegHandle opened = kNoKey;
+  const RegStatus status = !canCreate || path.empty() ? Reg().OpenKey(base, path, access, opened)
+                                                      : Reg().CreateKey(base, path, access, opened);
+  if (status != kErrorSuccess) return false;
+  std::string newPath = fromCurrent ? currentPath_ + "\\" + std::string(path) : std::string(path);
+  CloseKey();
+  currentKey_ = opened;
+  currentPath_ = std::move(newPath);
+  currentFullPath_ = FullPath(rootKey_, currentPath_);
+  return true;
+}
+
+bool TFastRegistry::OpenKey(std::string_view path, bool canCreate) {
+  const size_t slash = path.find('\\');
+  const std::string first = slash == std::string_view::npos ? std::string(path) : Trim(path.substr(0, slash));
+  const std::string upperFirst = Sys().UpperCase(first);
+  for (const auto& root : kRoots) {
+    if (upperFirst != root.name) continue;
+    SetRootKey(root.root);
+    const std::string rest = slash == std::string_view::npos ? std::string() : Trim(path.substr(slash + 1));
+    return OpenBelow(rest, access_, canCreate);
+  }
+  return OpenBelow(path, access_, canCreate);
+}
+
+bool TFastRegistry::OpenKeyReadOnly(std::string_view path) {
+  if (!OpenBelow(path, kKeyRead, false)) return false;
+  access_ = kKeyRead;
+  return true;
+}
+
+bool TFastRegistry::CreateKey(std::string_view path) {
+  const bool relative = path.empty() || path.front() != '\\';
+  if (!relative) path.remove_prefix(1);
+  const RegHandle base = relative && currentKey_ != kNoKey ? currentKey_ : rootKey_;
+  RegHandle created = kNoKey;
+  if (Reg().CreateKey(base, path, kKeyAllAccess, created) != kErrorSuccess) return false;
+  Reg().CloseKey(created);
+  return true;
+}
+
+bool TFastRegistry::KeyExists(std::string_view path) {
+  const bool relative = path.empty() || path.front() != '\\';
+  if (!relative) path.remove_prefix(1);
+  const RegHandle base = relative && currentKey_ != kNoKey ? currentKey_ : rootKey_;
+  RegHandle opened = kNoKey;
+  if (Reg().OpenKey(base, path, access_, opened) != kErrorSuccess) return false;
+  Reg().CloseKey(opened);
+  return true;
+}
+
+bool TFastRegistry::DeleteKey(std::string_view path) {
+  const bool relative = path.empty() || path.front() != '\\';
+  if (!relative) path.remove_prefix(1);
+  const RegHandle base = relative && currentKey_ != kNoKey ? currentKey_ : rootKey_;
+  RegHandle opened = kNoKey;
+  if (Reg().OpenKey(base, path, access_, opened) == kErrorSuccess) {
+    // The system deletes only keys without sub-keys: empty this one first,
+    // from the last sub-key down so the indexes stay valid.
+    const RegHandle saved = currentKey_;
+    currentKey_ = opened;
+    TRegKeyInfo info;
+    if (GetKeyInfo(info)) {
+      for (std::uint32_t index = info.NumSubKeys; index-- > 0;) {
+        std::string name;
+        // A name that cannot be read exactly is left alone; the key then
+        // keeps a sub-key and its own deletion fails below.
+        if (Reg().EnumKey(opened, index, name) == kErrorSuccess && !name.empty()) DeleteKey(name);
+      }
+    }
+    currentKey_ = saved;
+    Reg().CloseKey(opened);
+  }
+  return Reg().DeleteKey(base, path) == kErrorSuccess;
+}
+
+bool TFastRegistry::GetKeyInfo(TRegKeyInfo& info) {
+  info = TRegKeyInfo();
+  if (currentKey_ == kNoKey) return false;
+  RegKeyInfo raw;
+  if (Reg().QueryKeyInfo(currentKey_, raw) != kErrorSuccess) return false;
+  // Names travel as std::string here, so the lengths only describe the key;
+  // no buffer is sized from them (the far-east doubling has no purpose).
+  info.NumSubKeys = raw.subKeys;
+  info.MaxSubKeyLen = raw.maxSubKeyLength;
+  info.NumValues = raw.values;
+  info.MaxValueLen = raw.maxValueNameLength;
+  info.MaxDataLen = raw.maxValueDataSize;
+  info.FileTime = raw.lastWriteTime;
+  return true;
+}
+
+bool TFastRegistry::HasSubKeys() {
+  TRegKeyInfo info;
+  return GetKeyInfo(info) && info.NumSubKeys > 0;
+}
+
+void TFastRegistry::EnumerateNames(bool values, std::vector<std::string>& list) {
+  list.clear();
+  TRegKeyInfo info;
+  if (!GetKeyInfo(info)) return;
+  const std::uint32_t count = values ? info.NumValues : info.NumSubKeys;
+  std::string name;
+  for (std::uint32_t index = 0; index < count; ++index) {
+    const RegStatus status =
+        values ? Reg().EnumValue(currentKey_, index, name) : Reg().EnumKey(currentKey_, index, name);
+    // An index that fails (a name with no exact 8-bit form, an entry removed
+    // meanwhile) is skipped rather than reported as some other name.
+    if (status != kErrorSuccess) continue;
+    if (!values && name.empty()) continue;
+    list.push_back(name);
+  }
+}
+
+void TFastRegistry::GetKeyNames(std::vector<std::string>& list) {
+  EnumerateNames(false, list);
+}
+
+void TFastRegistry::GetValueNames(std::vector<std::string>& list) {
+  EnumerateNames(true, list);
+}
+
+void TFastRegistry::AddKeyTree(std::vector<std::string>& list, const std::string& name,
+                               const std::string& parent) {
+  CloseKey();
+  const std::string path = parent + "\\" + name;
+  if (!OpenKeyReadOnly(path)) return;
+  std::vector<std::string> names;
+  GetKeyNames(names);
+  const std::string rootName = RootKeyToName(rootKey_);
+  for (const auto& sub : names) {
+    list.push_back(rootName + "\\" + path + "\\" + sub);
+    AddKeyTree(list, sub, path);
+  }
+  CloseKey();
+}
+
+void TFastRegistry::GetKeyTree(std::vector<std::string>& list, std::string_view path) {
+  list.clear();
+  if (!OpenKey(path, false)) return;
+  list.emplace_back(path);
+  const std::string parent = currentPath_;
+  std::vector<std::string> names;
+  GetKeyNames(names);
+  const std::string rootName = RootKeyToName(rootKey_);
+  for (const auto& name : names) {
+    list.push_back(rootName + "\\" + parent + "\\" + name);
+    AddKeyTree(list, name, parent);
+  }
+  CloseKey();
+  OpenKey(parent, false);
+}
+
+// ---------------------------------------------------------------- values
+
+bool TFastRegistry::Query(std::string_view name, std::uint32_t& type, std::string& data) {
+  type = kRegNone;
+  data.clear();
+  if (currentKey_ == kNoKey) return false;
+  return Reg().QueryValue(currentKey_, name, &type, &data) == kErrorSuccess;
+}
+
+bool TFastRegistry::GetDataInfo(std::string_view name, TRegDataInfo& info) {
+  info = TRegDataInfo();
+  std::uint32_t type;
+  std::string data;
+  if (!Query(name, type, data)) return false;
+  info.RegData = DataTypeOf(type);
+  info.DataSize = static_cast<std::uint32_t>(data.size());
+  return true;
+}
+
+bool TFastRegistry::ValueExists(std::string_view name) {
+  TRegDataInfo info;
+  return GetDataInfo(name, info);
+}
+
+int TFastRegistry::GetDataSize(std::string_view name) {
+  TRegDataInfo info;
+  return GetDataInfo(name, info) ? static_cast<int>(info.DataSize) : -1;
+}
+
+TRegDataType TFastRegistry::GetDataType(std::string_view name) {
+  TRegDataInfo info;
+  return GetDataInfo(name, info) ? info.RegData : rdUnknown;
+}
+
+void TFastRegistry::ThrowInvalidType(std::string_view name) {
+  throw ERegistryException("Invalid data type for '" + std::string(name) + "'");
+}
+
+std::string TFastRegistry::ReadString(std::string_view name) {
+  std::uint32_t type;
+  std::string data;
+  if (!Query(name, type, data) || data.empty()) return std::string();
+  switch (DataTypeOf(type)) {
+    case rdString:
+    case rdExpandString:
+      return UpToNul(data);
+    case rdMultiString: {
+      std::string text;
+      for (const auto& line : ReadMultiString(name)) text += line + "\r\n";
+      return text;
+    }
+    default:
+      return std::string();
+  }
+}
+
+std::string TFastRegistry::ReadValueAsString(std::string_view name) {
+  if (GetDataType(name) == rdInteger) {
+    try {
+      return std::to_string(ReadInteger(name));
+    } catch (const ERegistryException&) {
+      return std::string();  // changed kind between the two queries
+    }
+  }
+  return ReadString(name);
+}
+
+std::string TFastRegistry::ReadStringStrict(std::string_view name) {
+  std::uint32_t type;
+  std::string data;
+  if (!Query(name, type, data) || data.empty()) return std::string();
+  const TRegDataType kind = DataTypeOf(type);
+  if (kind != rdString && kind != rdExpandString) ThrowInvalidType(name);
+  return UpToNul(data);
+}
+
+std::int32_t TFastRegistry::ReadInteger(std::string_view name) {
+  std::uint32_t type;
+  std::string data;
+  if (!Query(name, type, data) || type != kRegDword) ThrowInvalidType(name);
+  // Four bytes, little-endian; missing bytes of a short value read as zero.
+  std::uint32_t value = 0;
+  for (size_t i = 0; i < 4 && i < data.size(); ++i)
+    value |= std::uint32_t(static_cast<unsigned char>(data[i])) << (8 * i);
+  return static_cast<std::int32_t>(value);
+}
+
+int TFastRegistry::ReadBinaryData(std::string_view name, void* buffer, int bufferSize) {
+  std::uint32_t type;
+  std::string data;
+  if (!Query(name, type, data)) return 0;
+  const TRegDataType kind = DataTypeOf(type);
+  if ((kind != rdBinary && kind != rdUnknown && kind != rdMultiString) || bufferSize < 0 ||
+      data.size() > static_cast<size_t>(bufferSize))
+    ThrowInvalidType(name);
+  if (!data.empty()) std::memcpy(buffer, data.data(), data.size());
+  return static_cast<int>(data.size());
+}
+
+std::vector<std::string> TFastRegistry::ReadMultiString(std::string_view name) {
+  std::vector<std::string> list;
+  std::uint32_t type;
+  std::string data;
+  if (!Query(name, type, data) || type != kRegMultiSz) return list;
+  size_t start = 0;
+  while (start < data.size()) {
+    size_t end = data.find('\0', start);
+    if (end == std::string::npos) end = data.size();
+    if (end == start) break;  // the empty string that ends the list
+    list.push_back(data.substr(start, end - start));
+    start = end + 1;
+  }
+  return list;
+}
+
+bool TFastRegistry::ReadRawData(std::string_view name, std::uint32_t& type, std::string& data) {
+  return Query(name, type, data);
+}
+
+RegStatus TFastRegistry::WriteRawData(std::string_view name, std::uint32_t type, std::string_view data) {
+  return Reg().SetValue(currentKey_, name, type, data);
+}
+
+RegStatus TFastRegistry::WriteString(std::string_view name, std::string_view text) {
+  return WriteRawData(name, kRegSz, TerminatedText(text));
+}
+
+RegStatus TFastRegistry::WriteExpandString(std::string_view name, std::string_view text) {
+  return WriteRawData(name, kRegExpandSz, TerminatedText(text));
+}
+
+RegStatus TFastRegistry::WriteMultiString(std::string_view name, std::string_view text) {
+  std::string data;
+  data.reserve(text.size() + 1);
+  int replacements = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' && replacements < 10000) {
+      data.push_back('\0');
+      ++replacements;
+      ++i;
+    } else {
+      data.push_back(text[i]);
+    }
+  }
+  data.push_back('\0');
+  return WriteRawData(name, kRegMultiSz, data);
+}
+
+RegStatus TFastRegistry::WriteInteger(std::string_view name, std::int32_t value) {
+  const auto bits = static_cast<std::uint32_t>(value);
+  const char data[4] = {static_cast<char>(bits & 0xFF), static_cast<char>((bits >> 8) & 0xFF),
+                        static_cast<char>((bits >> 16) & 0xFF), static_cast<char>(bits >> 24)};
+  return WriteRawData(name, kRegDword, std::string_view(data, 4));
+}
+
+RegStatus TFastRegistry::WriteBinaryData(std::string_view name, const void* data, std::size_t size) {
+  return WriteRawData(name, kRegBinary, std::string_view(static_cast<const char*>(data), size));
+}
+
+bool TFastRegistry::DeleteValue(std::string_view name) {
+  return Reg().DeleteValue(currentKey_, name) == kErrorSuccess;
+}
+
+// ---------------------------------------------------------------- notation
+
+std::string RootKeyToName(RegHandle root) {
+  for (const auto& entry : kRoots)
+    if (entry.root == root) return entry.name;
+  return std::string();
+}
+
+RegHandle NameToRootKey(std::string_view name) {
+  for (const auto& entry : kRoots)
+    if (SameText(name, entry.name)) return entry.root;
+  return kHkeyLocalMachine;
+}
+
+bool IsRootKeyName(std::string_view name) {
+  for (const auto& entry : kRoots)
+    if (SameText(name, entry.name)) return true;
+  return false;
+}
+
+std::string AbbreviateKeyPath(std::string_view path, bool rootOnly) {
+  std::string text(path);
+  if (text.empty() || text.back() != '\\') text += '\\';
+  std::string result;
+  bool first = true;
+  for (const auto& component : SplitPath(text)) {
+    std::string replacement = component;
+    if (first) {
+      for (const auto& root : kRoots)
+        if (SameText(component, root.name)) replacement = root.shortName;
+    } else if (!rootOnly) {
+      for (const auto& entry : kAbbreviations)
+        if (SameText(component, entry.component)) replacement = entry.replacement;
+    }
+    result += replacement + "\\";
+    first = false;
+  }
+  return result;
+}
+
+}  // namespace vp
