@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "files/StringTools.h"
+
 namespace vp::backup {
 namespace {
 
@@ -54,9 +56,9 @@ std::string IndexText(const IndexInfo& info) {
 }
 
 std::string SetIdSource(const SetIdParts& parts) {
-  return FloatText(parts.dayNumber, '.') + std::to_string(parts.tickCount) +
-         (parts.oldFormat ? "True" : "False") + parts.setFolder + parts.indexPath + parts.entriesPath +
-         std::to_string(parts.stringCount) + std::to_string(parts.randomNumber);
+  return FloatText(parts.dayNumber, '.') + std::to_string(parts.tickCount) + BoolToText(parts.oldFormat) +
+         parts.setFolder + parts.indexPath + parts.entriesPath + std::to_string(parts.stringCount) +
+         std::to_string(parts.randomNumber);
 }
 
 }  // namespace vp::backup

@@ -13,25 +13,6 @@ constexpr const char* kRoot = "HKEY_CURRENT_USER";
 
 class RegExportTest : public test::BackupFixture {};
 
-TEST_F(RegExportTest, ValuesOfOneKeyShareAHeaderUntilAnotherKeyComesBetween) {
-  Put("A", "", kRegSz, "dflt\0"s);
-  Put("A", "one", kRegDword, "\x01\0\0\0"s);
-  Put("A", "two", kRegBinary, "\xAB"s);
-  Put("B", "x", kRegSz, "q\"\\\0"s);
-  ExportText out;
-  const std::string a = ScratchKey() + "\\A";
-  const std::string b = ScratchKey() + "\\B";
-  ASSERT_TRUE(ExportValue(kHkeyCurrentUser, kRoot, a, "", out));
-  ASSERT_TRUE(ExportValue(kHkeyCurrentUser, kRoot, a, "one", out));
-  ASSERT_TRUE(ExportValue(kHkeyCurrentUser, kRoot, b, "x", out));
-  ASSERT_TRUE(ExportValue(kHkeyCurrentUser, kRoot, a, "two", out));
-  const std::string ha = "[HKEY_CURRENT_USER\\" + a + "]";
-  const std::string hb = "[HKEY_CURRENT_USER\\" + b + "]";
-  EXPECT_EQ(out.text, "\r\n" + ha + "\r\n@=\"dflt\"\r\n\"one\"=dword:00000001\r\n\r\n" + hb +
-                          "\r\n\"x\"=\"q\\\"\\\\\"\r\n\r\n" + ha + "\r\n\r\n\"two\"=hex:AB\r\n");
-  EXPECT_EQ(out.header, ha);
-}
-
 TEST_F(RegExportTest, MissingOrUnreadableEntriesFailWithoutOutput) {
   Put("A", "v", kRegSz, "x\0"s);
   ExportText out{"kept", "[H]"};

@@ -75,19 +75,6 @@ TEST(SetLayout, IndexTextHasTheEightLines) {
             "ID=AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA\r\n");
 }
 
-TEST(SetLayout, SetIdSourceJoinsItsParts) {
-  SetIdParts parts;
-  parts.dayNumber = 1.5;
-  parts.tickCount = 77;
-  parts.oldFormat = true;
-  parts.setFolder = "C:\\B\\00001F\\";
-  parts.indexPath = "I";
-  parts.entriesPath = "E";
-  parts.stringCount = 2;
-  parts.randomNumber = 9999;
-  EXPECT_EQ(SetIdSource(parts), "1.577TrueC:\\B\\00001F\\IE29999");
-}
-
 TEST(SetLayout, PickSetFolderIsBoundedAndFindsTheLastFreeName) {
   struct Case {
     const char* what;
