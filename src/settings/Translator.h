@@ -53,7 +53,8 @@ class TranslatableComponent {
 
   // List controls: tab captions, list view column captions, combo box and
   // check list box items, page captions. SetItems replaces the whole list
-  // (a list view's new columns have automatic sizing off).
+  // (a list view's new columns have automatic sizing off); a page control is
+  // given exactly as many captions as it has pages.
   virtual StringList Items() const { return {}; }
   virtual void SetItems(const StringList& items) {}
 
