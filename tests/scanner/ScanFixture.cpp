@@ -1,8 +1,11 @@
 #include "ScanFixture.h"
 
+#include <atomic>
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 
+#include "platform/sim/SimMachine.h"
 #include "registry/RegFile.h"
 #include "support/TestSupport.h"
 
@@ -40,18 +43,48 @@ ScanFixture::ScanFixture() {
     folder_.PutFile(name, ReadHostFile(DataPath(std::string("scanner/drive_c/VeltaroFixture/") + name)));
 }
 
+std::string ReadFixture(const std::string& name) {
+  return ReadHostFile(DataPath("scanner/" + name));
+}
+
 ::testing::AssertionResult ScanFixture::ApplyFixture(const std::string& name) const {
-  const std::string text = ReadHostFile(DataPath("scanner/" + name));
+  const std::string text = ReadFixture(name);
   if (text.empty()) return ::testing::AssertionFailure() << "cannot read fixture " << name;
   return ApplyText(text);
 }
 
 ::testing::AssertionResult ScanFixture::ApplyText(std::string text) const {
+  return ApplyRegText(std::move(text), KeyPath(), Root());
+}
+
+SimScanFixture::SimScanFixture() {
+  static std::atomic<int> serial{0};
+  host_ =
+      std::filesystem::temp_directory_path() /
+      ("vp-simscan-" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "-" + std::to_string(serial++));
+  std::filesystem::create_directories(host_ / "VeltaroSim");
+  std::filesystem::create_directories(host_ / "Windows" / "system32");
+  Machine().Files().MapDrive('C', host_, platform::DriveType::Fixed);
+}
+
+SimScanFixture::~SimScanFixture() {
+  std::error_code ec;
+  std::filesystem::remove_all(host_, ec);
+}
+
+::testing::AssertionResult SimScanFixture::ApplyFixture(const std::string& name) const {
+  const std::string text = ReadFixture(name);
+  if (text.empty()) return ::testing::AssertionFailure() << "cannot read fixture " << name;
+  return ApplyRegText(text, keyPath_, root_);
+}
+
+::testing::AssertionResult ApplyRegText(std::string text, const std::string& keyPath,
+                                        const std::string& root) {
   std::string escaped;
-  for (char c : Root()) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-  ReplaceAll(text, "@KEY@", KeyPath());
+  for (char c : root) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  ReplaceAll(text, "@KEY@", keyPath);
   ReplaceAll(text, "@ROOTDATA@", escaped);
-  ReplaceAll(text, "@ROOT@", Root());
+  ReplaceAll(text, "@ROOT@", root);
   const TRegFileContents contents = TRegFileReader::Parse(text);
   if (!contents.Clean()) {
     auto failure = ::testing::AssertionFailure() << "fixture does not parse:";

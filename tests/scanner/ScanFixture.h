@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -42,6 +43,35 @@ class ScanFixture {
   ScratchFolder folder_;
   ScratchKey key_;
 };
+
+// A simulated machine on both platforms, for whole roots: C: is a fresh host
+// folder, the fixture key lies at HKEY_CURRENT_USER\Software\VeltaroTest\Sim.
+class SimScanFixture {
+ public:
+  SimScanFixture();
+  ~SimScanFixture();
+  SimScanFixture(const SimScanFixture&) = delete;
+  SimScanFixture& operator=(const SimScanFixture&) = delete;
+
+  const std::string& Root() const { return root_; }
+  const std::string& KeyPath() const { return keyPath_; }
+  platform::sim::SimMachine& Machine() { return sim_.Machine(); }
+  ::testing::AssertionResult ApplyFixture(const std::string& name) const;
+
+ private:
+  ScopedSimMachine sim_;
+  std::filesystem::path host_;
+  std::string root_ = "C:\\VeltaroSim\\";
+  std::string keyPath_ = "Software\\VeltaroTest\\Sim";
+};
+
+// The text of a file of tests/data/scanner; empty when it cannot be read.
+std::string ReadFixture(const std::string& name);
+
+// Applies .reg text after replacing @KEY@, @ROOT@ and @ROOTDATA@ (see
+// ScanFixture::ApplyFixture).
+::testing::AssertionResult ApplyRegText(std::string text, const std::string& keyPath,
+                                        const std::string& root);
 
 // What one scan thread delivered.
 struct ScanRun {

@@ -119,20 +119,21 @@ TEST_F(WalkTest, StopsInTheMiddle) {
   EXPECT_LT(run.totalValues, 200);
 }
 
-// Whole roots, on the simulated machine only: the real registry's roots are
-// not ours to fill.
-class HiveWalkTest : public WalkTest {
+// Whole roots, on a simulated machine: the real registry's roots are not
+// ours to fill.
+class HiveWalkTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (test::kOnRealWindows) GTEST_SKIP() << "whole roots are walked on the simulated machine";
-    WalkTest::SetUp();
+    ASSERT_TRUE(fixture_.ApplyFixture("walk.reg"));
     ASSERT_TRUE(fixture_.ApplyFixture("hives.reg"));
   }
+
+  test::SimScanFixture fixture_;
 };
 
 TEST_F(HiveWalkTest, MachineRootSkipsSecurityAndSystemBranches) {
-  ASSERT_TRUE(fixture_.Sim()->Registry().SetKeyAccess(platform::kHkeyLocalMachine, "Software\\Vendor\\Locked",
-                                                      platform::sim::SimKeyAccess::kNoOpen));
+  ASSERT_TRUE(fixture_.Machine().Registry().SetKeyAccess(
+      platform::kHkeyLocalMachine, "Software\\Vendor\\Locked", platform::sim::SimKeyAccess::kNoOpen));
   TScanOptions options;
   options.Mode = kAreaMachine;
   const test::ScanRun run = test::RunSweeper(options);

@@ -1,0 +1,116 @@
+// The scan thread's lifecycle: events, counters, priority, failures.
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <thread>
+
+#include "ScanFixture.h"
+#include "platform/sim/SimMachine.h"
+
+namespace vp {
+namespace {
+
+TEST(SweeperTest, AnEmptyAreaRaisesOnlyItsFinalEvents) {
+  for (int32_t mode : {kAreaNothing, 6, kAreaLastDeep, 99}) {
+    TScanOptions options;
+    options.Mode = mode;
+    const test::ScanRun run = test::RunSweeper(options);
+    EXPECT_TRUE(run.items.empty()) << mode;
+    EXPECT_EQ(run.finished, 1) << mode;
+    EXPECT_EQ(run.totalsCalls, 1) << mode;
+    EXPECT_EQ(run.totalValues, 0) << mode;
+    EXPECT_EQ(run.totalKeys, 0) << mode;
+    EXPECT_EQ(run.countedKeys + run.countedValues, 0) << mode;
+  }
+}
+
+TEST(SweeperTest, RunsAtThePriorityAskedFor) {
+  test::ScopedSimMachine sim;
+  for (bool idle : {true, false}) {
+    TScanOptions options;
+    options.IdlePriority = idle;
+    test::RunSweeper(options);
+    EXPECT_EQ(sim.Machine().System().LastThreadPriority(),
+              idle ? platform::ThreadPriority::Idle : platform::ThreadPriority::AboveNormal);
+  }
+}
+
+TEST(SweeperTest, EventsRunOnTheRightThreads) {
+  test::ScanFixture fixture;
+  ASSERT_TRUE(fixture.Ok());
+  ASSERT_TRUE(fixture.ApplyFixture("walk.reg"));
+  for (bool threaded : {true, false}) {
+    TScanOptions options = test::WalkOptions(fixture.KeyPath() + "\\Walk");
+    options.Threaded = threaded;
+    const std::thread::id owner = std::this_thread::get_id();
+    TQueueDispatcher dispatcher;
+    TSweeper sweeper(options, dispatcher);
+    sweeper.SetLanguage(test::TestLanguage());
+    int items = 0;
+    int countsOnOwner = 0;
+    int countsElsewhere = 0;
+    bool synchronisedOnOwner = true;
+    std::atomic<int> finished{0};
+    sweeper.OnItem = [&](TSweeper&, TNewItem&) {
+      synchronisedOnOwner = synchronisedOnOwner && std::this_thread::get_id() == owner;
+      ++items;
+    };
+    sweeper.OnCount = [&](TSweeper&, int32_t, int32_t) {
+      // Counted on the scan thread, or on the owner when the body runs there.
+      (std::this_thread::get_id() == owner ? countsOnOwner : countsElsewhere)++;
+    };
+    sweeper.OnTotals = [&](TSweeper&, int32_t, int32_t) {
+      synchronisedOnOwner = synchronisedOnOwner && std::this_thread::get_id() == owner;
+    };
+    sweeper.OnFinished = [&](TSweeper&) {
+      synchronisedOnOwner = synchronisedOnOwner && std::this_thread::get_id() == owner;
+      ++finished;
+    };
+    sweeper.Start();
+    sweeper.WaitFor();
+    EXPECT_TRUE(sweeper.Finished());
+    EXPECT_EQ(finished.load(), 1);
+    EXPECT_EQ(items, 8) << threaded;
+    EXPECT_TRUE(synchronisedOnOwner);
+    EXPECT_GT(threaded ? countsElsewhere : countsOnOwner, 0) << threaded;
+    EXPECT_EQ(threaded ? countsOnOwner : countsElsewhere, 0) << threaded;
+  }
+}
+
+TEST(SweeperTest, AFailingHandlerEndsTheScanQuietly) {
+  test::ScanFixture fixture;
+  ASSERT_TRUE(fixture.Ok());
+  ASSERT_TRUE(fixture.ApplyFixture("walk.reg"));
+  const test::ScanRun run =
+      test::RunSweeper(test::WalkOptions(fixture.KeyPath() + "\\Walk"),
+                       [](TSweeper&, TNewItem&) { throw std::runtime_error("row failed"); });
+  EXPECT_EQ(run.items.size(), 1u);
+  EXPECT_EQ(run.finished, 1);
+  EXPECT_EQ(run.totalsCalls, 1);
+}
+
+TEST(SweeperTest, DestroyingARunningScanStopsAndJoinsIt) {
+  test::SimScanFixture fixture;
+  std::string text = "REGEDIT4\r\n\r\n";
+  for (int i = 0; i < 2000; ++i)
+    text +=
+        "[HKEY_CURRENT_USER\\@KEY@\\K" + std::to_string(i) + "]\r\n\"Path\"=\"@ROOTDATA@gone.dll\"\r\n\r\n";
+  ASSERT_TRUE(test::ApplyRegText(text, fixture.KeyPath(), fixture.Root()));
+  TQueueDispatcher dispatcher;
+  int finished = 0;
+  size_t items = 0;
+  {
+    TSweeper sweeper(test::WalkOptions(fixture.KeyPath()), dispatcher);
+    sweeper.SetLanguage(test::TestLanguage());
+    sweeper.OnItem = [&](TSweeper&, TNewItem&) { ++items; };
+    sweeper.OnFinished = [&](TSweeper&) { ++finished; };
+    sweeper.Start();
+    dispatcher.PumpUntil([&] { return items >= 3; });
+  }
+  EXPECT_EQ(finished, 1);
+  EXPECT_LT(items, 2000u);
+}
+
+}  // namespace
+}  // namespace vp
