@@ -189,15 +189,6 @@ TEST_F(FileToolsDrives, FixedDriveLettersAndTheSizeTest) {
   EXPECT_EQ(none.FreeBytes, -1);
 }
 
-TEST(FileTools, VolumeOfTheSystemDrive) {
-  ScratchFolder scratch;
-  const TVolumeInfo info = GetVolumeInfo('C');
-  EXPECT_FALSE(info.SerialNumber.empty());
-  EXPECT_GT(info.TotalBytes, 0);
-  EXPECT_GE(info.FreeBytes, 0);
-  EXPECT_NE(GetFixedDriveLetters(false).find('c'), std::string::npos);
-}
-
 TEST(FileTools, ParentFolder) {
   struct Case {
     const char* path;
