@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <unordered_set>
 
 #include "files/FileTools.h"
 #include "platform/FileSystem.h"
@@ -83,6 +84,11 @@ bool IsPathLike(unsigned char c) {
   if (c >= 123 && c <= 127) return false;
   return true;
 }
+
+// The forms found missing during one analysis: the file system does not
+// change meanwhile as far as the analysis is concerned, so each form is
+// looked up once.
+using MissingForms = std::unordered_set<std::string>;
 
 struct Tally {
   int found = 0;
@@ -292,14 +298,20 @@ bool IsCheckablePath(std::string_view candidate, std::string_view workingData, c
   return context.IsFixedLetter(candidate[0]);
 }
 
-bool PathExists(std::string_view candidate, std::string_view workingData, const TScanContext& context) {
+namespace {
+
+bool PathExistsMemo(std::string_view candidate, std::string_view workingData, const TScanContext& context,
+                    MissingForms& missing) {
   const std::string path = Trim(candidate);
   if (path.empty()) return false;
   // A stopped scan examines nothing more; what it has not examined it never
   // reports.
   auto exists = [&](const std::string& text) {
     if (context.Stopped()) return true;
-    return IsCheckablePath(text, workingData, context) && platform::Files().Attributes(text).has_value();
+    if (!IsCheckablePath(text, workingData, context) || missing.count(text) > 0) return false;
+    if (platform::Files().Attributes(text).has_value()) return true;
+    missing.insert(text);
+    return false;
   };
   if (exists(path)) return true;
   const size_t exe = FindNoCase(".exe", path, 0);
@@ -308,8 +320,26 @@ bool PathExists(std::string_view candidate, std::string_view workingData, const 
   return upToExe != path && exists(upToExe);
 }
 
+TCandidateCheck CheckCandidateMemo(std::string_view input, std::string_view workingData,
+                                   const TScanContext& context, MissingForms& missing);
+
+}  // namespace
+
+bool PathExists(std::string_view candidate, std::string_view workingData, const TScanContext& context) {
+  MissingForms missing;
+  return PathExistsMemo(candidate, workingData, context, missing);
+}
+
 TCandidateCheck CheckCandidate(std::string_view input, std::string_view workingData,
                                const TScanContext& context) {
+  MissingForms missing;
+  return CheckCandidateMemo(input, workingData, context, missing);
+}
+
+namespace {
+
+TCandidateCheck CheckCandidateMemo(std::string_view input, std::string_view workingData,
+                                   const TScanContext& context, MissingForms& missing) {
   TCandidateCheck check;
   check.Status = kCandidateNotAReference;
   check.Path = std::string(input);
@@ -329,16 +359,11 @@ TCandidateCheck CheckCandidate(std::string_view input, std::string_view workingD
   // analysis examines: it is neither found nor missing.
   if (text.compare(1, 2, ":\\") == 0 && !context.IsFixedLetter(text[0])) return check;
 
-  // Each attempt tests one trimmed form; a form equal to the one tested just
-  // before gives the same answer and is not tested again.
+  // Each attempt tests one trimmed form; forms already found missing are not
+  // looked up again.
   std::string candidate;
-  std::string lastTested;
-  bool tested = false;
   auto accepted = [&](const std::string& form) {
-    if (tested && form == lastTested) return false;
-    tested = true;
-    lastTested = form;
-    return PathExists(form, workingData, context);
+    return PathExistsMemo(form, workingData, context, missing);
   };
   auto exists = [&] {
     check.Status = kCandidateExists;
@@ -376,9 +401,11 @@ TCandidateCheck CheckCandidate(std::string_view input, std::string_view workingD
   }
 
   for (size_t length = PrefixStart(text); length <= text.size(); ++length)
-    if (PathExists(std::string_view(text).substr(0, length), workingData, context)) return exists();
+    if (PathExistsMemo(std::string_view(text).substr(0, length), workingData, context, missing))
+      return exists();
 
-  if (PathExists(text, workingData, context) || (uncut != text && PathExists(uncut, workingData, context)))
+  if (PathExistsMemo(text, workingData, context, missing) ||
+      (uncut != text && PathExistsMemo(uncut, workingData, context, missing)))
     return exists();
 
   check.Status = kCandidateMissing;
@@ -396,6 +423,8 @@ TCandidateCheck CheckCandidate(std::string_view input, std::string_view workingD
   return check;
 }
 
+}  // namespace
+
 void Analyze(std::string_view input, TAnalyzerResult& result, const TScanContext& context) {
   result.Kind = kReferenceNoReport;
   if (input.size() < 3 || input.size() > kMaxData) return;
@@ -407,11 +436,12 @@ void Analyze(std::string_view input, TAnalyzerResult& result, const TScanContext
   if (data.empty() || context.Stopped() || Contains(data, "HRZR_")) return;
 
   Tally tally;
-  AddUp(CheckCandidate(data, data, context), tally, result);
+  MissingForms missing;
+  AddUp(CheckCandidateMemo(data, data, context, missing), tally, result);
   if (!tally.Settled()) {
     for (const auto& candidate : ExtractPathCandidates(data)) {
       if (context.Stopped()) break;
-      AddUp(CheckCandidate(candidate, data, context), tally, result);
+      AddUp(CheckCandidateMemo(candidate, data, context, missing), tally, result);
       if (tally.Settled()) break;
     }
   }
@@ -421,7 +451,7 @@ void Analyze(std::string_view input, TAnalyzerResult& result, const TScanContext
          ++positions) {
       if (context.Stopped()) break;
       const std::string_view rest = std::string_view(data).substr(at - 1);
-      if (rest.size() > 3) AddUp(CheckCandidate(rest, data, context), tally, result);
+      if (rest.size() > 3) AddUp(CheckCandidateMemo(rest, data, context, missing), tally, result);
       at = data.find(":\\", at + 3);
     }
   }
