@@ -49,7 +49,7 @@ void ForEachEntry(const std::string& folderWithBackslash, Visit visit) {
 }
 
 void ListFilesInto(const std::string& folder, bool recursive, std::string_view masks, bool fullPaths,
-                   const std::string& prefix, StringList& out, std::string* error, bool& failed) {
+                   StringList& out, std::string* error, bool& failed) {
   const bool plainName = !masks.empty() && masks.find_first_of("*?") == std::string_view::npos;
   StringList subfolders;
   ForEachEntry(folder, [&](const platform::DirectoryEntry& entry) {
@@ -70,11 +70,11 @@ void ListFilesInto(const std::string& folder, bool recursive, std::string_view m
         return;
       }
     }
-    if (take) out.push_back(fullPaths ? folder + entry.name : prefix + entry.name);
+    if (take) out.push_back(fullPaths ? folder + entry.name : entry.name);
   });
   for (const auto& sub : subfolders) {
     if (failed) return;
-    ListFilesInto(folder + sub + "\\", recursive, masks, fullPaths, prefix, out, error, failed);
+    ListFilesInto(folder + sub + "\\", recursive, masks, fullPaths, out, error, failed);
   }
 }
 
@@ -234,7 +234,7 @@ StringList ListFiles(std::string_view folder, bool recursive, std::string_view m
   StringList out;
   if (folder.empty() || !IsFolderAttribute(Files().Attributes(folder))) return out;
   bool failed = false;
-  ListFilesInto(WithBackslash(folder), recursive, masks, fullPaths, {}, out, error, failed);
+  ListFilesInto(WithBackslash(folder), recursive, masks, fullPaths, out, error, failed);
   if (failed) out.clear();
   return out;
 }
