@@ -14,6 +14,9 @@ struct WindowsVersion {
   uint32_t platformId = 2;  // VER_PLATFORM_WIN32_NT
 };
 
+// Process error mode bit: critical errors fail silently (SEM_FAILCRITICALERRORS).
+inline constexpr uint32_t kFailCriticalErrors = 0x0001;
+
 // Priorities a thread of the program asks for.
 enum class ThreadPriority : int { Idle, Normal, AboveNormal };
 
@@ -72,6 +75,10 @@ class System {
 
   // The time-zone state in force now.
   virtual TimeZoneState CurrentTimeZone() const = 0;
+
+  // Sets the process error mode (kFailCriticalErrors: drives without media
+  // raise no system dialog) and returns the mode it replaces.
+  virtual uint32_t ExchangeErrorMode(uint32_t mode) = 0;
 };
 
 }  // namespace vp::platform

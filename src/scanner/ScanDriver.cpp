@@ -3,6 +3,8 @@
 #include <chrono>
 #include <system_error>
 
+#include "platform/Platform.h"
+#include "platform/System.h"
 #include "settings/IgnoreList.h"
 
 namespace vp {
@@ -62,6 +64,7 @@ bool TScanDriver::Start(const TScanRequest& request) {
     threads_.push_back(std::move(thread));
   }
 
+  savedErrorMode_ = platform::Sys().ExchangeErrorMode(platform::kFailCriticalErrors);
   running_ = static_cast<int>(threads_.size());
   startTick_ = TickNow();
   endTick_ = startTick_;
@@ -90,6 +93,7 @@ bool TScanDriver::StartWithIgnoreLists(bool deep, std::string_view dataFolder,
 void TScanDriver::ThreadFinished() {
   if (running_.fetch_sub(1) != 1) return;
   endTick_ = TickNow();
+  platform::Sys().ExchangeErrorMode(savedErrorMode_);
   if (OnFinished) OnFinished();
 }
 

@@ -46,7 +46,8 @@ class TScanDriver {
 
   // Starts the threads. False, with nothing started, while a scan still
   // runs. A thread that cannot be created is left out (and counted as
-  // finished).
+  // finished). While the scan runs, drives without media raise no system
+  // dialog (the process error mode is restored at its end).
   bool Start(const TScanRequest& request);
 
   // The same with the merged ignore list of the data folder's three files.
@@ -92,6 +93,7 @@ class TScanDriver {
   std::atomic<int64_t> invalid_{0};
   int64_t valueTotals_ = 0;
   int64_t keyTotals_ = 0;
+  uint32_t savedErrorMode_ = 0;
   uint32_t startTick_ = 0;
   uint32_t endTick_ = 0;
 };

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <set>
 #include <thread>
 
 #include "ScanFixture.h"
+#include "platform/sim/SimMachine.h"
 #include "registry/FastRegistry.h"
 #include "scanner/ScanDriver.h"
 
@@ -34,17 +36,26 @@ TEST(ScanDriverTest, RunsOneThreadPerAreaAndCountsOnce) {
     TScanDriver driver(dispatcher);
     int finished = 0;
     int itemEvents = 0;
+    uint32_t errorModeDuringScan = 0;
     driver.OnFinished = [&] { ++finished; };
-    driver.OnItem = [&](const TNewItem&) { ++itemEvents; };
+    driver.OnItem = [&](const TNewItem&) {
+      ++itemEvents;
+      errorModeDuringScan = fixture.Machine().System().ErrorMode();
+    };
     TScanRequest request;
     request.deep = deep;
     request.language = test::TestLanguage();
+    fixture.Machine().System().ExchangeErrorMode(0x8000);
     ASSERT_TRUE(driver.Start(request));
     EXPECT_TRUE(driver.Running());
     EXPECT_FALSE(driver.Start(request));  // one scan at a time
     driver.Wait();
     EXPECT_FALSE(driver.Running());
     EXPECT_EQ(finished, 1);
+    // Critical-error dialogs are off while the scan runs, and the mode is
+    // restored after it.
+    EXPECT_EQ(errorModeDuringScan, platform::kFailCriticalErrors);
+    EXPECT_EQ(fixture.Machine().System().ErrorMode(), 0x8000u);
 
     ASSERT_EQ(driver.ThreadCount(), deep ? 16 : 15);
     std::set<int32_t> modes;
@@ -110,7 +121,7 @@ TEST(ScanDriverTest, CancelEndsEveryThread) {
 // engine shares nothing unguarded.
 TEST(ScanDriverTest, ScansWhileTheRegistryChanges) {
   test::SimScanFixture fixture;
-  FillRegistry(fixture, 400);
+  FillRegistry(fixture, 120);
   std::atomic<bool> stopWriter{false};
   std::atomic<int> rounds{0};
   std::thread writer([&] {
@@ -128,22 +139,30 @@ TEST(ScanDriverTest, ScansWhileTheRegistryChanges) {
       if (registry.OpenKey("Software\\Vendor\\App", false))
         registry.WriteString("Extra", std::to_string(round));
       rounds = ++round;
+      std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
   });
   while (rounds.load() < 5) std::this_thread::yield();
   TQueueDispatcher dispatcher;
   TScanDriver driver(dispatcher);
+  int progressEvents = 0;
+  driver.OnProgress = [&] { ++progressEvents; };
   TScanRequest request;
   request.deep = true;
   request.language = test::TestLanguage();
+  const auto started = std::chrono::steady_clock::now();
   ASSERT_TRUE(driver.Start(request));
   driver.Wait();
+  const auto seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started);
+  // Each thread signals progress at most once a second.
+  EXPECT_LE(progressEvents, 16 * (seconds.count() + 1));
   const int roundsDuringScan = rounds.load();
   stopWriter = true;
   writer.join();
   EXPECT_GT(roundsDuringScan, 5);
   EXPECT_EQ(driver.ThreadCount(), 16);
-  EXPECT_GE(driver.Items().size(), 400u);
+  EXPECT_GE(driver.Items().size(), 120u);
   EXPECT_EQ(driver.ValuesAnalyzed(), driver.ReportedValueTotals());
   EXPECT_EQ(driver.KeysAnalyzed(), driver.ReportedKeyTotals());
 }

@@ -50,6 +50,8 @@ class SimSystem : public System {
   ThreadPriority LastThreadPriority() const;
   TimeZoneState CurrentTimeZone() const override;
   void SetTimeZone(const TimeZoneState& zone);
+  uint32_t ExchangeErrorMode(uint32_t mode) override;
+  uint32_t ErrorMode() const { return errorMode_.load(); }
 
  private:
   struct NoCaseLess {
@@ -64,6 +66,7 @@ class SimSystem : public System {
   std::map<std::string, std::string, NoCaseLess> versionStrings_;  // file + '|' + name
   const FileSystem* files_ = nullptr;
   std::atomic<int> lastThreadPriority_{static_cast<int>(ThreadPriority::Normal)};
+  std::atomic<uint32_t> errorMode_{0};
   mutable std::mutex zoneMutex_;
   TimeZoneState timeZone_{TimeZoneState::Standard, 0, 0, -60};
 };

@@ -21,4 +21,8 @@ void SimSystem::SetTimeZone(const TimeZoneState& zone) {
   timeZone_ = zone;
 }
 
+uint32_t SimSystem::ExchangeErrorMode(uint32_t mode) {
+  return errorMode_.exchange(mode);
+}
+
 }  // namespace vp::platform::sim

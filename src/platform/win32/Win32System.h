@@ -20,6 +20,7 @@ class Win32System : public System {
   std::optional<std::string> FileVersionString(std::string_view file, std::string_view name) const override;
   bool SetCurrentThreadPriority(ThreadPriority priority) override;
   TimeZoneState CurrentTimeZone() const override;
+  uint32_t ExchangeErrorMode(uint32_t mode) override;
 };
 
 }  // namespace vp::platform::win32

@@ -23,4 +23,8 @@ TimeZoneState Win32System::CurrentTimeZone() const {
   return zone;
 }
 
+uint32_t Win32System::ExchangeErrorMode(uint32_t mode) {
+  return SetErrorMode(mode);
+}
+
 }  // namespace vp::platform::win32
