@@ -61,22 +61,27 @@ TRestoreReport RestoreBackupSet(const std::string& setFolder) {
     TBigIniFile index(InSet(setFolder, backup::kIndexFile));
     report.typeCode = index.ReadInteger("Header", "TypeCode", -1);
   }
-  if (report.typeCode == 7) report.openWith = RemoveNoOpenWith(setFolder, report.openWithKey);
-
   const std::string entriesPath = InSet(setFolder, backup::kEntriesFile);
-  if (FileExistsChecked(entriesPath)) {
-    TRegFileContents contents = TRegFileReader::Load(entriesPath);
+  const bool hasEntries = FileExistsChecked(entriesPath);
+  TRegFileContents contents;
+  if (hasEntries) {
+    contents = TRegFileReader::Load(entriesPath);
     if (!contents.Clean()) {
+      report.refused = true;
       report.registry = TRestoreReport::Step::kFailed;
       report.registryProblems = std::move(contents.problems);
       if (report.registryProblems.empty()) report.registryProblems.push_back({0, "not a registry file"});
-    } else {
-      report.registryProblems = TRegFileReader::Apply(contents.operations);
-      report.operationsApplied =
-          static_cast<int>(contents.operations.size() - report.registryProblems.size());
-      report.registry =
-          report.registryProblems.empty() ? TRestoreReport::Step::kDone : TRestoreReport::Step::kFailed;
+      return report;
     }
+  }
+
+  if (report.typeCode == 7) report.openWith = RemoveNoOpenWith(setFolder, report.openWithKey);
+
+  if (hasEntries) {
+    report.registryProblems = TRegFileReader::Apply(contents.operations);
+    report.operationsApplied = static_cast<int>(contents.operations.size() - report.registryProblems.size());
+    report.registry =
+        report.registryProblems.empty() ? TRestoreReport::Step::kDone : TRestoreReport::Step::kFailed;
   }
 
   TBigIniFile files(InSet(setFolder, backup::kFilesFile));

@@ -29,8 +29,11 @@ struct TRestoreReport {
   std::string openWithKey;  // the HKEY_CLASSES_ROOT sub-key it names
 
   // "Entries.reg": kNotNeeded when the set has none; kFailed when it does not
-  // read whole (then nothing of it was applied) or an operation failed.
+  // read whole or an operation failed.
   Step registry = Step::kNotNeeded;
+  // "Entries.reg" did not read whole: the restore stopped before changing
+  // anything at all.
+  bool refused = false;
   int operationsApplied = 0;
   std::vector<TRegFileProblem> registryProblems;
 
@@ -43,10 +46,10 @@ struct TRestoreReport {
   }
 };
 
-// Restores one set: for type 7 removes the "NoOpenWith" value named in
-// "Strings.dat", then applies "Entries.reg" (checked whole first: a file with
-// any line that cannot be applied changes nothing), then copies the saved
-// files back over their original paths.
+// Restores one set: checks "Entries.reg" whole (a set whose file has any
+// line that cannot be applied changes nothing), then for type 7 removes the
+// "NoOpenWith" value named in "Strings.dat", applies "Entries.reg" and copies
+// the saved files back over their original paths.
 TRestoreReport RestoreBackupSet(const std::string& setFolder);
 
 // Deletes the set folder with everything in it; true when it is gone.

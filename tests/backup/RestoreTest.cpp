@@ -53,6 +53,8 @@ TEST_F(RestoreTest, KeysValuesAndFilesComeBack) {
 
 TEST_F(RestoreTest, AnEntriesFileThatDoesNotReadWholeChangesNothing) {
   Put("K", "v", kRegSz, "1\0"s);
+  const std::string file = WorkFolder() + "app.dll";
+  ASSERT_TRUE(platform::Files().WriteWholeFile(file, "library bytes"));
   std::string set;
   {
     TBackupTool tool;
@@ -60,6 +62,8 @@ TEST_F(RestoreTest, AnEntriesFileThatDoesNotReadWholeChangesNothing) {
     set = tool.SetFolder();
     ASSERT_TRUE(tool.AddKey(kRoot, Key("K")));
     ASSERT_TRUE(tool.RemoveKey(kRoot, Key("K")));
+    ASSERT_TRUE(tool.AddFile(file));
+    ASSERT_TRUE(tool.RemoveFile(file));
   }
   ASSERT_TRUE(platform::Files().AppendToFile(set + "Entries.reg",
                                              EntriesFileBytes("\"w\"=dword:nothex\r\n", true, false)));
@@ -68,7 +72,9 @@ TEST_F(RestoreTest, AnEntriesFileThatDoesNotReadWholeChangesNothing) {
   EXPECT_EQ(report.registry, Step::kFailed);
   EXPECT_EQ(report.operationsApplied, 0);
   EXPECT_FALSE(report.registryProblems.empty());
+  EXPECT_TRUE(report.refused);
   EXPECT_FALSE(KeyExists("K"));
+  EXPECT_FALSE(FileExists(file));
 }
 
 TEST_F(RestoreTest, FileListsCannotLeadOutOfTheSet) {
