@@ -1,0 +1,282 @@
+#include "files/FileCacheCreator.h"
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "backup/BackupClock.h"
+#include "files/FileSystemCache.h"
+#include "files/FileTools.h"
+#include "files/Masks.h"
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
+#include "platform/System.h"
+#include "scanner/Dispatcher.h"
+#include "settings/SettingsManager.h"
+
+namespace vp {
+
+using platform::Files;
+using platform::Sys;
+
+const StringList kCachedFileMasks = {"*.exe", "*.dll", "*.ocx", "*.vcx", "*.msc", "*.sys", "*.cmd", "*.vbs",
+                                     "*.bat", "*.drv", "*.inf", "*.ini", "*.hlp", "*.chm", "*.cpl", "*.log"};
+
+const StringList kSkippedFolderNames = {"DLLCache",
+                                        "Recycler",
+                                        "Recycled",
+                                        "System volume information",
+                                        "WUTemp",
+                                        "Temp",
+                                        "Tmp",
+                                        "installer",
+                                        "$hf_mig$",
+                                        "installshield installation information",
+                                        "ServicepackFiles",
+                                        "softwaredistribution",
+                                        "RegisteredPackages"};
+
+const StringList kSkippedFolderPathParts = {"Tempo", "cache", "uninstall$", "backup", "archive"};
+
+namespace {
+
+// A mask of the form "*.<literal>" matches exactly the names that end in
+// ".<literal>"; such masks are tested as suffixes, any other through the
+// wildcard matcher. Every mask of the list is of the first kind, and the
+// test runs once for every file on every drive.
+bool MatchesCachedMask(std::string_view name, std::string_view mask) {
+  const std::string_view literal = mask.substr(1);
+  if (mask.size() > 1 && mask[0] == '*' && literal.find_first_of("*?[") == std::string_view::npos) {
+    return name.size() >= literal.size() && SameText(name.substr(name.size() - literal.size()), literal);
+  }
+  return MatchesMask(name, mask);
+}
+
+}  // namespace
+
+bool IsCachedFileName(std::string_view name) {
+  for (const auto& mask : kCachedFileMasks)
+    if (MatchesCachedMask(name, mask)) return true;
+  return false;
+}
+
+bool IsSkippedFolder(std::string_view parent, std::string_view name) {
+  for (const auto& skipped : kSkippedFolderNames)
+    if (SameText(name, skipped)) return true;
+  std::string path;
+  path.reserve(parent.size() + name.size());
+  path.append(parent).append(name);
+  for (const auto& part : kSkippedFolderPathParts)
+    if (PosEx(part, path) > 0) return true;
+  return PosEx(kSkippedNamePart, name) > 0;
+}
+
+// ---------------------------------------------------------------- TFileCacheCreator
+
+TFileCacheCreator::TFileCacheCreator(std::string_view rootFolder, TDispatcher& dispatcher)
+    : dispatcher_(dispatcher), root_(rootFolder) {}
+
+TFileCacheCreator::~TFileCacheCreator() {
+  Abort();
+  Wait();
+}
+
+void TFileCacheCreator::Start() {
+  if (thread_.joinable() || finished_.load()) return;
+  lastProgress_ = Now();
+  thread_ = std::thread([this] { Execute(); });
+}
+
+void TFileCacheCreator::Wait() {
+  if (!thread_.joinable()) return;
+  if (dispatcher_.IsOwnerThread())
+    while (!finished_.load()) dispatcher_.ProcessPending(std::chrono::milliseconds(10));
+  thread_.join();
+}
+
+uint64_t TFileCacheCreator::Now() const {
+  if (clock_) return clock_();
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count());
+}
+
+void TFileCacheCreator::Execute() {
+  try {
+    Sys().SetCurrentThreadPriority(platform::ThreadPriority::Idle);
+    // The root is tested in full; every folder below it comes from a listing
+    // of its parent, which already says that it exists, on the same drive.
+    if (FolderExistsChecked(root_)) Walk(EnsureTrailing(root_, '\\'));
+  } catch (...) {
+    // A failed walk still finishes: the owner counts the finished threads.
+  }
+  try {
+    if (!batch_.empty()) {
+      HandOver();
+      std::this_thread::sleep_for(finishPause_);
+    }
+    dispatcher_.Synchronize([this] {
+      if (OnFinished) OnFinished(*this);
+    });
+  } catch (...) {
+  }
+  batch_.clear();
+  batch_.shrink_to_fit();
+  finished_.store(true);
+}
+
+void TFileCacheCreator::Walk(const std::string& folder) {
+  std::this_thread::yield();
+  auto search = Files().Search(folder + "*.*");
+  platform::DirectoryEntry entry;
+  while (!Stopped() && search->Next(entry)) {
+    if (entry.IsFolder()) {
+      if (entry.name == "." || entry.name == ".." || IsSkippedFolder(folder, entry.name)) continue;
+      std::string sub = folder + entry.name + '\\';
+      if (IsValidPathSyntax(sub)) Walk(sub);
+    } else if (IsCachedFileName(entry.name)) {
+      // The listing has just shown the file, so only the text is checked.
+      std::string path = Sys().LowerCase(folder + entry.name);
+      if (IsValidPathSyntax(path)) AddToBatch(std::move(path));
+    }
+  }
+}
+
+void TFileCacheCreator::AddToBatch(std::string path) {
+  batch_.push_back(std::move(path));
+  if (batch_.size() > kBatchLimit) HandOver();
+  const uint64_t now = Now();
+  if (now >= lastProgress_ && (now - lastProgress_) / 1000 >= kProgressSeconds) {
+    lastProgress_ = now;
+    dispatcher_.Synchronize([this] {
+      if (OnProgress) OnProgress(*this);
+    });
+  }
+}
+
+void TFileCacheCreator::HandOver() {
+  StringList batch;
+  batch.swap(batch_);
+  dispatcher_.Synchronize([this, &batch] {
+    if (OnFilesFound) OnFilesFound(*this, batch);
+  });
+}
+
+// ---------------------------------------------------------------- building and start-up
+
+int32_t TodayDayNumber() {
+  return static_cast<int32_t>(std::lround(backup::DayNumber(backup::SystemBackupClock().Now())));
+}
+
+namespace {
+
+// Restores the process error mode when the build ends, however it ends.
+class ErrorModeScope {
+ public:
+  ErrorModeScope() : saved_(Sys().ExchangeErrorMode(platform::kFailCriticalErrors)) {}
+  ~ErrorModeScope() { Sys().ExchangeErrorMode(saved_); }
+  ErrorModeScope(const ErrorModeScope&) = delete;
+  ErrorModeScope& operator=(const ErrorModeScope&) = delete;
+
+ private:
+  uint32_t saved_;
+};
+
+constexpr size_t kMaxDrives = 50;
+
+}  // namespace
+
+TCacheBuildResult BuildFileCache(TFileSystemCache& cache, std::string_view cacheFile,
+                                 TSettingsManager& settings, TDispatcher& dispatcher,
+                                 const std::function<void()>& processMessages, int32_t today) {
+  TCacheBuildResult result;
+  ErrorModeScope errorMode;
+  if (Files().Attributes(cacheFile)) Files().RemoveFile(cacheFile);
+
+  const std::string excluded = settings.ReadString("Settings", "DontCacheDrives", "0", "0");
+  for (char letter : GetFixedDriveLetters(true)) {
+    if (PosEx(std::string_view(&letter, 1), excluded) > 0) continue;
+    if (result.drives.size() >= kMaxDrives) break;
+    result.drives += letter;
+  }
+
+  cache.Clear();
+  int running = 0;  // changed on this thread only: the events run here
+  std::vector<std::unique_ptr<TFileCacheCreator>> creators;
+  for (char letter : result.drives) {
+    auto creator = std::make_unique<TFileCacheCreator>(std::string{letter, ':', '\\'}, dispatcher);
+    creator->OnFilesFound = [&cache](TFileCacheCreator&, const StringList& batch) { cache.AddFiles(batch); };
+    creator->OnProgress = [&processMessages](TFileCacheCreator&) {
+      if (processMessages) processMessages();
+    };
+    creator->OnFinished = [&running](TFileCacheCreator&) { --running; };
+    creators.push_back(std::move(creator));
+  }
+  for (auto& creator : creators) {
+    creator->Start();
+    ++running;
+  }
+  while (running > 0) {
+    if (processMessages) processMessages();
+    dispatcher.ProcessPending(std::chrono::milliseconds(10));
+  }
+  creators.clear();
+
+  settings.WriteInteger("Settings", "FileCache", "Created", today);
+  result.saved = cache.SaveToFile(cacheFile);
+  return result;
+}
+
+bool PrepareFileCache(std::string_view dataFolder, TSettingsManager& settings, int32_t today) {
+  const std::string folder = EnsureTrailing(dataFolder, '\\');
+  for (char letter = 'a'; letter <= 'z'; ++letter) {
+    const std::string leftover = folder + "FileCache_" + letter + ".tmp";
+    if (Files().Attributes(leftover)) Files().RemoveFile(leftover);
+  }
+  const std::string cacheFile = folder + "FileCache.dat";
+  if (!Files().Attributes(cacheFile)) return false;
+  const int32_t created = settings.ReadInteger("Settings", "FileCache", "Created", 0);
+  if (created == 0 || static_cast<int64_t>(today) - created >= 30) {
+    Files().RemoveFile(cacheFile);
+    return Files().Attributes(cacheFile).has_value();
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------- TFileCacheLoader
+
+TFileCacheLoader::TFileCacheLoader(TFileSystemCache& cache, std::string_view cacheFile,
+                                   std::chrono::milliseconds delay)
+    : cache_(cache), file_(cacheFile) {
+  thread_ = std::thread([this, delay] {
+    try {
+      Sys().SetCurrentThreadPriority(platform::ThreadPriority::Idle);
+      {
+        std::unique_lock lock(mutex_);
+        if (wake_.wait_for(lock, delay, [this] { return stop_.load(); })) return;
+      }
+      const TLoadPacing pacing{kBackgroundLoadPacing.linesPerPause, kBackgroundLoadPacing.pauseMs, &stop_};
+      const bool loaded = cache_.LoadFromFile(file_, pacing);
+      std::lock_guard lock(mutex_);
+      loaded_ = loaded;
+    } catch (...) {
+    }
+  });
+}
+
+TFileCacheLoader::~TFileCacheLoader() {
+  {
+    std::lock_guard lock(mutex_);
+    stop_.store(true);
+  }
+  wake_.notify_all();
+  if (thread_.joinable()) thread_.join();
+}
+
+bool TFileCacheLoader::Wait() {
+  if (thread_.joinable()) thread_.join();
+  std::lock_guard lock(mutex_);
+  return loaded_;
+}
+
+}  // namespace vp

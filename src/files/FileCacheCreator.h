@@ -1,0 +1,145 @@
+#pragma once
+
+// Building the file existence cache: one TFileCacheCreator thread walks one
+// fixed drive and hands the program-related files it finds to the owning
+// thread in batches; BuildFileCache runs one per drive and saves the result.
+// PrepareFileCache is the check made at start-up, TFileCacheLoader the
+// delayed load that follows it.
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "files/StringTools.h"
+
+namespace vp {
+
+class TDispatcher;
+class TFileSystemCache;
+class TSettingsManager;
+
+// The masks of the files recorded, and the folders never walked.
+extern const StringList kCachedFileMasks;
+extern const StringList kSkippedFolderNames;                          // equal to the folder's name
+extern const StringList kSkippedFolderPathParts;                      // contained in folder + name
+inline constexpr std::string_view kSkippedNamePart = "$ntuninstall";  // contained in the name
+
+// Whether the file name matches one of kCachedFileMasks (without regard to case).
+bool IsCachedFileName(std::string_view name);
+// Whether the walk skips the sub-folder name of the folder parent (which ends
+// in a backslash).
+bool IsSkippedFolder(std::string_view parent, std::string_view name);
+
+class TFileCacheCreator {
+ public:
+  // Called on the dispatcher's thread.
+  using FinishedEvent = std::function<void(TFileCacheCreator&)>;
+  using ProgressEvent = std::function<void(TFileCacheCreator&)>;
+  using FilesFoundEvent = std::function<void(TFileCacheCreator&, const StringList&)>;
+
+  static constexpr size_t kBatchLimit = 100;  // a batch is handed over once it holds more
+  static constexpr uint64_t kProgressSeconds = 6;
+
+  // The thread is not started until Start, so that the events can be set.
+  TFileCacheCreator(std::string_view rootFolder, TDispatcher& dispatcher);
+  // Stops the walk and waits for the thread. On the dispatcher's thread it
+  // keeps running the calls the thread hands over meanwhile.
+  ~TFileCacheCreator();
+  TFileCacheCreator(const TFileCacheCreator&) = delete;
+  TFileCacheCreator& operator=(const TFileCacheCreator&) = delete;
+
+  FinishedEvent OnFinished;
+  ProgressEvent OnProgress;
+  FilesFoundEvent OnFilesFound;
+
+  // Milliseconds of a monotonic clock (tests make time pass by it).
+  void SetClock(std::function<uint64_t()> clock) { clock_ = std::move(clock); }
+  // The pause after the last batch before OnFinished (500 ms by default).
+  void SetFinishPause(std::chrono::milliseconds pause) { finishPause_ = pause; }
+
+  void Start();
+  // Asks the walk to stop; it then hands over what it found and finishes.
+  void Abort() { abort_.store(true); }
+  // Waits for the thread to end (running handed-over calls on the
+  // dispatcher's thread). Does nothing when it was never started.
+  void Wait();
+  bool Finished() const { return finished_.load(); }
+
+  const std::string& RootFolder() const { return root_; }
+
+ private:
+  void Execute();
+  void Walk(const std::string& folder);
+  void AddToBatch(std::string path);
+  void HandOver();
+  bool Stopped() const { return abort_.load(std::memory_order_relaxed); }
+  uint64_t Now() const;
+
+  TDispatcher& dispatcher_;
+  std::atomic<bool> abort_{false};
+  std::atomic<bool> finished_{false};
+  std::string root_;
+  StringList batch_;
+  uint64_t lastProgress_ = 0;
+  std::function<uint64_t()> clock_;
+  std::chrono::milliseconds finishPause_{500};
+  std::thread thread_;
+};
+
+// The whole day number of today (days since 30 December 1899, local time,
+// rounded to the nearest day).
+int32_t TodayDayNumber();
+
+struct TCacheBuildResult {
+  std::string drives;  // the letters walked
+  bool saved = false;
+};
+
+// Rebuilds the cache from the usable fixed drives of more than 500 MB with
+// more than 1 MB free, less those named in "DontCacheDrives" (at most 50):
+// deletes cacheFile, clears the cache, walks the drives at once, records
+// "Created" = today and saves. Runs on the dispatcher's thread, calling
+// processMessages while it waits. The settings live in the file "Settings".
+TCacheBuildResult BuildFileCache(TFileSystemCache& cache, std::string_view cacheFile,
+                                 TSettingsManager& settings, TDispatcher& dispatcher,
+                                 const std::function<void()>& processMessages,
+                                 int32_t today = TodayDayNumber());
+
+// The check at start-up: deletes the leftover "FileCache_<letter>.tmp" files
+// of the data folder (with its trailing backslash), and deletes
+// "FileCache.dat" when "Created" is absent, not a number, 0, or 30 or more
+// days before today. True when "FileCache.dat" is there afterwards.
+bool PrepareFileCache(std::string_view dataFolder, TSettingsManager& settings,
+                      int32_t today = TodayDayNumber());
+
+// The delayed load: a thread at idle priority that waits, then loads the
+// file into the cache with the background pacing. Destroying it stops it.
+class TFileCacheLoader {
+ public:
+  TFileCacheLoader(TFileSystemCache& cache, std::string_view cacheFile,
+                   std::chrono::milliseconds delay = std::chrono::milliseconds(4000));
+  ~TFileCacheLoader();
+  TFileCacheLoader(const TFileCacheLoader&) = delete;
+  TFileCacheLoader& operator=(const TFileCacheLoader&) = delete;
+
+  // Waits for the load to end; true when it replaced the cache's contents
+  // or found no file.
+  bool Wait();
+
+ private:
+  TFileSystemCache& cache_;
+  std::string file_;
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool loaded_ = false;
+  std::thread thread_;
+};
+
+}  // namespace vp
