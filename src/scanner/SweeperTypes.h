@@ -6,7 +6,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vp {
@@ -60,6 +62,14 @@ struct TCleanerLanguage {
 
   const std::string& Text(int index) const { return Texts[static_cast<size_t>(index)]; }
 };
+
+// The language entry ("Misc.1", "Cleaner.3", ...) each text is filled from;
+// empty for the severity texts 2 to 5, which stay empty.
+std::string_view CleanerLanguageEntry(int index);
+
+// The texts as a front end fills them: each from its language entry through
+// messageText (an entry id to its text).
+TCleanerLanguage MakeCleanerLanguage(const std::function<std::string(std::string_view id)>& messageText);
 
 // Indexes into TCleanerLanguage::Texts with a meaning of their own.
 inline constexpr int kTextEmpty = 0;          // empty data, unknown date
