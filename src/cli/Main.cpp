@@ -1,7 +1,10 @@
 #include <cstring>
 #include <iostream>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "cli/ScanCommand.h"
 #include "cli/SelfCheck.h"
 #include "platform/Platform.h"
 
@@ -10,7 +13,9 @@ namespace {
 constexpr const char* kUsage =
     "usage: veltaro <command>\n"
     "  version     print the program's version\n"
-    "  selfcheck   print what the program sees of this system\n";
+    "  selfcheck   print what the program sees of this system\n"
+    "  scan [--deep] [--ignored] [--folder PROGRAM_FOLDER]\n"
+    "              scan the registry and list what is invalid\n";
 
 }  // namespace
 
@@ -21,6 +26,10 @@ int main(int argc, char** argv) {
     if (command == "version" || command == "--version") {
       std::cout << "Veltaro Pro " << VP_VERSION << '\n';
       return 0;
+    }
+    if (command == "scan") {
+      return vp::cli::RunScanCommand(std::vector<std::string>(argv + 2, argv + argc), argv[0], std::cout,
+                                     std::cerr);
     }
     if (command == "selfcheck") {
       std::cout << "Veltaro Pro " << VP_VERSION << '\n';
