@@ -44,9 +44,13 @@ bool TScanDriver::Start(const TScanRequest& request) {
     auto thread = std::make_unique<TSweeper>(options, dispatcher_);
     thread->SetLanguage(request.language);
     thread->OnItem = [this](TSweeper&, TNewItem& item) {
-      items_.push_back(item);
-      invalid_.fetch_add(1);
-      if (OnItem) OnItem(items_.back());
+      // A row that cannot be taken is dropped; the scan goes on.
+      try {
+        items_.push_back(item);
+        invalid_.fetch_add(1);
+        if (OnItem) OnItem(items_.back());
+      } catch (...) {
+      }
     };
     thread->OnCount = [this](TSweeper&, int32_t values, int32_t keys) {
       values_.fetch_add(values, std::memory_order_relaxed);

@@ -40,9 +40,10 @@ class TScanDriver {
   TScanDriver& operator=(const TScanDriver&) = delete;
 
   // Events, on the owning thread.
-  std::function<void(const TNewItem&)> OnItem;  // after the item was stored
-  std::function<void()> OnProgress;             // at most once a second per thread
-  std::function<void()> OnFinished;             // once, when the last thread has ended
+  // After the item was stored. An exception it raises drops the row only.
+  std::function<void(const TNewItem&)> OnItem;
+  std::function<void()> OnProgress;  // at most once a second per thread
+  std::function<void()> OnFinished;  // once, when the last thread has ended
 
   // Starts the threads. False, with nothing started, while a scan still
   // runs. A thread that cannot be created is left out (and counted as
@@ -55,7 +56,7 @@ class TScanDriver {
   bool StartWithIgnoreLists(bool deep, std::string_view dataFolder, const TCleanerLanguage& language);
 
   // Asks every thread to stop; each ends soon and raises its final events.
-  // Callable from any thread.
+  // Callable from any thread while the scan runs (not during Start).
   void Cancel();
 
   // True from Start until the last thread has raised OnFinished.

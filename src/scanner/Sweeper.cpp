@@ -6,6 +6,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
+#include "platform/Registry.h"
 #include "registry/FastRegistry.h"
 #include "scanner/IgnoreMatch.h"
 #include "scanner/SafeList.h"
@@ -276,14 +277,29 @@ void TSweeper::RunArea() {
 // made under HKEY_CURRENT_USER\Software and looked for under every user. The
 // marker is removed again whatever happens.
 void TSweeper::DiscoverCurrentUserHive() {
-  char marker[24];
-  std::snprintf(marker, sizeof marker, "Temp_%08X", static_cast<unsigned>(TickNow()));
-  const std::string markerPath = std::string("Software\\") + marker;
+  currentUserHive_.clear();
   try {
     TFastRegistry user;
     user.SetRootKey(platform::kHkeyCurrentUser);
     if (!user.OpenKey("", false)) return;
     user.CloseKey();
+    // The marker is a key this call creates itself: a key of that name that
+    // exists already is left alone and the next name is tried.
+    std::string markerPath;
+    const uint32_t tick = TickNow();
+    for (uint32_t attempt = 0; attempt < 16 && markerPath.empty(); ++attempt) {
+      char marker[24];
+      std::snprintf(marker, sizeof marker, "Temp_%08X", static_cast<unsigned>(tick + attempt));
+      const std::string path = std::string("Software\\") + marker;
+      platform::RegHandle key = platform::kNoKey;
+      bool created = false;
+      if (platform::Reg().CreateKey(platform::kHkeyCurrentUser, path, platform::kKeyRead, key, &created) ==
+          platform::kErrorSuccess) {
+        platform::Reg().CloseKey(key);
+        if (created) markerPath = path;
+      }
+    }
+    if (markerPath.empty()) return;
     struct MarkerRemover {
       const std::string& path;
       ~MarkerRemover() {
@@ -294,10 +310,8 @@ void TSweeper::DiscoverCurrentUserHive() {
         } catch (...) {
         }
       }
-    };
-    const bool created = user.CreateKey(markerPath);
-    MarkerRemover remover{markerPath};
-    if (!created) return;
+    } remover{markerPath};
+
     TFastRegistry users;
     users.SetRootKey(platform::kHkeyUsers);
     if (!users.OpenKeyReadOnly("")) return;
@@ -305,7 +319,6 @@ void TSweeper::DiscoverCurrentUserHive() {
     users.GetKeyNames(hives);
     users.CloseKey();
     for (const std::string& hive : hives) {
-      if (StopRequested()) break;
       TFastRegistry probe;
       probe.SetRootKey(platform::kHkeyUsers);
       if (probe.OpenKeyReadOnly(hive + "\\" + markerPath)) {

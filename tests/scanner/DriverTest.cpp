@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <set>
+#include <stdexcept>
 #include <thread>
 
 #include "ScanFixture.h"
@@ -93,6 +94,24 @@ TEST(ScanDriverTest, LoadsTheIgnoreListsOfTheDataFolder) {
   driver.Wait();
   EXPECT_EQ(driver.Items().size(), 5u + 2u);
   for (const TNewItem& item : driver.Items()) EXPECT_EQ(item.ValueData.find("gone-app"), std::string::npos);
+}
+
+TEST(ScanDriverTest, AFailingRowHandlerDropsThatRowOnly) {
+  test::SimScanFixture fixture;
+  FillRegistry(fixture, 5);
+  TQueueDispatcher dispatcher;
+  TScanDriver driver(dispatcher);
+  int calls = 0;
+  driver.OnItem = [&](const TNewItem&) {
+    ++calls;
+    throw std::runtime_error("row failed");
+  };
+  TScanRequest request;
+  request.language = test::TestLanguage();
+  ASSERT_TRUE(driver.Start(request));
+  driver.Wait();
+  EXPECT_EQ(calls, 5 + 2);
+  EXPECT_EQ(driver.Items().size(), 5u + 2u);
 }
 
 TEST(ScanDriverTest, CancelEndsEveryThread) {
