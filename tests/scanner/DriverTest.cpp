@@ -110,8 +110,8 @@ TEST(ScanDriverTest, AFailingRowHandlerDropsThatRowOnly) {
   request.language = test::TestLanguage();
   ASSERT_TRUE(driver.Start(request));
   driver.Wait();
-  EXPECT_EQ(calls, 5 + 2);
-  EXPECT_EQ(driver.Items().size(), 5u + 2u);
+  EXPECT_EQ(calls, 5 + 1 + 2);
+  EXPECT_EQ(driver.Items().size(), 5u + 1u + 2u);
 }
 
 TEST(ScanDriverTest, CancelEndsEveryThread) {
