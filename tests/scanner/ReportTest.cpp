@@ -35,37 +35,6 @@ struct Reporter {
   std::vector<TNewItem> items;
 };
 
-TEST(ProblemTableTest, CodesChooseTextAndSeverity) {
-  const TCleanerLanguage texts = test::TestLanguage();
-  struct Case {
-    int32_t code;
-    const char* detail;
-    const char* text;
-    int severity;
-  } cases[] = {
-      {101, "", "Uninstall", 2},
-      {102, "C:\\x.dll", "Missing C:\\x.dll", 3},
-      {103, "", "App path", 2},
-      {104, "", "File type", 2},
-      {105, "", "Font", 2},
-      {106, "", "COM default", 2},
-      {106, "own detail", "own detail", 2},
-      {107, "", "Help file", 2},
-      {108, "", "Application", 1},
-      {109, "", "Application", 2},
-      {110, "", "Shared tool", 1},
-      {111, "", "Software key", 1},
-      {112, "", "History", 0},
-      {100, "", "Internal error 091", 0},
-      {113, "x", "Internal error 091", 0},
-  };
-  for (const Case& c : cases) {
-    const ProblemDescription problem = DescribeProblem(c.code, c.detail, texts);
-    EXPECT_EQ(problem.text, c.text) << c.code;
-    EXPECT_EQ(problem.severity, c.severity) << c.code;
-  }
-}
-
 TEST(ReportTest, NormalisesTheFinding) {
   struct Case {
     const char* key;

@@ -114,32 +114,3 @@ TEST(SweeperTest, DestroyingARunningScanStopsAndJoinsIt) {
 
 }  // namespace
 }  // namespace vp
-
-namespace vp {
-namespace {
-
-TEST(CleanerLanguageTest, TextsComeFromTheirLanguageEntries) {
-  const TCleanerLanguage language =
-      MakeCleanerLanguage([](std::string_view id) { return "<" + std::string(id) + ">"; });
-  const struct {
-    int index;
-    const char* text;
-  } cases[] = {{0, "<Misc.1>"},
-               {1, "<Cleaner.1>"},
-               {2, ""},
-               {5, ""},
-               {6, "<Cleaner.2>"},
-               {7, "<Cleaner.3>"},
-               {8, "<Cleaner.4>"},
-               {9, "<Cleaner.4>"},
-               {12, "<Cleaner.13>"},
-               {13, "<Cleaner.14>"},
-               {17, "<Cleaner.18>"},
-               {19, "<Cleaner.20>"},
-               {20, "<Cleaner.5>"},
-               {21, "<Cleaner.5>"}};
-  for (const auto& c : cases) EXPECT_EQ(language.Text(c.index), c.text) << c.index;
-}
-
-}  // namespace
-}  // namespace vp
