@@ -26,26 +26,68 @@ struct NameFold {
   static unsigned char Fold(unsigned char c) { return AsciiUpper(c); }
 };
 struct FolderFold {
-  static unsigned char Fold(unsigned char c) { return FixedUpper(c); }
+  static unsigned char Fold(unsigned char c) { return kTable.bytes[c]; }
+  // The fixed table, copied once so that the hash loop needs no call per byte.
+  struct Table {
+    unsigned char bytes[256];
+    Table() {
+      for (int c = 0; c < 256; ++c) bytes[c] = FixedUpper(static_cast<unsigned char>(c));
+    }
+  };
+  static const Table kTable;
 };
+const FolderFold::Table FolderFold::kTable;
 
+// Upper-cases the ASCII letters of eight bytes at once; the caller has
+// made sure no byte is above 0x7F.
+inline uint64_t AsciiUpper8(uint64_t w) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  const uint64_t aboveA = w + kOnes * (0x80 - 'a');        // high bit set where byte >= 'a'
+  const uint64_t aboveZ = w + kOnes * (0x80 - ('z' + 1));  // high bit set where byte > 'z'
+  const uint64_t lower = (aboveA & ~aboveZ) & (kOnes * 0x80);
+  return w - (lower >> 2);  // 0x80 >> 2 == 0x20
+}
+
+inline uint64_t Mix(uint64_t h, uint64_t w) {
+  h = (h ^ w) * 0x9E3779B97F4A7C15ull;
+  return h ^ (h >> 29);
+}
+
+// Hashes the folded text eight bytes at a time; words holding a byte above
+// 0x7F go through the fold byte by byte.
 template <class Fold>
 uint64_t HashOf(std::string_view text) {
-  uint64_t h = 1469598103934665603ull;
-  for (unsigned char c : text) {
-    h ^= Fold::Fold(c);
-    h *= 1099511628211ull;
+  uint64_t h = 0x6A09E667F3BCC908ull ^ text.size();
+  size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    uint64_t w;
+    std::memcpy(&w, text.data() + i, 8);
+    if ((w & 0x8080808080808080ull) == 0) {
+      w = AsciiUpper8(w);
+    } else {
+      unsigned char bytes[8];
+      for (int k = 0; k < 8; ++k) bytes[k] = Fold::Fold(static_cast<unsigned char>(text[i + k]));
+      std::memcpy(&w, bytes, 8);
+    }
+    h = Mix(h, w);
   }
-  // Spread the low bits, which pick the slot.
-  h ^= h >> 29;
-  h *= 0xbf58476d1ce4e5b9ull;
+  if (i < text.size()) {
+    unsigned char bytes[8] = {};
+    for (size_t k = 0; i + k < text.size(); ++k)
+      bytes[k] = Fold::Fold(static_cast<unsigned char>(text[i + k]));
+    uint64_t w;
+    std::memcpy(&w, bytes, 8);
+    h = Mix(h, w);
+  }
   h ^= h >> 32;
-  return h;
+  h *= 0xbf58476d1ce4e5b9ull;
+  return h ^ (h >> 31);
 }
 
 template <class Fold>
 bool SameFolded(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  if (std::memcmp(a.data(), b.data(), a.size()) == 0) return true;  // usual: both stored in lower case
   for (size_t i = 0; i < a.size(); ++i)
     if (Fold::Fold(static_cast<unsigned char>(a[i])) != Fold::Fold(static_cast<unsigned char>(b[i])))
       return false;
@@ -68,9 +110,16 @@ class TextTable {
   }
   uint32_t Size() const { return static_cast<uint32_t>(spans_.size()); }
 
-  uint32_t Find(std::string_view text) const {
+  static uint64_t Hash(std::string_view text) { return HashOf<Fold>(text); }
+
+  // Brings the slot a hash starts at into the processor's cache.
+  void Prefetch(uint64_t h) const {
+    if (!slots_.empty()) __builtin_prefetch(&slots_[static_cast<size_t>(h) & (slots_.size() - 1)]);
+  }
+
+  uint32_t Find(std::string_view text) const { return Find(text, Hash(text)); }
+  uint32_t Find(std::string_view text, uint64_t h) const {
     if (slots_.empty()) return kNone;
-    const uint64_t h = HashOf<Fold>(text);
     const uint32_t tag = static_cast<uint32_t>(h >> 32);
     const size_t mask = slots_.size() - 1;
     for (size_t i = static_cast<size_t>(h) & mask;; i = (i + 1) & mask) {
@@ -84,18 +133,20 @@ class TextTable {
   }
 
   // Adds a text known to be absent; returns its index.
-  uint32_t Add(std::string_view text) {
+  uint32_t Add(std::string_view text) { return Add(text, Hash(text)); }
+  uint32_t Add(std::string_view text, uint64_t h) {
     if ((spans_.size() + 1) * 2 > slots_.size()) Rehash(std::max<size_t>(16, slots_.size() * 2));
     const uint32_t index = static_cast<uint32_t>(spans_.size());
     spans_.push_back({static_cast<uint32_t>(bytes_.size()), static_cast<uint32_t>(text.size())});
     bytes_.append(text);
-    Place(HashOf<Fold>(text), index);
+    Place(h, index);
     return index;
   }
 
   uint32_t Intern(std::string_view text) {
-    const uint32_t found = Find(text);
-    return found != kNone ? found : Add(text);
+    const uint64_t h = Hash(text);
+    const uint32_t found = Find(text, h);
+    return found != kNone ? found : Add(text, h);
   }
 
   void Reserve(size_t count, size_t bytes) {
@@ -175,9 +226,10 @@ class TFileSystemCache::Index {
 
   uint32_t FindNode(std::string_view name) const { return names_.Find(name); }
 
-  uint32_t AddNode(std::string_view name) {
+  uint32_t AddNode(std::string_view name) { return AddNode(name, names_.Hash(name)); }
+  uint32_t AddNode(std::string_view name, uint64_t h) {
     nodes_.push_back({});
-    return names_.Add(name);
+    return names_.Add(name, h);
   }
 
   // Appends the folder to the node's list unless it is there already.
@@ -202,8 +254,9 @@ class TFileSystemCache::Index {
         slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
     const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
     if (name.empty()) return;
-    uint32_t node = FindNode(name);
-    if (node == kNone) node = AddNode(name);
+    const uint64_t h = names_.Hash(name);
+    uint32_t node = names_.Find(name, h);
+    if (node == kNone) node = AddNode(name, h);
     AddFolder(node, folder);
   }
 
@@ -297,15 +350,33 @@ class TFileSystemCache::Index {
     return text;
   }
 
-  // Adds one line of the file; false when it was skipped or dropped.
-  bool ParseLine(std::string_view line) {
-    const auto opens = std::count(line.begin(), line.end(), '<');
-    const auto closes = std::count(line.begin(), line.end(), '>');
-    if (opens == 0 || opens != closes || line.front() != '<') return false;
+  // The text a line names (between its first "<" and the next ">"), and
+  // that name's hash, with its slot fetched ahead of ParseLine.
+  static std::string_view NameOfLine(std::string_view line) {
+    if (line.empty() || line.front() != '<') return {};
+    const size_t end = line.find('>', 1);
+    return end == std::string_view::npos ? std::string_view() : line.substr(1, end - 1);
+  }
+  uint64_t PrefetchName(std::string_view name) const {
+    const uint64_t h = names_.Hash(name);
+    names_.Prefetch(h);
+    return h;
+  }
+
+  // Adds one line of the file; false when it was skipped or dropped. h is
+  // the hash of NameOfLine(line).
+  bool ParseLine(std::string_view line, uint64_t h) {
+    if (line.empty() || line.front() != '<') return false;
+    size_t opens = 0, closes = 0;
+    for (char c : line) {
+      opens += c == '<';
+      closes += c == '>';
+    }
+    if (opens != closes) return false;
     const size_t nameEnd = line.find('>', 1);
     const std::string_view name = line.substr(1, nameEnd - 1);
-    if (name.empty() || FindNode(name) != kNone) return false;
-    const uint32_t node = AddNode(name);
+    if (name.empty() || names_.Find(name, h) != kNone) return false;
+    const uint32_t node = AddNode(name, h);
     for (size_t pos = nameEnd + 1;;) {
       const size_t open = line.find('<', pos);
       if (open == std::string_view::npos) break;
@@ -398,18 +469,30 @@ bool TFileSystemCache::LoadFromFile(std::string_view fileName, const TLoadPacing
   const size_t items = static_cast<size_t>(std::count(data.begin(), data.end(), '<'));
   loaded->Reserve(lines, items > lines ? items - lines : 0, data.size() / 4);
 
+  // Lines go in groups: the names' table slots are fetched for the whole
+  // group first, so the misses overlap instead of coming one at a time.
+  constexpr size_t kGroup = 32;
+  std::string_view group[kGroup];
+  uint64_t hashes[kGroup];
   int sinceLastPause = 0;
   for (size_t start = 0; start < data.size();) {
-    size_t end = data.find('\n', start);
-    if (end == std::string_view::npos) end = data.size();
-    std::string_view line = data.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (!line.empty()) loaded->ParseLine(line);
-    start = end + 1;
-    if (pacing.linesPerPause > 0 && ++sinceLastPause >= pacing.linesPerPause) {
-      sinceLastPause = 0;
-      if (pacing.stop && pacing.stop->load()) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(pacing.pauseMs));
+    size_t count = 0;
+    while (count < kGroup && start < data.size()) {
+      size_t end = data.find('\n', start);
+      if (end == std::string_view::npos) end = data.size();
+      std::string_view line = data.substr(start, end - start);
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      start = end + 1;
+      hashes[count] = loaded->PrefetchName(Index::NameOfLine(line));
+      group[count++] = line;
+    }
+    for (size_t i = 0; i < count; ++i) {
+      loaded->ParseLine(group[i], hashes[i]);
+      if (pacing.linesPerPause > 0 && ++sinceLastPause >= pacing.linesPerPause) {
+        sinceLastPause = 0;
+        if (pacing.stop && pacing.stop->load()) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(pacing.pauseMs));
+      }
     }
   }
   if (pacing.stop && pacing.stop->load()) return false;
