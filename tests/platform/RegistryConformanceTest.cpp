@@ -56,37 +56,34 @@ struct Key {
   }
 };
 
-TEST(RegistryConformance, CreateReportsWhetherTheKeyIsNew) {
+TEST(RegistryConformance, OpenAndCreateFollowThePathSyntax) {
   ScratchKey scratch;
   ASSERT_TRUE(scratch.Ok());
-  Key first(Reg()), second(Reg()), missing(Reg());
+  Key made(Reg()), again(Reg());
   bool created = false;
-  ASSERT_EQ(Reg().CreateKey(scratch.Handle(), "a\\b", kKeyAllAccess, first.handle, &created), kErrorSuccess);
+  ASSERT_EQ(Reg().CreateKey(scratch.Handle(), "one\\two", kKeyAllAccess, made.handle, &created),
+            kErrorSuccess);
   EXPECT_TRUE(created);
-  ASSERT_EQ(Reg().CreateKey(scratch.Handle(), "a\\b", kKeyAllAccess, second.handle, &created), kErrorSuccess);
+  ASSERT_EQ(Reg().CreateKey(scratch.Handle(), "ONE\\two", kKeyAllAccess, again.handle, &created),
+            kErrorSuccess);
   EXPECT_FALSE(created);
-  EXPECT_EQ(Reg().OpenKey(scratch.Handle(), "a\\c", kKeyRead, missing.handle), kErrorFileNotFound);
-  EXPECT_EQ(missing.handle, kNoKey);
-}
-
-TEST(RegistryConformance, PathSyntax) {
-  ScratchKey scratch;
-  ASSERT_TRUE(scratch.Ok());
-  Key made(Reg());
-  ASSERT_EQ(Reg().CreateKey(scratch.Handle(), "one\\two", kKeyAllAccess, made.handle), kErrorSuccess);
   struct Case {
     const char* path;
     RegStatus expected;
   };
   const Case cases[] = {
-      {"one\\two", kErrorSuccess},        {"ONE\\Two", kErrorSuccess},
-      {"one\\two\\", kErrorSuccess},      {"", kErrorSuccess},  // a new handle to the base itself
-      {"one\\three", kErrorFileNotFound},
+      {"one\\two", kErrorSuccess},   {"ONE\\Two", kErrorSuccess},
+      {"one\\two\\", kErrorSuccess}, {"one\\\\two", kErrorSuccess},
+      {"", kErrorSuccess},  // a new handle to the base itself
+      {"\\one", kErrorBadPathname},  {"one\\three", kErrorFileNotFound},
   };
   for (const auto& c : cases) {
     Key key(Reg());
     EXPECT_EQ(Reg().OpenKey(scratch.Handle(), c.path, kKeyRead, key.handle), c.expected) << c.path;
+    EXPECT_EQ(key.handle == kNoKey, c.expected != kErrorSuccess) << c.path;
   }
+  Key root(Reg());
+  EXPECT_EQ(Reg().OpenKey(kHkeyDynData, "", kKeyRead, root.handle), kErrorSuccess);
 }
 
 TEST(RegistryConformance, ValuesKeepTypeAndBytes) {

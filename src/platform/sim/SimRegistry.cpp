@@ -147,6 +147,7 @@ SimRegistry::SimRegistry() : clock_(kInitialClock) {
   }
   machine_ = top("HKEY_LOCAL_MACHINE");
   users_ = top("HKEY_USERS");
+  dynData_ = top("HKEY_DYN_DATA");  // opens, and holds nothing
 
   // The skeleton of a stock installation.
   auto path = [this](const NodePtr& from, std::initializer_list<const char*> names) {
@@ -244,8 +245,10 @@ RegStatus SimRegistry::ResolveBase(RegHandle base, View& view, std::shared_ptr<H
     case kHkeyCurrentConfig:
       view.main = currentConfig_;
       return kErrorSuccess;
-    case kHkeyPerformanceData:
     case kHkeyDynData:
+      view.main = dynData_;
+      return kErrorSuccess;
+    case kHkeyPerformanceData:
       return kErrorInvalidHandle;
     default:
       break;

@@ -21,7 +21,8 @@ enum class SimKeyAccess {
 };
 
 // An in-memory registry with the semantics of the Windows one:
-// - the predefined roots; HKEY_CURRENT_USER is a view of HKEY_USERS\<kUserSid>,
+// - the predefined roots (HKEY_DYN_DATA empty, HKEY_PERFORMANCE_DATA not
+//   available); HKEY_CURRENT_USER is a view of HKEY_USERS\<kUserSid>,
 //   HKEY_CURRENT_CONFIG of the current hardware profile below HKLM\System;
 // - HKEY_CLASSES_ROOT merges HKLM\Software\Classes with HKCU\Software\Classes
 //   over it: reads see the user's key first, enumerations list both (sorted,
@@ -121,6 +122,7 @@ class SimRegistry : public Registry {
   mutable TreeLock treeMutex_;
   NodePtr machine_;
   NodePtr users_;
+  NodePtr dynData_;
   NodePtr currentUser_;
   NodePtr currentConfig_;
   NodePtr machineClasses_;
