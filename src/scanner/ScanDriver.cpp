@@ -50,6 +50,7 @@ bool TScanDriver::Start(const TScanRequest& request) {
         invalid_.fetch_add(1);
         if (OnItem) OnItem(items_.back());
       } catch (...) {
+        droppedRows_.fetch_add(1);
       }
     };
     thread->OnCount = [this](TSweeper&, int32_t values, int32_t keys) {

@@ -72,6 +72,8 @@ class TScanDriver {
   int64_t ValuesAnalyzed() const { return values_.load(); }
   int64_t KeysAnalyzed() const { return keys_.load(); }
   int64_t InvalidItems() const { return invalid_.load(); }
+  // Rows whose handler failed; the scan went on without them.
+  int64_t DroppedRows() const { return droppedRows_.load(); }
   // The threads' own totals, delivered as they end (for a consistency
   // check: they equal the running totals once the scan is over).
   int64_t ReportedValueTotals() const { return valueTotals_; }
@@ -92,6 +94,7 @@ class TScanDriver {
   std::atomic<int64_t> values_{0};
   std::atomic<int64_t> keys_{0};
   std::atomic<int64_t> invalid_{0};
+  std::atomic<int64_t> droppedRows_{0};
   int64_t valueTotals_ = 0;
   int64_t keyTotals_ = 0;
   uint32_t savedErrorMode_ = 0;

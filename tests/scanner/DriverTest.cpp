@@ -112,6 +112,7 @@ TEST(ScanDriverTest, AFailingRowHandlerDropsThatRowOnly) {
   driver.Wait();
   EXPECT_EQ(calls, 5 + 1 + 2);
   EXPECT_EQ(driver.Items().size(), 5u + 1u + 2u);
+  EXPECT_EQ(driver.DroppedRows(), 5 + 1 + 2);
 }
 
 TEST(ScanDriverTest, CancelEndsEveryThread) {
