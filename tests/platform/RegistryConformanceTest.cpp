@@ -489,6 +489,10 @@ TEST(RegistryConformance, SimulatedClassesRootMergesUserAndMachine) {
   ASSERT_EQ(registry.OpenKey(kHkeyClassesRoot, ".machine", kKeyAllAccess, machineOnly.handle), kErrorSuccess);
   ASSERT_EQ(registry.SetValue(machineOnly.handle, "w", kRegSz, std::string("2\0", 2)), kErrorSuccess);
   create(kHkeyClassesRoot, ".new\\sub", nullptr);
+  Key userOnly(registry);
+  ASSERT_EQ(registry.OpenKey(kHkeyClassesRoot, ".user", kKeyAllAccess, userOnly.handle), kErrorSuccess);
+  Key below(registry);
+  ASSERT_EQ(registry.CreateKey(userOnly.handle, "below", kKeyAllAccess, below.handle), kErrorSuccess);
   struct Where {
     RegHandle root;
     const char* path;
@@ -501,6 +505,7 @@ TEST(RegistryConformance, SimulatedClassesRootMergesUserAndMachine) {
       {kHkeyLocalMachine, "Software\\Classes\\.machine", "w", kErrorSuccess},
       {kHkeyLocalMachine, "Software\\Classes\\.new\\sub", nullptr, kErrorSuccess},
       {kHkeyCurrentUser, "Software\\Classes\\.new", nullptr, kErrorFileNotFound},
+      {kHkeyCurrentUser, "Software\\Classes\\.user\\below", nullptr, kErrorSuccess},
   };
   for (const auto& c : checks) {
     Key key(registry);

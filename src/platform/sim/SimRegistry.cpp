@@ -311,9 +311,9 @@ RegStatus SimRegistry::CreateKey(RegHandle base, std::string_view path, std::uin
   if (RegStatus status = ResolveBase(base, baseView); status != kErrorSuccess) return status;
   View view;
   if (Walk(baseView, parts, view) != kErrorSuccess) {
-    // New keys go to the machine part of the classes root.
-    if (baseView.classes && !baseView.main) return kErrorFileNotFound;
-    NodePtr node = baseView.main;
+    // New keys go to the machine part of the classes root, unless the base
+    // key exists only in the user's part.
+    NodePtr node = baseView.main ? baseView.main : baseView.overlay;
     for (const auto& part : parts) {
       NodePtr child = node->FindChildPtr(NameKey(part));
       if (!child) {
