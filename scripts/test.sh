@@ -34,6 +34,11 @@ if [ "$quick" -eq 0 ]; then
   build asan
   ctest --preset asan -j "$jobs"
 
+  echo "== tsan (scan engine)"
+  cmake --preset tsan >/dev/null
+  cmake --build --preset tsan -j "$jobs" --target vp_tests_scanner
+  ctest --preset tsan -R '^scanner$'
+
   echo "== fuzz"
   build fuzz
   seconds=${VP_FUZZ_SECONDS:-10}
