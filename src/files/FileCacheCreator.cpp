@@ -1,5 +1,6 @@
 #include "files/FileCacheCreator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -40,23 +41,39 @@ const StringList kSkippedFolderPathParts = {"Tempo", "cache", "uninstall$", "bac
 
 namespace {
 
-// A mask of the form "*.<literal>" matches exactly the names that end in
-// ".<literal>"; such masks are tested as suffixes, any other through the
-// wildcard matcher. Every mask of the list is of the first kind, and the
+// A mask of the form "*<literal>" matches exactly the names that end in the
+// literal; such masks are tested as upper-case suffixes, any other through
+// the wildcard matcher. Every mask of the list is of the first kind, and the
 // test runs once for every file on every drive.
-bool MatchesCachedMask(std::string_view name, std::string_view mask) {
-  const std::string_view literal = mask.substr(1);
-  if (mask.size() > 1 && mask[0] == '*' && literal.find_first_of("*?[") == std::string_view::npos) {
-    return name.size() >= literal.size() && SameText(name.substr(name.size() - literal.size()), literal);
+struct MaskSet {
+  StringList suffixes;  // upper case
+  StringList others;
+  MaskSet() {
+    for (const auto& mask : kCachedFileMasks) {
+      if (mask.size() > 1 && mask[0] == '*' && mask.find_first_of("*?[", 1) == std::string::npos)
+        suffixes.push_back(FixedUpperText(mask.substr(1)));
+      else
+        others.push_back(mask);
+    }
   }
-  return MatchesMask(name, mask);
-}
+};
 
 }  // namespace
 
 bool IsCachedFileName(std::string_view name) {
-  for (const auto& mask : kCachedFileMasks)
-    if (MatchesCachedMask(name, mask)) return true;
+  static const MaskSet masks;
+  char tail[16];
+  const size_t n = std::min(name.size(), sizeof tail);
+  for (size_t i = 0; i < n; ++i) tail[i] = FixedUpper(name[name.size() - n + i]);
+  const std::string_view upperTail(tail, n);
+  for (const auto& suffix : masks.suffixes) {
+    if (name.size() < suffix.size()) continue;
+    if (suffix.size() <= n ? upperTail.substr(n - suffix.size()) == suffix
+                           : SameText(name.substr(name.size() - suffix.size()), suffix))
+      return true;
+  }
+  for (const auto& mask : masks.others)
+    if (MatchesMask(name, mask)) return true;
   return false;
 }
 
@@ -127,6 +144,9 @@ void TFileCacheCreator::Execute() {
 
 void TFileCacheCreator::Walk(const std::string& folder) {
   std::this_thread::yield();
+  // The system's case mapping goes byte by byte, so the folder is lowered
+  // once and each name on its own.
+  const std::string lowerFolder = Sys().LowerCase(folder);
   auto search = Files().Search(folder + "*.*");
   platform::DirectoryEntry entry;
   while (!Stopped() && search->Next(entry)) {
@@ -136,7 +156,7 @@ void TFileCacheCreator::Walk(const std::string& folder) {
       if (IsValidPathSyntax(sub)) Walk(sub);
     } else if (IsCachedFileName(entry.name)) {
       // The listing has just shown the file, so only the text is checked.
-      std::string path = Sys().LowerCase(folder + entry.name);
+      std::string path = lowerFolder + Sys().LowerCase(entry.name);
       if (IsValidPathSyntax(path)) AddToBatch(std::move(path));
     }
   }

@@ -234,7 +234,10 @@ class TFileSystemCache::Index {
 
   // Appends the folder to the node's list unless it is there already.
   bool AddFolder(uint32_t node, std::string_view folder) {
-    const uint32_t id = folders_.Intern(folder);
+    // Paths arrive folder by folder: the folder of the last one is the
+    // likeliest.
+    if (lastFolder_ == kNone || folders_.At(lastFolder_) != folder) lastFolder_ = folders_.Intern(folder);
+    const uint32_t id = lastFolder_;
     Node& n = nodes_[node];
     for (uint32_t l = n.head; l != kNone; l = links_[l].next)
       if (links_[l].folder == id) return false;
@@ -393,6 +396,7 @@ class TFileSystemCache::Index {
   TextTable<FolderFold> folders_;
   std::vector<Node> nodes_;
   std::vector<Link> links_;
+  uint32_t lastFolder_ = kNone;
 };
 
 TFileSystemCache::TFileSystemCache() : index_(std::make_unique<Index>()) {}
