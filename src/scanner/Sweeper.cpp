@@ -267,8 +267,23 @@ void TSweeper::RunArea() {
     case kAreaCurrentConfig:
       WalkKey(platform::kHkeyCurrentConfig, "");
       break;
+    case 6:
+      CheckUninstallEntries();
+      break;
+    case 11:
+      CheckHelpFiles();
+      break;
+    case 12:
+      CheckAppPaths();
+      break;
+    case 13:
+      CheckApplications();
+      break;
+    case 14:
+      CheckSharedTools();
+      break;
     default:
-      // Areas 6 to 16 have no checks yet; they end at once.
+      // The remaining areas have no checks yet; they end at once.
       break;
   }
 }
@@ -291,13 +306,10 @@ void TSweeper::DiscoverCurrentUserHive() {
       char marker[24];
       std::snprintf(marker, sizeof marker, "Temp_%08X", static_cast<unsigned>(tick + attempt));
       const std::string path = std::string("Software\\") + marker;
-      platform::RegHandle key = platform::kNoKey;
+      TFastRegistry registry;
+      registry.SetRootKey(platform::kHkeyCurrentUser);
       bool created = false;
-      if (platform::Reg().CreateKey(platform::kHkeyCurrentUser, path, platform::kKeyRead, key, &created) ==
-          platform::kErrorSuccess) {
-        platform::Reg().CloseKey(key);
-        if (created) markerPath = path;
-      }
+      if (registry.CreateKeyReportingNew(path, created) && created) markerPath = path;
     }
     if (markerPath.empty()) return;
     struct MarkerRemover {

@@ -122,6 +122,21 @@ class TSweeper {
   std::string KeyDateText(DateTime keyDate);
   bool IsSkippedBranch(const std::string& key, const std::string& name, const std::string& subKey) const;
   DateTime KeyDate(platform::RegHandle root, const std::string& key) const;
+  // The key's last write time when key dates are read, else 0.
+  DateTime ReportDate(platform::RegHandle root, const std::string& key) const {
+    return options_.ReadKeyDates ? KeyDate(root, key) : 0;
+  }
+  // Reports a whole key (name and data = the whole-key marker).
+  void ReportKey(platform::RegHandle root, const std::string& key, int32_t code,
+                 const std::string& detail = {});
+
+  // Software registrations.
+  void CheckUninstallEntries();
+  void CheckHelpFiles();
+  void CheckAppPaths();
+  void CheckApplications();
+  void CheckSharedTools();
+  void CollectSharedToolTexts(const std::string& key, StringList& texts);
   void Synchronize(const std::function<void()>& call);
 
   TDispatcher& dispatcher_;

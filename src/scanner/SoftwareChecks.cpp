@@ -1,0 +1,234 @@
+// Where installed software registers itself: uninstall entries and the
+// add/remove cache (area 6), help files (11), application paths (12),
+// application registrations (13) and shared tools (14). Each reports the
+// registrations whose program is gone.
+
+#include <algorithm>
+
+#include "platform/Platform.h"
+#include "registry/FastRegistry.h"
+#include "scanner/Sweeper.h"
+
+namespace vp {
+
+using platform::RegHandle;
+
+namespace {
+
+constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr const char* kArpCacheKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache";
+constexpr const char* kHelpKey = "Software\\Microsoft\\Windows\\Help";
+constexpr const char* kAppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+constexpr const char* kSharedToolsKey = "Software\\Microsoft\\Shared Tools";
+
+// Programs of the system itself, whose registrations are left alone.
+constexpr std::string_view kKeptApplications[] = {
+    "drwatson.exe", "fontview.exe", "clipbrd.exe", "accwiz.exe",   "cmmgr32.exe", "hypertrm.exe",
+    "mmc.exe",      "msimn.exe",    "regedit.exe", "winhlp32.exe", "osa.exe",     "outlook.exe",
+    "wab.exe",      "themes.exe",   "wb32.exe",    "rasphone.exe", "msiexec.exe", "ntbackup.exe",
+    "explorer.exe", "msinfo32.exe", "wscript.exe"};
+constexpr std::string_view kKeptApplicationParts[] = {".dll", ".cpl", ".vxd", ".ocx"};
+
+bool IsMissingOrExcused(int32_t kind) {
+  return kind == kReferenceMissing || kind == kReferenceExcused;
+}
+
+std::string Lower(std::string_view text) {
+  return platform::Sys().LowerCase(text);
+}
+
+bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+// The sub-key names of a key; false when it does not open.
+bool SubKeyNames(RegHandle root, const std::string& key, StringList& names) {
+  TFastRegistry registry;
+  registry.SetRootKey(root);
+  if (!registry.OpenKeyReadOnly(key)) return false;
+  registry.GetKeyNames(names);
+  return true;
+}
+
+// The value as text, empty when it does not exist.
+std::string ValueText(TFastRegistry& registry, std::string_view name) {
+  return registry.ValueExists(name) ? registry.ReadValueAsString(name) : std::string();
+}
+
+// Shared tools name their files in both value names and data; a text counts
+// when it looks like a drive path to a file and is no class id.
+bool IsToolPathText(const std::string& text) {
+  return Contains(text, ":\\") && text.size() > 4 && Contains(text, ".") && !Contains(text, "{");
+}
+
+}  // namespace
+
+void TSweeper::ReportKey(RegHandle root, const std::string& key, int32_t code, const std::string& detail) {
+  const std::string& wholeKey = language_.Text(kTextWholeKey);
+  Report(root, key, wholeKey, wholeKey, ReportDate(root, key), code, detail, false);
+}
+
+void TSweeper::CheckUninstallEntries() {
+  const RegHandle root = platform::kHkeyLocalMachine;
+  StringList names;
+  if (!SubKeyNames(root, kUninstallKey, names)) return;
+  StringList lowerNames;
+  lowerNames.reserve(names.size());
+  for (const std::string& name : names) lowerNames.push_back(Lower(name));
+
+  for (const std::string& name : names) {
+    if (StopRequested()) return;
+    const std::string key = std::string(kUninstallKey) + "\\" + name;
+    TFastRegistry registry;
+    registry.SetRootKey(root);
+    if (!registry.OpenKeyReadOnly(key)) continue;
+    IncKeys();
+    const std::string uninstall = ValueText(registry, "UninstallString");
+    bool orphaned = false;
+    if (!uninstall.empty()) {
+      TAnalyzerResult result;
+      Analyze(uninstall, result, analysis_);
+      orphaned = IsMissingOrExcused(result.Kind);
+    }
+    if (!orphaned) {
+      TRegKeyInfo info;
+      orphaned = registry.GetKeyInfo(info) && info.NumSubKeys == 0 && info.NumValues == 0;
+    }
+    registry.CloseKey();
+    if (orphaned) ReportKey(root, key, kProblemUninstall);
+  }
+
+  names.clear();
+  if (!SubKeyNames(root, kArpCacheKey, names)) return;
+  for (const std::string& name : names) {
+    if (StopRequested()) return;
+    IncKeys();
+    if (std::find(lowerNames.begin(), lowerNames.end(), Lower(name)) == lowerNames.end())
+      ReportKey(root, std::string(kArpCacheKey) + "\\" + name, kProblemUninstall);
+  }
+}
+
+void TSweeper::CheckHelpFiles() {
+  const RegHandle root = platform::kHkeyLocalMachine;
+  IncKeys();
+  TFastRegistry registry;
+  registry.SetRootKey(root);
+  if (!registry.OpenKeyReadOnly(kHelpKey)) return;
+  StringList names;
+  registry.GetValueNames(names);
+  for (const std::string& name : names) {
+    if (StopRequested()) return;
+    std::string folder = registry.ReadValueAsString(name);
+    if (name.empty() || folder.empty()) continue;
+    folder = EnsureTrailing(folder, '\\');
+    TAnalyzerResult result;
+    Analyze(folder + name, result, analysis_);
+    // Only a plainly missing file; an excused one is not reported here.
+    if (result.Kind == kReferenceMissing)
+      Report(root, kHelpKey, name, folder, 0, kProblemHelpFile, result.Detail);
+  }
+}
+
+void TSweeper::CheckAppPaths() {
+  const RegHandle root = platform::kHkeyLocalMachine;
+  StringList names;
+  if (!SubKeyNames(root, kAppPathsKey, names)) return;
+  for (const std::string& name : names) {
+    if (StopRequested()) return;
+    const std::string key = std::string(kAppPathsKey) + "\\" + name;
+    TFastRegistry registry;
+    registry.SetRootKey(root);
+    if (!registry.OpenKeyReadOnly(key)) continue;
+    IncKeys();
+    const std::string extension = ValueText(registry, "CmstpExtensionDll");
+    std::string path = ValueText(registry, "Path");
+    if (!path.empty() && path.back() == ';') path.pop_back();
+    if (!path.empty()) path = EnsureTrailing(path, '\\');
+    const std::string program = ValueText(registry, "");
+    registry.CloseKey();
+
+    const std::string lowerName = Lower(name);
+    if (Contains(lowerName, ".dll") || lowerName == "explorer.exe" || lowerName == "wab.exe") continue;
+
+    // Invalid only when every place the program could be named is broken;
+    // the first clean (or empty) one ends the chain.
+    const std::string chain[] = {program, path, extension, path.empty() ? std::string() : path + name};
+    bool broken = true;
+    for (const std::string& text : chain) {
+      TAnalyzerResult result;
+      Analyze(text, result, analysis_);
+      if (!IsMissingOrExcused(result.Kind)) {
+        broken = false;
+        break;
+      }
+    }
+    if (broken && !StopRequested()) ReportKey(root, key, kProblemAppPath);
+  }
+}
+
+void TSweeper::CheckApplications() {
+  const RegHandle root = platform::kHkeyClassesRoot;
+  StringList names;
+  if (!SubKeyNames(root, "Applications", names)) return;
+  for (const std::string& name : names) {
+    if (StopRequested()) return;
+    const std::string key = "Applications\\" + name;
+    TFastRegistry registry;
+    registry.SetRootKey(root);
+    const bool opened = registry.OpenKeyReadOnly(key);
+    IncKeys();
+    const std::string lowerName = Lower(name);
+    bool kept = std::find(std::begin(kKeptApplications), std::end(kKeptApplications), lowerName) !=
+                std::end(kKeptApplications);
+    for (std::string_view part : kKeptApplicationParts) kept = kept || Contains(lowerName, part);
+    if (kept || !opened || registry.HasSubKeys()) continue;
+    StringList values;
+    registry.GetValueNames(values);
+    registry.CloseKey();
+    const bool useless = values.empty() || (values.size() == 1 && SameText(values.front(), "NoOpenWith"));
+    if (useless) ReportKey(root, key, kProblemApplication);
+  }
+}
+
+void TSweeper::CollectSharedToolTexts(const std::string& key, StringList& texts) {
+  if (StopRequested()) return;
+  const std::string path = ExcludeTrailingBackslash(key);
+  TFastRegistry registry;
+  registry.SetRootKey(platform::kHkeyLocalMachine);
+  if (!registry.OpenKeyReadOnly(path)) return;
+  IncKeys();
+  StringList values;
+  registry.GetValueNames(values);
+  for (const std::string& name : values) {
+    const std::string data = registry.ReadValueAsString(name);
+    if (IsToolPathText(data)) texts.push_back(data);
+    if (IsToolPathText(name)) texts.push_back(name);
+  }
+  StringList subKeys;
+  registry.GetKeyNames(subKeys);
+  registry.CloseKey();
+  for (const std::string& subKey : subKeys) CollectSharedToolTexts(path + "\\" + subKey, texts);
+}
+
+void TSweeper::CheckSharedTools() {
+  const RegHandle root = platform::kHkeyLocalMachine;
+  StringList names;
+  if (!SubKeyNames(root, kSharedToolsKey, names)) return;
+  for (const std::string& name : names) {
+    if (StopRequested()) return;
+    const std::string key = std::string(kSharedToolsKey) + "\\" + name;
+    StringList texts;
+    CollectSharedToolTexts(key, texts);
+    int missing = 0;
+    int others = 0;
+    for (const std::string& text : texts) {
+      if (StopRequested()) return;
+      TAnalyzerResult result;
+      Analyze(text, result, analysis_);
+      (result.Kind == kReferenceMissing ? missing : others)++;
+    }
+    if (missing > 0 && others == 0) ReportKey(root, key, kProblemSharedTool);
+  }
+}
+
+}  // namespace vp

@@ -1,0 +1,162 @@
+// The scan areas that look at particular registrations, on a simulated
+// machine with a dirty registry: every rule that decides has a planted
+// finding and a near miss beside it.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ScanFixture.h"
+#include "files/FileTools.h"
+#include "support/TestSupport.h"
+
+namespace vp {
+namespace {
+
+using test::kWholeKey;
+
+// One expected finding: the area, the full key path, the value name (the
+// whole-key text for a key) and the problem text of its code.
+struct Expected {
+  int32_t area;
+  std::string fullPath;
+  std::string valueName;
+  std::string problem;
+};
+
+std::string Row(const std::string& fullPath, const std::string& valueName, const std::string& problem) {
+  return fullPath + " | " + valueName + " | " + problem;
+}
+
+class AreaChecksTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    PlantDrive();
+    ASSERT_TRUE(fixture_.ApplyFixture("areas/software.reg"));
+  }
+
+  // Copies the drive folder of the fixture into C: as empty files.
+  void PlantDrive() {
+    namespace fs = std::filesystem;
+    const fs::path source = fs::u8path(test::DataPath("scanner/areas/drive_c"));
+    for (const auto& entry : fs::recursive_directory_iterator(source)) {
+      std::string relative = entry.path().lexically_relative(source).generic_string();
+      std::replace(relative.begin(), relative.end(), '/', '\\');
+      const std::string target = fixture_.Root() + relative;
+      if (entry.is_directory())
+        ASSERT_TRUE(ForceFolders(target)) << target;
+      else
+        ASSERT_TRUE(ForceFolders(ParentFolder(target)) && CreateEmptyFile(target)) << target;
+    }
+  }
+
+  // The findings of one area: whole keys (without their mirrors and listed
+  // contents) for the areas that report keys, every item for the others.
+  static std::vector<std::string> Findings(int32_t area, bool readKeyDates = false) {
+    TScanOptions options;
+    options.Mode = area;
+    options.ReadKeyDates = readKeyDates;
+    const test::ScanRun run = test::RunSweeper(options);
+    EXPECT_EQ(run.finished, 1);
+    const bool valueArea = area == 8 || area == 11 || area == 15;
+    std::vector<std::string> rows;
+    for (const TNewItem& item : run.items) {
+      if (!valueArea && item.ValueName != kWholeKey) continue;
+      if (item.FullPath.rfind("HKEY_LOCAL_MACHINE\\Software\\classes\\", 0) == 0) continue;
+      EXPECT_EQ(item.KeyDate == "(empty)", !readKeyDates || area == 11) << item.FullPath;
+      rows.push_back(Row(item.FullPath, item.ValueName, item.Problem));
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+  }
+
+  std::vector<std::string> ExpectedRows(const std::vector<Expected>& table, int32_t area) const {
+    std::vector<std::string> rows;
+    for (const Expected& e : table) {
+      if (e.area != area) continue;
+      std::string valueName = e.valueName;
+      const size_t at = valueName.find("@ROOT@");
+      if (at != std::string::npos) valueName.replace(at, 6, fixture_.Root());
+      rows.push_back(Row(e.fullPath, valueName, e.problem));
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+  }
+
+  test::SimScanFixture fixture_;
+};
+
+const std::string kUninstall =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const std::string kArpCache =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache\\";
+const std::string kAppPaths = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+const std::string kSharedTools = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Shared Tools\\";
+
+const std::vector<Expected>& SoftwareTable() {
+  static const std::vector<Expected> table = {
+      {6, kUninstall + "GoneApp", kWholeKey, "Uninstall"},
+      {6, kUninstall + "EmptyEntry", kWholeKey, "Uninstall"},
+      {6, kArpCache + "LeftBehind", kWholeKey, "Uninstall"},
+      {11, "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\Help", "gone.hlp", "Help file"},
+      {12, kAppPaths + "allgone.exe", kWholeKey, "App path"},
+      {13, "HKEY_CLASSES_ROOT\\Applications\\useless.exe", kWholeKey, "Application"},
+      {13, "HKEY_CLASSES_ROOT\\Applications\\noopen.exe", kWholeKey, "Application"},
+      {14, kSharedTools + "GoneTool", kWholeKey, "Shared tool"},
+  };
+  return table;
+}
+
+TEST_F(AreaChecksTest, SoftwareRegistrations) {
+  for (int32_t area : {6, 11, 12, 13, 14}) {
+    SCOPED_TRACE("area " + std::to_string(area));
+    EXPECT_EQ(Findings(area), ExpectedRows(SoftwareTable(), area));
+  }
+}
+
+TEST_F(AreaChecksTest, KeyFindingsCarryTheirDatesWhenAsked) {
+  for (int32_t area : {6, 11, 12, 13, 14}) {
+    SCOPED_TRACE("area " + std::to_string(area));
+    EXPECT_EQ(Findings(area, true), ExpectedRows(SoftwareTable(), area));
+  }
+}
+
+TEST_F(AreaChecksTest, WholeKeyFindingsListTheirContents) {
+  TScanOptions options;
+  options.Mode = 6;
+  const test::ScanRun run = test::RunSweeper(options);
+  EXPECT_EQ(run.Count("Uninstall\\GoneApp", "UninstallString"), 1);
+  EXPECT_EQ(run.Count("ARPCache\\LeftBehind", "SlowInfoCache"), 1);
+  // The help file finding names the folder with its backslash.
+  options.Mode = 11;
+  const test::ScanRun help = test::RunSweeper(options);
+  ASSERT_EQ(help.items.size(), 1u);
+  EXPECT_EQ(help.items[0].ValueData, fixture_.Root() + "help\\");
+}
+
+TEST_F(AreaChecksTest, StoppedAreasReportNothing) {
+  for (int32_t area : {6, 11, 12, 13, 14}) {
+    TScanOptions options;
+    options.Mode = area;
+    int finished = 0;
+    int items = 0;
+    {
+      TQueueDispatcher dispatcher;
+      TSweeper sweeper(options, dispatcher);
+      sweeper.SetLanguage(test::TestLanguage());
+      sweeper.OnFinished = [&](TSweeper&) { ++finished; };
+      sweeper.OnItem = [&](TSweeper&, TNewItem&) { ++items; };
+      sweeper.Stop();
+      sweeper.Start();
+      sweeper.WaitFor();
+    }
+    EXPECT_EQ(finished, 1) << area;
+    EXPECT_EQ(items, 0) << area;
+  }
+}
+
+}  // namespace
+}  // namespace vp
