@@ -6,11 +6,9 @@
 #include <memory>
 #include <set>
 #include <sstream>
-#include <stdexcept>
 
-#include "platform/Platform.h"
-#include "platform/sim/SimMachine.h"
 #include "settings/DesignedTexts.h"
+#include "settings/FakeTranslatable.h"
 #include "settings/Translator.h"
 #include "support/TestSupport.h"
 
@@ -20,65 +18,26 @@ namespace {
 const std::string kSep(kListValueSeparator);
 const char kUntranslated[] = "?";
 
-// A component built from the design table, holding a marker text until the
-// translator gives it one.
-struct Component : TranslatableComponent {
-  Component(std::string n, ComponentClass c) : name(std::move(n)), cls(c) {}
-  std::string Name() const override { return name; }
-  ComponentClass Class() const override { return cls; }
-  std::string Text() const override { return text; }
-  void SetText(const std::string& t) override { text = t; }
-  StringList Items() const override { return items; }
-  void SetItems(const StringList& i) override { items = i; }
-  std::vector<TranslatableComponent*> SubItems() const override { return subItems; }
-  bool IsSeparator() const override { return separator; }
-  bool InPopupMenu() const override { return inPopup; }
-
-  std::string name;
-  ComponentClass cls;
-  std::string text = kUntranslated;
-  StringList items = {kUntranslated};
-  std::vector<TranslatableComponent*> subItems;
-  bool separator = false, inPopup = false;
-};
-
-struct Window : TranslatableWindow {
-  explicit Window(const DesignedWindow& design) {
-    name = design.name;
-    for (const DesignedControl& control : design.controls)
-      Add(std::string(control.name), control.componentClass);
-    for (const DesignedMenu& menu : design.menus) {
-      Component& top =
-          Add(std::string(menu.name), menu.popup ? ComponentClass::PopupMenu : ComponentClass::MenuItem);
-      for (const DesignedMenuItem& item : menu.items) {
-        Component& sub = Add(std::string(item.name), ComponentClass::MenuItem);
-        sub.separator = item.IsSeparator();
-        sub.inPopup = menu.popup;
-        if (sub.separator) sub.text = "-";
-        top.subItems.push_back(&sub);
-      }
+// A window built from the design table; every control holds a marker text
+// until the translator gives it one.
+std::unique_ptr<test::FakeWindow> Build(const DesignedWindow& design) {
+  auto window = std::make_unique<test::FakeWindow>(std::string(design.name), kUntranslated);
+  for (const DesignedControl& control : design.controls)
+    window->Add(std::string(control.name), control.componentClass, kUntranslated, {kUntranslated});
+  for (const DesignedMenu& menu : design.menus) {
+    auto& top =
+        window->Add(std::string(menu.name), menu.popup ? ComponentClass::PopupMenu : ComponentClass::MenuItem,
+                    kUntranslated, {kUntranslated});
+    for (const DesignedMenuItem& item : menu.items) {
+      auto& sub = window->Add(std::string(item.name), ComponentClass::MenuItem,
+                              item.IsSeparator() ? "-" : kUntranslated, {kUntranslated});
+      sub.separator = item.IsSeparator();
+      sub.inPopup = menu.popup;
+      top.subItems.push_back(&sub);
     }
   }
-  std::string Name() const override { return name; }
-  std::string Caption() const override { return caption; }
-  void SetCaption(const std::string& c) override { caption = c; }
-  std::vector<TranslatableComponent*> Components() const override {
-    std::vector<TranslatableComponent*> list;
-    for (const auto& c : owned) list.push_back(c.get());
-    return list;
-  }
-  Component& Add(std::string n, ComponentClass c) {
-    return *owned.emplace_back(std::make_unique<Component>(std::move(n), c));
-  }
-  Component& Find(std::string_view n) const {
-    for (const auto& c : owned)
-      if (c->name == n) return *c;
-    throw std::out_of_range(std::string(n));
-  }
-
-  std::string name, caption = kUntranslated;
-  std::vector<std::unique_ptr<Component>> owned;
-};
+  return window;
+}
 
 bool IsListClass(ComponentClass c) {
   return c == ComponentClass::TabControl || c == ComponentClass::ListView || c == ComponentClass::ComboBox ||
@@ -105,33 +64,27 @@ std::string EnglishFileBytes() {
 // the translator itself, shows exactly the designed English texts; controls
 // whose texts are set at run time are left alone.
 TEST(DesignedTextsTest, EnglishFileGivesEveryDesignedText) {
-  std::unique_ptr<platform::sim::SimMachine> machine;
-  const platform::Services previous = platform::Current();
-  std::string path = test::DataPath("../../data/Languages/English.lng");
-  if (!test::kOnRealWindows) {
-    machine = std::make_unique<platform::sim::SimMachine>();
-    machine->Files().MapDrive('D', std::string(VP_TEST_DATA_DIR) + "/../../data", platform::DriveType::Fixed);
-    platform::Services services = machine->Services();
-    if (services.registry == nullptr) services.registry = previous.registry;
-    platform::Install(services);
-    path = "D:\\Languages\\English.lng";
-  }
   TTranslator translator;
-  const bool loaded = translator.LoadFile(path);
-  std::vector<std::unique_ptr<Window>> windows;
-  for (const DesignedWindow* design : DesignedWindows()) {
-    windows.push_back(std::make_unique<Window>(*design));
-    translator.Translate(*windows.back(), false);
+  std::vector<std::unique_ptr<test::FakeWindow>> windows;
+  std::string path;
+  bool loaded = false;
+  {
+    test::ShippedLanguages shipped;
+    path = shipped.English();
+    loaded = translator.LoadFile(path);
+    for (const DesignedWindow* design : DesignedWindows()) {
+      windows.push_back(Build(*design));
+      translator.Translate(*windows.back(), false);
+    }
   }
-  if (machine) platform::Install(previous);
   ASSERT_TRUE(loaded) << path;
 
   for (size_t w = 0; w < windows.size(); ++w) {
     const DesignedWindow& design = *DesignedWindows()[w];
-    const Window& window = *windows[w];
+    const test::FakeWindow& window = *windows[w];
     EXPECT_EQ(window.caption, design.caption) << design.name;
     for (const DesignedControl& control : design.controls) {
-      const Component& c = window.Find(control.name);
+      const test::FakeComponent& c = window.Find(control.name);
       const std::string where = std::string(design.name) + "." + std::string(control.name);
       if (control.TextAtRunTime()) {
         EXPECT_EQ(c.text + c.items.at(0), "??") << where << " takes its text at run time";
@@ -142,7 +95,7 @@ TEST(DesignedTextsTest, EnglishFileGivesEveryDesignedText) {
       }
     }
     for (const DesignedMenu& menu : design.menus) {
-      const Component& top = window.Find(menu.name);
+      const test::FakeComponent& top = window.Find(menu.name);
       if (!menu.popup) {
         EXPECT_EQ(top.text, menu.caption) << design.name << "." << menu.name;
       }

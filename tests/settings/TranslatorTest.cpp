@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "platform/Platform.h"
-#include "platform/sim/SimMachine.h"
+#include "settings/FakeTranslatable.h"
 #include "settings/Translator.h"
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"
@@ -14,45 +13,8 @@ namespace {
 
 const std::string kSep(kListValueSeparator);
 
-struct FakeComponent : TranslatableComponent {
-  FakeComponent(std::string n, ComponentClass c, std::string t = {}, StringList i = {})
-      : name(std::move(n)), cls(c), text(std::move(t)), items(std::move(i)) {}
-  std::string Name() const override { return name; }
-  ComponentClass Class() const override { return cls; }
-  std::string Text() const override { return text; }
-  void SetText(const std::string& t) override { text = t; }
-  StringList Items() const override { return items; }
-  void SetItems(const StringList& i) override { items = i, ++setItemsCalls; }
-  std::vector<TranslatableComponent*> SubItems() const override { return subItems; }
-  bool IsSeparator() const override { return separator; }
-  bool Visible() const override { return visible; }
-  bool InPopupMenu() const override { return inPopup; }
-
-  std::string name;
-  ComponentClass cls;
-  std::string text;
-  StringList items;
-  int setItemsCalls = 0;
-  std::vector<TranslatableComponent*> subItems;
-  bool separator = false, visible = true, inPopup = false;
-};
-
-struct FakeWindow : TranslatableWindow {
-  explicit FakeWindow(std::string n) : name(std::move(n)) {}
-  std::string Name() const override { return name; }
-  std::string Caption() const override { return caption; }
-  void SetCaption(const std::string& c) override { caption = c; }
-  std::vector<TranslatableComponent*> Components() const override {
-    std::vector<TranslatableComponent*> list;
-    for (const auto& c : owned) list.push_back(c.get());
-    return list;
-  }
-  FakeComponent& Add(std::string n, ComponentClass c, std::string t = {}, StringList i = {}) {
-    return *owned.emplace_back(std::make_unique<FakeComponent>(std::move(n), c, std::move(t), std::move(i)));
-  }
-  std::string name, caption = "designed";
-  std::vector<std::unique_ptr<FakeComponent>> owned;
-};
+using test::FakeComponent;
+using test::FakeWindow;
 
 TEST(TranslatorTest, ComponentKeysAndListValues) {
   EXPECT_EQ(ComponentKey(ComponentClass::Label, "A"), "2_041");
@@ -221,22 +183,15 @@ TEST(ChooseLanguageFileTest, SettingsThenLocaleThenEnglish) {
 // The shipped English.lng gives every bound id a text with exactly the
 // placeholders the program fills in; the start-up pass binds them all.
 TEST(EnglishLanguageFileTest, EveryBoundTextPresentWithItsPlaceholders) {
-  std::unique_ptr<platform::sim::SimMachine> machine;
-  const platform::Services previous = platform::Current();
-  std::string path = test::DataPath("../../data/Languages/English.lng");
-  if (!test::kOnRealWindows) {
-    machine = std::make_unique<platform::sim::SimMachine>();
-    machine->Files().MapDrive('D', std::string(VP_TEST_DATA_DIR) + "/../../data", platform::DriveType::Fixed);
-    platform::Services services = machine->Services();
-    if (services.registry == nullptr) services.registry = previous.registry;
-    platform::Install(services);
-    path = "D:\\Languages\\English.lng";
-  }
   TTranslator translator;
   MessageTexts texts;
   FakeWindow window("MainForm");
-  BindAndTranslateAtStart(translator, texts, path, {&window});
-  if (machine) platform::Install(previous);
+  std::string path;
+  {
+    test::ShippedLanguages shipped;
+    path = shipped.English();
+    BindAndTranslateAtStart(translator, texts, path, {&window});
+  }
 
   ASSERT_EQ(translator.GetFileName(), path);
   EXPECT_TRUE(translator.Bound());
