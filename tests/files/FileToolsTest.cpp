@@ -8,6 +8,7 @@
 #include "files/FileTools.h"
 #include "files/IniTools.h"
 #include "files/Masks.h"
+#include "files/SimDrivesTest.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "platform/sim/SimMachine.h"
@@ -116,38 +117,19 @@ TEST(FileTools, UsableDrivePathProbesTheFolder) {
   EXPECT_FALSE(IsUsableDrivePath("Q:\\x.txt"));  // no such drive
 }
 
-// Drive types the real system here cannot offer: a CD-ROM, a network drive,
-// an absent drive and small fixed drives.
-class FileToolsDrives : public ::testing::Test {
+// A CD-ROM, a network drive, an absent drive and small fixed drives.
+class FileToolsDrives : public test::SimDrivesTest {
  protected:
   void SetUp() override {
-    host_ = std::filesystem::temp_directory_path() /
-            ("vp-drives-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(host_);
-    for (const char* d : {"c", "d", "n", "s", "t"}) std::filesystem::create_directories(host_ / d);
-    auto& files = machine_.Files();
-    files.MapDrive('C', host_ / "c", DriveType::Fixed);
-    files.MapDrive('D', host_ / "d", DriveType::CdRom);
-    files.MapDrive('N', host_ / "n", DriveType::Remote);
-    files.MapDrive('S', host_ / "s", DriveType::Fixed);
-    files.MapDrive('T', host_ / "t", DriveType::Fixed);
-    files.MapDrive('X', host_ / "x", DriveType::NoRootDir);
-    files.SetSpace('C', 80'000'000'000, 10'000'000'000);
-    files.SetSpace('S', 524'288'000, 10'000'000);   // not more than 500 MiB
-    files.SetSpace('T', 1'000'000'000, 1'048'576);  // not more than 1 MiB free
-    previous_ = platform::Current();
-    auto services = machine_.Services();
-    services.registry = previous_.registry;
-    platform::Install(services);
+    SimDrivesTest::SetUp();
+    for (char letter : {'C', 'S', 'T'}) Map(letter, DriveType::Fixed);
+    Map('D', DriveType::CdRom);
+    Map('N', DriveType::Remote);
+    Map('X', DriveType::NoRootDir);
+    machine_.Files().SetSpace('C', 80'000'000'000, 10'000'000'000);
+    machine_.Files().SetSpace('S', 524'288'000, 10'000'000);   // not more than 500 MiB
+    machine_.Files().SetSpace('T', 1'000'000'000, 1'048'576);  // not more than 1 MiB free
   }
-  void TearDown() override {
-    platform::Install(previous_);
-    std::filesystem::remove_all(host_);
-  }
-
-  std::filesystem::path host_;
-  platform::sim::SimMachine machine_;
-  platform::Services previous_;
 };
 
 TEST_F(FileToolsDrives, OnlyPresentNonOpticalDrivesAreUsable) {
