@@ -270,6 +270,12 @@ void TSweeper::RunArea() {
     case 6:
       CheckUninstallEntries();
       break;
+    case 7:
+      CheckFileTypes();
+      break;
+    case 8:
+      CheckFonts();
+      break;
     case 11:
       CheckHelpFiles();
       break;

@@ -137,6 +137,12 @@ class TSweeper {
   void CheckApplications();
   void CheckSharedTools();
   void CollectSharedToolTexts(const std::string& key, StringList& texts);
+
+  // File types and fonts.
+  void CheckFileTypes();
+  void CheckFileTypeList(platform::RegHandle root, const StringList& names, const std::string& prefix);
+  bool IsEmptyTree(platform::RegHandle root, std::string key);
+  void CheckFonts();
   void Synchronize(const std::function<void()>& call);
 
   TDispatcher& dispatcher_;

@@ -11,6 +11,8 @@
 
 #include "ScanFixture.h"
 #include "files/FileTools.h"
+#include "platform/Platform.h"
+#include "platform/sim/SimMachine.h"
 #include "support/TestSupport.h"
 
 namespace vp {
@@ -36,6 +38,8 @@ class AreaChecksTest : public ::testing::Test {
   void SetUp() override {
     PlantDrive();
     ASSERT_TRUE(fixture_.ApplyFixture("areas/software.reg"));
+    ASSERT_TRUE(fixture_.ApplyFixture("areas/filetypes.reg"));
+    fixture_.Machine().System().SetAssociation(".vpas", "C:\\Tools\\viewer.exe");
   }
 
   // Copies the drive folder of the fixture into C: as empty files.
@@ -137,8 +141,38 @@ TEST_F(AreaChecksTest, WholeKeyFindingsListTheirContents) {
   EXPECT_EQ(help.items[0].ValueData, fixture_.Root() + "help\\");
 }
 
+const std::string kFileExts =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\";
+const std::string kFonts = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+
+const std::vector<Expected>& FileTypeTable() {
+  static const std::vector<Expected> table = {
+      {7, "HKEY_CLASSES_ROOT\\.vpa", kWholeKey, "File type"},
+      {7, "HKEY_CLASSES_ROOT\\vpclass.blank", kWholeKey, "File type"},
+      {7, "HKEY_CLASSES_ROOT\\vpclass.hollow", kWholeKey, "File type"},
+      {7, kFileExts + ".vpe", kWholeKey, "File type"},
+      {8, kFonts, "Gone (TrueType)", "Font"},
+  };
+  return table;
+}
+
+TEST_F(AreaChecksTest, FileTypesAndFonts) {
+  // Without a fonts folder no font is missing.
+  EXPECT_EQ(Findings(8), std::vector<std::string>());
+  const std::string fonts = platform::Sys().WindowsFolder() + "\\Fonts\\";
+  ASSERT_TRUE(ForceFolders(fonts));
+  ASSERT_TRUE(CreateEmptyFile(fonts + "present.ttf"));
+  ASSERT_TRUE(CreateEmptyFile(fonts + "short.ttf"));
+  for (bool dates : {false, true}) {
+    for (int32_t area : {7, 8}) {
+      SCOPED_TRACE("area " + std::to_string(area));
+      EXPECT_EQ(Findings(area, dates), ExpectedRows(FileTypeTable(), area));
+    }
+  }
+}
+
 TEST_F(AreaChecksTest, StoppedAreasReportNothing) {
-  for (int32_t area : {6, 11, 12, 13, 14}) {
+  for (int32_t area : {6, 7, 8, 11, 12, 13, 14}) {
     TScanOptions options;
     options.Mode = area;
     int finished = 0;
