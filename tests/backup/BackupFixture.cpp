@@ -126,43 +126,35 @@ void BackupFixture::PutTree(const std::string& top, const KeySnapshot& tree) {
 
 void BackupFixture::MakeKey(const std::string& relativeKey) {
   Handle key;
-  ASSERT_EQ(Reg().CreateKey(platform::kHkeyCurrentUser, scratchKey_ + "\\" + relativeKey,
-                            platform::kKeyAllAccess, key.key),
-            platform::kErrorSuccess);
+  ASSERT_EQ(Reg().CreateKey(platform::kHkeyCurrentUser, Key(relativeKey), platform::kKeyAllAccess, key.key),
+            platform::kErrorSuccess)
+      << relativeKey;
 }
 
 void BackupFixture::Put(const std::string& relativeKey, const std::string& name, uint32_t type,
                         const std::string& data) {
   Handle key;
-  const std::string path = relativeKey.empty() ? scratchKey_ : scratchKey_ + "\\" + relativeKey;
-  ASSERT_EQ(Reg().CreateKey(platform::kHkeyCurrentUser, path, platform::kKeyAllAccess, key.key),
+  ASSERT_EQ(Reg().CreateKey(platform::kHkeyCurrentUser, Key(relativeKey), platform::kKeyAllAccess, key.key),
             platform::kErrorSuccess)
-      << path;
-  ASSERT_EQ(Reg().SetValue(key.key, name, type, data), platform::kErrorSuccess) << path << " " << name;
+      << relativeKey;
+  ASSERT_EQ(Reg().SetValue(key.key, name, type, data), platform::kErrorSuccess) << relativeKey << " " << name;
 }
 
 KeySnapshot BackupFixture::Snapshot(const std::string& relativeKey) const {
   KeySnapshot out;
-  const std::string path = relativeKey.empty() ? scratchKey_ : scratchKey_ + "\\" + relativeKey;
-  SnapshotInto(platform::kHkeyCurrentUser, path, "", out);
+  SnapshotInto(platform::kHkeyCurrentUser, Key(relativeKey), "", out);
   return out;
 }
 
 bool BackupFixture::KeyExists(const std::string& relativeKey) const {
   Handle key;
-  const std::string path = relativeKey.empty() ? scratchKey_ : scratchKey_ + "\\" + relativeKey;
-  return Reg().OpenKey(platform::kHkeyCurrentUser, path, platform::kKeyRead, key.key) ==
+  return Reg().OpenKey(platform::kHkeyCurrentUser, Key(relativeKey), platform::kKeyRead, key.key) ==
          platform::kErrorSuccess;
 }
 
 void BackupFixture::DeleteTree(const std::string& relativeKey) {
-  if (relativeKey.empty()) {
-    DeleteKeyTree(platform::kHkeyCurrentUser, scratchKey_);
-    Handle key;
-    Reg().CreateKey(platform::kHkeyCurrentUser, scratchKey_, platform::kKeyAllAccess, key.key);
-    return;
-  }
-  DeleteKeyTree(platform::kHkeyCurrentUser, scratchKey_ + "\\" + relativeKey);
+  DeleteKeyTree(platform::kHkeyCurrentUser, Key(relativeKey));
+  if (relativeKey.empty()) MakeKey("");
 }
 
 std::string BackupFixture::ReadText(const std::string& path) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "backup/BackupTool.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "platform/sim/SimMachine.h"
@@ -36,6 +37,14 @@ class BackupFixture : public ::testing::Test {
   // "Software\VeltaroTest\Backup<n>" below HKEY_CURRENT_USER, with no
   // trailing backslash; it exists (empty) when the test starts.
   const std::string& ScratchKey() const { return scratchKey_; }
+  // The full path below HKEY_CURRENT_USER of a key below the scratch key.
+  std::string Key(const std::string& relative) const {
+    return relative.empty() ? scratchKey_ : scratchKey_ + "\\" + relative;
+  }
+  // Opens a new set in the backups folder as the callers do (type code 9).
+  bool Begin(TBackupTool& tool, const std::string& description = "test") const {
+    return tool.CreateBackup(backupsFolder_, description, 9, "1.2", "Veltaro Pro");
+  }
   // The backups folder, with a trailing backslash; it exists and is empty.
   const std::string& BackupsFolder() const { return backupsFolder_; }
   // A folder for other files, with a trailing backslash.

@@ -31,7 +31,6 @@ const std::string kHeader5 =
 
 class BackupToolTest : public test::BackupFixture {
  protected:
-  std::string Key(const std::string& relative) const { return ScratchKey() + "\\" + relative; }
   std::string Header(const std::string& relative) const {
     return "[HKEY_CURRENT_USER\\" + Key(relative) + "]";
   }
@@ -46,7 +45,6 @@ TEST_F(BackupToolTest, CreateBackupWritesIndexAndHeader) {
   tool.SetRandomSource([](uint32_t) { return 0x1A2u; });
   ASSERT_TRUE(Create(tool, 3));
   EXPECT_EQ(tool.SetFolder(), BackupsFolder() + "0001A2\\");
-  EXPECT_EQ(ReadText(tool.SetFolder() + "Entries.reg"), kHeader5);
   EXPECT_EQ(platform::Files().ReadWholeFile(tool.SetFolder() + "Entries.reg"),
             EntriesFileBytes(kHeader5, true, true));
   const std::string index = ReadText(tool.SetFolder() + "Index.dat");
@@ -156,11 +154,9 @@ TEST_F(BackupToolTest, DestroyCleansOnlyTheNewestSetsEmptyFiles) {
   for (const char* name : {"Entries.reg", "Files.dat", "Strings.dat", "Cookies.dat", "Index.dat"}) {
     EXPECT_TRUE(FileExists(first + name)) << name;
   }
-  EXPECT_FALSE(FileExists(second + "Entries.reg"));
-  EXPECT_FALSE(FileExists(second + "Files.dat"));
-  EXPECT_FALSE(FileExists(second + "Cookies.dat"));
-  EXPECT_TRUE(FileExists(second + "Strings.dat"));
-  EXPECT_TRUE(FileExists(second + "Index.dat"));
+  for (const char* name : {"Entries.reg", "Files.dat", "Cookies.dat"})
+    EXPECT_FALSE(FileExists(second + name)) << name;
+  for (const char* name : {"Strings.dat", "Index.dat"}) EXPECT_TRUE(FileExists(second + name)) << name;
   std::string third;
   {
     TBackupTool tool(clock_);

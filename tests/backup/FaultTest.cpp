@@ -91,10 +91,22 @@ class FaultyFiles : public platform::FileSystem {
   platform::FileSystem& inner_;
 };
 
+// Installs another file system for its lifetime.
+class ScopedFiles {
+ public:
+  explicit ScopedFiles(platform::FileSystem& files) : sound_(platform::Current()) {
+    platform::Services services = sound_;
+    services.files = &files;
+    platform::Install(services);
+  }
+  ~ScopedFiles() { platform::Install(sound_); }
+
+ private:
+  platform::Services sound_;
+};
+
 class FaultTest : public test::BackupFixture {
  protected:
-  std::string Key(const std::string& relative) const { return ScratchKey() + "\\" + relative; }
-
   void Prepare() {
     DeleteTree("F");
     Put("F\\A\\Sub", "s", kRegSz, "one\0"s);
@@ -110,7 +122,7 @@ class FaultTest : public test::BackupFixture {
   // Returns the set folder, empty when no set was made.
   std::string Act() {
     TBackupTool tool;
-    if (!tool.CreateBackup(BackupsFolder(), "faults", 9, "1.2", "Veltaro Pro")) return tool.SetFolder();
+    if (!Begin(tool)) return tool.SetFolder();
     if (tool.AddKey(kRoot, Key("F\\A"))) tool.RemoveKey(kRoot, Key("F\\A"));
     if (tool.AddValue(kRoot, Key("F\\B"), "v")) tool.RemoveValue(kRoot, Key("F\\B"), "v");
     if (tool.AddFile(File())) tool.RemoveFile(File());
@@ -122,12 +134,11 @@ class FaultTest : public test::BackupFixture {
   // Runs the action on the faulty file system, restores its set on the sound
   // one, and requires everything as it was.
   void RunAndRestore(FaultyFiles& faulty, const test::KeySnapshot& before) {
-    const platform::Services sound = platform::Current();
-    platform::Services services = sound;
-    services.files = &faulty;
-    platform::Install(services);
-    const std::string set = Act();
-    platform::Install(sound);
+    std::string set;
+    {
+      ScopedFiles swap(faulty);
+      set = Act();
+    }
     if (!set.empty() && FileExists(set + "Index.dat")) RestoreBackupSet(set);
     EXPECT_EQ(Snapshot("F"), before);
     EXPECT_EQ(ReadText(File()), "file contents");
@@ -168,19 +179,15 @@ TEST_F(FaultTest, EntriesGrowByAppending) {
   const int values = vp::test::kOnRealWindows ? 60 : 300;
   for (int i = 0; i < values; ++i) Put("Many", "value" + std::to_string(i), kRegSz, "some text\0"s);
   FaultyFiles counting(platform::Files());
-  const platform::Services sound = platform::Current();
-  platform::Services services = sound;
-  services.files = &counting;
-  platform::Install(services);
   std::string set;
   {
+    ScopedFiles swap(counting);
     TBackupTool tool;
-    ASSERT_TRUE(tool.CreateBackup(BackupsFolder(), "many", 9, "1.2", "Veltaro Pro"));
+    ASSERT_TRUE(Begin(tool));
     set = tool.SetFolder();
     for (int i = 0; i < values; ++i)
       ASSERT_TRUE(tool.AddValue(kRoot, Key("Many"), "value" + std::to_string(i)));
   }
-  platform::Install(sound);
   const size_t size = platform::Files().ReadWholeFile(set + "Entries.reg").value_or("").size();
   EXPECT_GT(size, values * 20u);
   EXPECT_EQ(counting.bytesWritten["Entries.reg"], size);

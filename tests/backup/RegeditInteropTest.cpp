@@ -40,7 +40,7 @@ TEST_F(RegeditInteropTest, TheEditorImportsOurSetAsOurRestoreDoes) {
     std::string set;
     {
       TBackupTool tool;
-      ASSERT_TRUE(tool.CreateBackup(BackupsFolder(), "interop", 9, "1.2", "Veltaro Pro"));
+      ASSERT_TRUE(Begin(tool));
       set = tool.SetFolder();
       ASSERT_TRUE(tool.AddKey(kRoot, ScratchKey() + "\\T"));
       ASSERT_TRUE(tool.RemoveKey(kRoot, ScratchKey() + "\\T"));

@@ -16,7 +16,17 @@ constexpr const char* kRoot = "HKEY_CURRENT_USER";
 
 class RestoreTest : public test::BackupFixture {
  protected:
-  std::string Key(const std::string& relative) const { return ScratchKey() + "\\" + relative; }
+  // Backs up and removes key K, value V\d when V exists, and the file, as
+  // the callers do; returns the set.
+  std::string BackUpAndRemove(const std::string& file) {
+    TBackupTool tool;
+    EXPECT_TRUE(Begin(tool));
+    EXPECT_TRUE(tool.AddKey(kRoot, Key("K")) && tool.RemoveKey(kRoot, Key("K")));
+    if (KeyExists("V"))
+      EXPECT_TRUE(tool.AddValue(kRoot, Key("V"), "d") && tool.RemoveValue(kRoot, Key("V"), "d"));
+    EXPECT_TRUE(tool.AddFile(file) && tool.RemoveFile(file));
+    return tool.SetFolder();
+  }
 };
 
 TEST_F(RestoreTest, KeysValuesAndFilesComeBack) {
@@ -27,18 +37,7 @@ TEST_F(RestoreTest, KeysValuesAndFilesComeBack) {
   const std::string file = WorkFolder() + "app.dll";
   ASSERT_TRUE(platform::Files().WriteWholeFile(file, "library bytes"));
   const auto before = Snapshot();
-  std::string set;
-  {
-    TBackupTool tool;
-    ASSERT_TRUE(tool.CreateBackup(BackupsFolder(), "restore me", 9, "1.2", "Veltaro Pro"));
-    set = tool.SetFolder();
-    ASSERT_TRUE(tool.AddKey(kRoot, Key("K")));
-    ASSERT_TRUE(tool.RemoveKey(kRoot, Key("K")));
-    ASSERT_TRUE(tool.AddValue(kRoot, Key("V"), "d"));
-    ASSERT_TRUE(tool.RemoveValue(kRoot, Key("V"), "d"));
-    ASSERT_TRUE(tool.AddFile(file));
-    ASSERT_TRUE(tool.RemoveFile(file));
-  }
+  const std::string set = BackUpAndRemove(file);
   ASSERT_NE(Snapshot(), before);
   const TRestoreReport report = RestoreBackupSet(set);
   EXPECT_TRUE(report.Complete());
@@ -55,16 +54,7 @@ TEST_F(RestoreTest, AnEntriesFileThatDoesNotReadWholeChangesNothing) {
   Put("K", "v", kRegSz, "1\0"s);
   const std::string file = WorkFolder() + "app.dll";
   ASSERT_TRUE(platform::Files().WriteWholeFile(file, "library bytes"));
-  std::string set;
-  {
-    TBackupTool tool;
-    ASSERT_TRUE(tool.CreateBackup(BackupsFolder(), "", 9, "1.2", "Veltaro Pro"));
-    set = tool.SetFolder();
-    ASSERT_TRUE(tool.AddKey(kRoot, Key("K")));
-    ASSERT_TRUE(tool.RemoveKey(kRoot, Key("K")));
-    ASSERT_TRUE(tool.AddFile(file));
-    ASSERT_TRUE(tool.RemoveFile(file));
-  }
+  const std::string set = BackUpAndRemove(file);
   ASSERT_TRUE(platform::Files().AppendToFile(set + "Entries.reg",
                                              EntriesFileBytes("\"w\"=dword:nothex\r\n", true, false)));
   const TRestoreReport report = RestoreBackupSet(set);

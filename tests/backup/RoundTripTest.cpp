@@ -32,7 +32,7 @@ TEST_F(RoundTripTest, RandomTreesComeBackExactly) {
     {
       TBackupTool tool;
       ASSERT_EQ(tool.OldFormat(), oldFormat);
-      ASSERT_TRUE(tool.CreateBackup(BackupsFolder(), "round trip", 9, "1.2", "Veltaro Pro"));
+      ASSERT_TRUE(Begin(tool));
       set = tool.SetFolder();
       const std::string key = ScratchKey() + "\\T";
       if (byValue) {
