@@ -276,6 +276,12 @@ void TSweeper::RunArea() {
     case 8:
       CheckFonts();
       break;
+    case 9:
+      CheckStartMenuOrder();
+      break;
+    case 10:
+      CheckSoftwareKeys();
+      break;
     case 11:
       CheckHelpFiles();
       break;
@@ -287,6 +293,10 @@ void TSweeper::RunArea() {
       break;
     case 14:
       CheckSharedTools();
+      break;
+    case 15:
+      WalkHistoryLists(platform::kHkeyCurrentUser, "HKEY_CURRENT_USER", "Software");
+      WalkHistoryLists(platform::kHkeyLocalMachine, "HKEY_LOCAL_MACHINE", "Software");
       break;
     default:
       // The remaining areas have no checks yet; they end at once.

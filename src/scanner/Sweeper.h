@@ -143,6 +143,15 @@ class TSweeper {
   void CheckFileTypeList(platform::RegHandle root, const StringList& names, const std::string& prefix);
   bool IsEmptyTree(platform::RegHandle root, std::string key);
   void CheckFonts();
+
+  // Start-menu order, vendor keys and history lists.
+  void CheckStartMenuOrder();
+  void CheckMenuOrder(const std::string& key, std::string userFolder, std::string commonFolder,
+                      bool compareFolders);
+  bool IsEmptyMenuKey(const std::string& key);
+  void CheckSoftwareKeys();
+  void WalkHistoryLists(platform::RegHandle root, const std::string& rootName, const std::string& key);
+  void CheckHistoryList(platform::RegHandle root, const std::string& key);
   void Synchronize(const std::function<void()>& call);
 
   TDispatcher& dispatcher_;

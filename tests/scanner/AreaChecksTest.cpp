@@ -39,6 +39,7 @@ class AreaChecksTest : public ::testing::Test {
     PlantDrive();
     ASSERT_TRUE(fixture_.ApplyFixture("areas/software.reg"));
     ASSERT_TRUE(fixture_.ApplyFixture("areas/filetypes.reg"));
+    ASSERT_TRUE(fixture_.ApplyFixture("areas/menus.reg"));
     fixture_.Machine().System().SetAssociation(".vpas", "C:\\Tools\\viewer.exe");
   }
 
@@ -171,8 +172,46 @@ TEST_F(AreaChecksTest, FileTypesAndFonts) {
   }
 }
 
+const std::string kMenuOrder =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\";
+const std::string kEditorList = "HKEY_CURRENT_USER\\Software\\Vendor\\Editor\\Recent File List";
+const std::string kFileMenu = "HKEY_LOCAL_MACHINE\\Software\\Vendor\\Studio\\Filemenu";
+
+const std::vector<Expected>& MenuTable() {
+  static const std::vector<Expected> table = {
+      {9, kMenuOrder + "Start Menu\\Programs\\Deleted", kWholeKey, "Application"},
+      {9, kMenuOrder + "Start Menu\\Programs\\Hollow", kWholeKey, "Application"},
+      {9, kMenuOrder + "Start Menu\\Programs\\Games\\Gone", kWholeKey, "Application"},
+      {9, kMenuOrder + "Start Menu2\\Programs\\Blank", kWholeKey, "Application"},
+      {10, "HKEY_LOCAL_MACHINE\\Software\\EmptyVendor", kWholeKey, "Software key"},
+      {10, "HKEY_CURRENT_USER\\Software\\EmptyVendor", kWholeKey, "Software key"},
+      {10, "HKEY_LOCAL_MACHINE\\Software\\BlankDefault", kWholeKey, "Software key"},
+      {15, kEditorList, "File1", "History"},
+      {15, kEditorList, "File2", "History"},
+      {15, kEditorList, "File3", "History"},
+      {15, kEditorList, "File4", "History"},
+      {15, kEditorList, "File5", "History"},
+      {15, kEditorList, "File6", "History"},
+      {15, kFileMenu, "Item01", "History"},
+      {15, kFileMenu, "Item02", "History"},
+      {15, kFileMenu, "Item03", "History"},
+      {15, kFileMenu, "Item04", "History"},
+      {15, kFileMenu, "Item05", "History"},
+  };
+  return table;
+}
+
+TEST_F(AreaChecksTest, MenusVendorKeysAndHistoryLists) {
+  for (bool dates : {false, true}) {
+    for (int32_t area : {9, 10, 15}) {
+      SCOPED_TRACE("area " + std::to_string(area));
+      EXPECT_EQ(Findings(area, dates), ExpectedRows(MenuTable(), area));
+    }
+  }
+}
+
 TEST_F(AreaChecksTest, StoppedAreasReportNothing) {
-  for (int32_t area : {6, 7, 8, 11, 12, 13, 14}) {
+  for (int32_t area : {6, 7, 8, 9, 10, 11, 12, 13, 14, 15}) {
     TScanOptions options;
     options.Mode = area;
     int finished = 0;

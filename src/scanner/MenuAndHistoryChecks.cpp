@@ -1,0 +1,239 @@
+// Checks that do not look for missing files directly: Start-menu order
+// records that outlived their folders (area 9), empty vendor keys directly
+// below "Software" (area 10) and history lists of recently used files
+// (area 15).
+
+#include <algorithm>
+
+#include "files/FileReferences.h"
+#include "files/FileTools.h"
+#include "platform/Platform.h"
+#include "registry/FastRegistry.h"
+#include "scanner/Sweeper.h"
+
+namespace vp {
+
+using platform::RegHandle;
+
+namespace {
+
+constexpr const char* kShellFoldersKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr const char* kMenuOrderKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\";
+
+// Parts of a key path that suggest a list of recently used files.
+constexpr std::string_view kHistoryKeyParts[] = {"MRU",       "List",       "File",  "Projects",
+                                                 "Favorites", "Favourites", "Recent"};
+
+// A folder path from a value, with a trailing backslash; empty when absent.
+std::string FolderValue(RegHandle root, const char* name) {
+  TFastRegistry registry;
+  registry.SetRootKey(root);
+  if (!registry.OpenKeyReadOnly(kShellFoldersKey) || !registry.ValueExists(name)) return {};
+  const std::string folder = registry.ReadValueAsString(name);
+  return folder.empty() ? folder : EnsureTrailing(folder, '\\');
+}
+
+// An empty folder stays empty: it must never turn into a relative path.
+std::string WithBackslash(const std::string& folder) {
+  return folder.empty() ? folder : EnsureTrailing(folder, '\\');
+}
+
+bool FolderPresent(const std::string& folder) {
+  return !folder.empty() && FolderExistsChecked(folder);
+}
+
+// Whether two value names look like members of one numbered series.
+bool AreSimilarNames(std::string_view first, std::string_view second) {
+  if (first.empty() || second.empty()) return false;
+  const size_t lengthDifference =
+      first.size() > second.size() ? first.size() - second.size() : second.size() - first.size();
+  if (lengthDifference >= 3 || first.size() >= 21) return false;
+  const size_t compared = std::min<size_t>({first.size(), second.size(), 20});
+  int equal = 0;
+  int different = 0;
+  for (size_t i = 0; i < compared; ++i) (first[i] == second[i] ? equal : different)++;
+  const bool bothLeadingDiffer = compared >= 2 && first[0] != second[0] && first[1] != second[1];
+  if (bothLeadingDiffer || equal < 4 || different > 3) return false;
+  const size_t prefix = static_cast<size_t>(equal);
+  return SameText(first.substr(0, prefix), second.substr(0, prefix));
+}
+
+}  // namespace
+
+void TSweeper::CheckStartMenuOrder() {
+  const std::string userFolder = FolderValue(platform::kHkeyCurrentUser, "Programs");
+  const std::string commonFolder = FolderValue(platform::kHkeyLocalMachine, "Common Programs");
+  if (!FolderPresent(userFolder) && !FolderPresent(commonFolder)) return;
+  const std::string base = kMenuOrderKey;
+  IncKeys();
+  CheckMenuOrder(base + "Start Menu\\Programs\\", userFolder, commonFolder, true);
+  IncKeys();
+  CheckMenuOrder(base + "Start Menu2\\Programs\\", userFolder, commonFolder, false);
+  IncKeys();
+  CheckMenuOrder(base + "Favorites\\", userFolder, commonFolder, false);
+}
+
+void TSweeper::CheckMenuOrder(const std::string& keyPath, std::string userFolder, std::string commonFolder,
+                              bool compareFolders) {
+  if (StopRequested()) return;
+  const std::string key = EnsureTrailing(keyPath, '\\');
+  userFolder = WithBackslash(userFolder);
+  commonFolder = WithBackslash(commonFolder);
+  StringList names;
+  {
+    TFastRegistry registry;
+    registry.SetRootKey(platform::kHkeyCurrentUser);
+    if (!registry.OpenKeyReadOnly(ExcludeTrailingBackslash(key))) return;
+    registry.GetKeyNames(names);
+  }
+  StringList folders;
+  if (compareFolders) {
+    for (const std::string* folder : {&userFolder, &commonFolder}) {
+      if (folder->empty()) continue;
+      for (const std::string& name : ListSubfolderNames(*folder))
+        folders.push_back(platform::Sys().LowerCase(name));
+    }
+  }
+  for (const std::string& name : names) {
+    if (StopRequested()) return;
+    IncKeys();
+    const std::string subKey = key + name;
+    const bool gone = compareFolders && std::find(folders.begin(), folders.end(),
+                                                  platform::Sys().LowerCase(name)) == folders.end();
+    if (IsEmptyMenuKey(subKey) || gone) {
+      ReportKey(platform::kHkeyCurrentUser, subKey, kProblemStartMenuOrder);
+      continue;
+    }
+    bool hasSubKeys = false;
+    {
+      TFastRegistry registry;
+      registry.SetRootKey(platform::kHkeyCurrentUser);
+      hasSubKeys = registry.OpenKeyReadOnly(subKey) && registry.HasSubKeys();
+    }
+    if (hasSubKeys)
+      CheckMenuOrder(subKey, userFolder.empty() ? userFolder : userFolder + name,
+                     commonFolder.empty() ? commonFolder : commonFolder + name, compareFolders);
+  }
+}
+
+bool TSweeper::IsEmptyMenuKey(const std::string& key) {
+  IncKeys();
+  StringList subKeys;
+  {
+    TFastRegistry registry;
+    registry.SetRootKey(platform::kHkeyCurrentUser);
+    if (!registry.OpenKeyReadOnly(ExcludeTrailingBackslash(key))) return false;
+    TRegKeyInfo info;
+    if (!registry.GetKeyInfo(info) || info.NumValues > 0) return false;
+    registry.GetKeyNames(subKeys);
+  }
+  for (const std::string& subKey : subKeys) {
+    if (StopRequested()) return false;
+    if (!IsEmptyMenuKey(ExcludeTrailingBackslash(key) + "\\" + subKey)) return false;
+  }
+  return true;
+}
+
+void TSweeper::CheckSoftwareKeys() {
+  for (RegHandle root : {platform::kHkeyLocalMachine, platform::kHkeyCurrentUser}) {
+    StringList names;
+    {
+      TFastRegistry registry;
+      registry.SetRootKey(root);
+      if (!registry.OpenKeyReadOnly("Software")) return;
+      registry.GetKeyNames(names);
+    }
+    for (const std::string& name : names) {
+      if (StopRequested()) return;
+      if (name.empty()) continue;
+      const std::string key = "Software\\" + name;
+      TFastRegistry registry;
+      registry.SetRootKey(root);
+      const bool opened = registry.OpenKeyReadOnly(key);
+      IncKeys();
+      if (!opened || registry.HasSubKeys() || SameText(name, "Classes") || SameText(name, "Policies"))
+        continue;
+      StringList values;
+      registry.GetValueNames(values);
+      bool empty = values.empty();
+      if (values.size() == 1 && values.front().empty()) {
+        const TRegDataType type = registry.GetDataType("");
+        empty = (type == rdString || type == rdExpandString) && registry.ReadValueAsString("").empty();
+      }
+      registry.CloseKey();
+      if (empty) ReportKey(root, key, kProblemSoftwareKey);
+    }
+  }
+}
+
+void TSweeper::WalkHistoryLists(RegHandle root, const std::string& rootName, const std::string& keyPath) {
+  if (StopRequested()) return;
+  StringList names;
+  {
+    TFastRegistry registry;
+    registry.SetRootKey(root);
+    if (!registry.OpenKeyReadOnly(keyPath)) return;
+    registry.GetKeyNames(names);
+  }
+  const std::string key = EnsureTrailing(keyPath, '\\');
+  for (const std::string& name : names) {
+    if (StopRequested()) return;
+    IncKeys();
+    const std::string subKey = key + name;
+    WalkHistoryLists(root, rootName, subKey);
+    bool candidate = SameText(name, "Filemenu") || SameText(name, "Closed Projects");
+    const std::string fullPath = rootName + "\\" + subKey;
+    for (std::string_view part : kHistoryKeyParts)
+      candidate = candidate || PosEx(part, fullPath, 1, kIgnoreCase) > 0;
+    if (candidate) CheckHistoryList(root, subKey);
+  }
+}
+
+void TSweeper::CheckHistoryList(RegHandle root, const std::string& key) {
+  if (StopRequested()) return;
+  TFastRegistry registry;
+  registry.SetRootKey(root);
+  if (!registry.OpenKeyReadOnly(key)) return;
+  StringList names;
+  registry.GetValueNames(names);
+  constexpr size_t kMinimumSeries = 5;
+  if (names.size() < kMinimumSeries) return;
+
+  // Keep the names that belong to one series: first the neighbours in sorted
+  // order, then every name against each remaining one.
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return FixedUpperText(a) < FixedUpperText(b); });
+  for (size_t i = 0; i + 1 < names.size();) {
+    if (AreSimilarNames(names[i], names[i + 1]))
+      ++i;
+    else
+      names.erase(names.begin() + static_cast<std::ptrdiff_t>(i));
+  }
+  if (names.size() < kMinimumSeries) return;
+  for (size_t pivot = 0; pivot < names.size(); ++pivot) {
+    const std::string pivotName = names[pivot];
+    StringList kept;
+    for (size_t j = 0; j < names.size(); ++j)
+      if (j == pivot || AreSimilarNames(pivotName, names[j])) kept.push_back(names[j]);
+    pivot = static_cast<size_t>(std::find(kept.begin(), kept.end(), pivotName) - kept.begin());
+    names = std::move(kept);
+  }
+  if (names.size() < kMinimumSeries) return;
+
+  StringList texts;
+  size_t usable = 0;
+  for (const std::string& name : names) {
+    if (StopRequested()) return;
+    texts.push_back(registry.ReadValueAsString(name));
+    IncValues();
+    if (IsUsableDrivePath(BestPathIn(texts.back()))) ++usable;
+  }
+  if (usable * 2 < names.size()) return;
+  const DateTime date = ReportDate(root, key);
+  registry.CloseKey();
+  for (size_t i = 0; i < names.size(); ++i)
+    Report(root, key, names[i], texts[i], date, kProblemHistoryList, {});
+}
+
+}  // namespace vp
