@@ -298,8 +298,11 @@ void TSweeper::RunArea() {
       WalkHistoryLists(platform::kHkeyCurrentUser, "HKEY_CURRENT_USER", "Software");
       WalkHistoryLists(platform::kHkeyLocalMachine, "HKEY_LOCAL_MACHINE", "Software");
       break;
+    case kAreaLastDeep:
+      CheckComRegistrations();
+      break;
     default:
-      // The remaining areas have no checks yet; they end at once.
+      // Area 0 does nothing.
       break;
   }
 }

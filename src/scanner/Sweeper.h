@@ -152,6 +152,9 @@ class TSweeper {
   void CheckSoftwareKeys();
   void WalkHistoryLists(platform::RegHandle root, const std::string& rootName, const std::string& key);
   void CheckHistoryList(platform::RegHandle root, const std::string& key);
+
+  // Class registrations (deep scan).
+  void CheckComRegistrations();
   void Synchronize(const std::function<void()>& call);
 
   TDispatcher& dispatcher_;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "files/FileTools.h"
 #include "platform/Platform.h"
 #include "platform/sim/SimMachine.h"
+#include "registry/FastRegistry.h"
+#include "scanner/ScanDriver.h"
 #include "support/TestSupport.h"
 
 namespace vp {
@@ -40,6 +43,7 @@ class AreaChecksTest : public ::testing::Test {
     ASSERT_TRUE(fixture_.ApplyFixture("areas/software.reg"));
     ASSERT_TRUE(fixture_.ApplyFixture("areas/filetypes.reg"));
     ASSERT_TRUE(fixture_.ApplyFixture("areas/menus.reg"));
+    ASSERT_TRUE(fixture_.ApplyFixture("areas/com.reg"));
     fixture_.Machine().System().SetAssociation(".vpas", "C:\\Tools\\viewer.exe");
   }
 
@@ -210,8 +214,91 @@ TEST_F(AreaChecksTest, MenusVendorKeysAndHistoryLists) {
   }
 }
 
+std::string ComKey(char kind, int number) {
+  char guid[48];
+  std::snprintf(guid, sizeof guid, "{%c0000000-0000-0000-0000-0000000000%02d}", kind, number);
+  return guid;
+}
+
+const std::vector<Expected>& ComTable() {
+  static const std::vector<Expected> table = {
+      {16, "HKEY_CLASSES_ROOT\\CLSID\\" + ComKey('C', 1), kWholeKey, "com detail"},
+      {16, "HKEY_CLASSES_ROOT\\CLSID\\" + ComKey('C', 4), kWholeKey, "com twelve"},
+      {16, "HKEY_CLASSES_ROOT\\TypeLib\\" + ComKey('B', 1), kWholeKey, "com ten"},
+      {16, "HKEY_CLASSES_ROOT\\Interface\\" + ComKey('D', 1), kWholeKey, "com detail"},
+      {16, "HKEY_CLASSES_ROOT\\Interface\\" + ComKey('D', 3), kWholeKey, "com ten"},
+      {16, "HKEY_CLASSES_ROOT\\Interface\\" + ComKey('D', 4), kWholeKey, "com ten"},
+      {16, "HKEY_CLASSES_ROOT\\Interface\\" + ComKey('D', 6), kWholeKey, "com detail"},
+      {16, "HKEY_CLASSES_ROOT\\Vp.Unregistered", kWholeKey, "com eleven"},
+      {16, "HKEY_CLASSES_ROOT\\Vp.Broken", kWholeKey, "com eleven"},
+  };
+  return table;
+}
+
+TEST_F(AreaChecksTest, ComRegistrations) {
+  for (bool dates : {false, true}) EXPECT_EQ(Findings(16, dates), ExpectedRows(ComTable(), 16));
+}
+
+TEST_F(AreaChecksTest, ComFindingsBeyondOneHundredAreNotReported) {
+  // Program identifiers naming an unregistered class, added to the nine
+  // findings of the fixture: 100 findings are reported, 101 are not.
+  auto addBrokenProgIds = [this](int from, int to) {
+    std::string text = "REGEDIT4\r\n\r\n";
+    for (int i = from; i < to; ++i)
+      text += "[HKEY_CLASSES_ROOT\\Vp.Orphan" + std::to_string(i) + "\\CLSID]\r\n@=\"" + ComKey('E', 1) +
+              "\"\r\n\r\n";
+    return test::ApplyRegText(text, fixture_.KeyPath(), fixture_.Root());
+  };
+  ASSERT_TRUE(addBrokenProgIds(0, 91));
+  EXPECT_EQ(Findings(16).size(), 100u);
+  ASSERT_TRUE(addBrokenProgIds(91, 92));
+  EXPECT_EQ(Findings(16).size(), 0u);
+}
+
+TEST_F(AreaChecksTest, FewClassesMeanNoComCheck) {
+  TFastRegistry registry;
+  registry.SetRootKey(platform::kHkeyClassesRoot);
+  ASSERT_TRUE(registry.DeleteKey("AppID\\" + ComKey('A', 5)));
+  EXPECT_EQ(Findings(16), std::vector<std::string>());
+}
+
+// A normal scan runs every area but the class registrations; a deep scan
+// adds them. The whole-hive walk's own findings are left out here.
+TEST_F(AreaChecksTest, NormalAndDeepScans) {
+  const std::string fonts = platform::Sys().WindowsFolder() + "\\Fonts\\";
+  ASSERT_TRUE(ForceFolders(fonts) && CreateEmptyFile(fonts + "present.ttf") &&
+              CreateEmptyFile(fonts + "short.ttf"));
+  for (bool deep : {false, true}) {
+    SCOPED_TRACE(deep ? "deep" : "normal");
+    TQueueDispatcher dispatcher;
+    TScanDriver driver(dispatcher);
+    TScanRequest request;
+    request.deep = deep;
+    request.language = test::TestLanguage();
+    ASSERT_TRUE(driver.Start(request));
+    driver.Wait();
+    std::vector<std::string> rows;
+    for (const TNewItem& item : driver.Items()) {
+      const bool valueFinding =
+          item.Problem == "Help file" || item.Problem == "Font" || item.Problem == "History";
+      if (item.Problem.rfind("Missing", 0) == 0 || (!valueFinding && item.ValueName != kWholeKey)) continue;
+      if (item.FullPath.rfind("HKEY_LOCAL_MACHINE\\Software\\classes\\", 0) == 0) continue;
+      rows.push_back(Row(item.FullPath, item.ValueName, item.Problem));
+    }
+    std::sort(rows.begin(), rows.end());
+    std::vector<std::string> expected;
+    for (int32_t area = 6; area <= (deep ? 16 : 15); ++area)
+      for (const auto* table : {&SoftwareTable(), &FileTypeTable(), &MenuTable(), &ComTable()}) {
+        const std::vector<std::string> part = ExpectedRows(*table, area);
+        expected.insert(expected.end(), part.begin(), part.end());
+      }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(rows, expected);
+  }
+}
+
 TEST_F(AreaChecksTest, StoppedAreasReportNothing) {
-  for (int32_t area : {6, 7, 8, 9, 10, 11, 12, 13, 14, 15}) {
+  for (int32_t area : {6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}) {
     TScanOptions options;
     options.Mode = area;
     int finished = 0;
