@@ -1,39 +1,22 @@
 #include "backup/RegExport.h"
 
-#include <optional>
 #include <vector>
 
 #include "backup/RegExportText.h"
-#include "platform/Platform.h"
+#include "registry/FastRegistry.h"
 
 namespace vp::backup {
 namespace {
 
-using platform::Reg;
 using platform::RegHandle;
-using platform::RegStatus;
 
-// A handle closed on scope exit.
-class OpenedKey {
- public:
-  OpenedKey(RegHandle root, std::string_view path) {
-    // The section header keeps a trailing backslash; the key is the same.
-    if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
-    if (Reg().OpenKey(root, path, platform::kKeyRead, key_) != platform::kErrorSuccess)
-      key_ = platform::kNoKey;
-  }
-  ~OpenedKey() {
-    if (key_ != platform::kNoKey) Reg().CloseKey(key_);
-  }
-  OpenedKey(const OpenedKey&) = delete;
-  OpenedKey& operator=(const OpenedKey&) = delete;
-
-  bool IsOpen() const { return key_ != platform::kNoKey; }
-  RegHandle Get() const { return key_; }
-
- private:
-  RegHandle key_ = platform::kNoKey;
-};
+// The key below root, opened for reading; the section header's trailing
+// backslash names the same key.
+bool OpenForExport(TFastRegistry& reg, RegHandle root, std::string_view path) {
+  if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+  reg.SetRootKey(root);
+  return reg.OpenKeyReadOnly(path);
+}
 
 // Starts the key's section unless the text already ends under its header.
 void StartSection(const std::string& header, ExportText& out) {
@@ -44,44 +27,34 @@ void StartSection(const std::string& header, ExportText& out) {
   out.header = header;
 }
 
-bool AppendValueLines(RegHandle key, std::string_view name, bool oldFormat, std::string& text) {
+bool AppendValueLines(TFastRegistry& reg, std::string_view name, bool oldFormat, std::string& text) {
   uint32_t type = 0;
   std::string data;
-  if (Reg().QueryValue(key, name, &type, &data) != platform::kErrorSuccess) return false;
+  if (!reg.ReadRawData(name, type, data)) return false;
   auto lines = ValueLines(name, type, data, oldFormat);
   if (!lines) return false;
   text += *lines;
   return true;
 }
 
-// Every name the enumeration gives; empty when one cannot be given exactly.
-std::optional<std::vector<std::string>> ListNames(RegHandle key, bool values) {
-  std::vector<std::string> names;
-  for (uint32_t index = 0;; ++index) {
-    std::string name;
-    const RegStatus status = values ? Reg().EnumValue(key, index, name) : Reg().EnumKey(key, index, name);
-    if (status == platform::kErrorNoMoreItems) return names;
-    if (status != platform::kErrorSuccess) return std::nullopt;
-    names.push_back(std::move(name));
-  }
-}
-
 bool ExportTree(RegHandle root, std::string_view rootName, const std::string& subKey, ExportText& out,
                 const std::function<void()>& keepAlive) {
   if (!FitsOnRegLine(subKey)) return false;
-  OpenedKey key(root, subKey);
-  if (!key.IsOpen()) return false;
-  auto subKeys = ListNames(key.Get(), false);
-  if (!subKeys) return false;
-  for (size_t i = 0; i < subKeys->size(); ++i) {
+  TFastRegistry key;
+  if (!OpenForExport(key, root, subKey)) return false;
+  // A name that cannot be given exactly fails the export: a backup never
+  // leaves out part of what it stands for.
+  std::vector<std::string> subKeys;
+  if (!key.GetKeyNamesComplete(subKeys)) return false;
+  for (size_t i = 0; i < subKeys.size(); ++i) {
     if (keepAlive && i % 100 == 0) keepAlive();
-    if (!ExportTree(root, rootName, subKey + (*subKeys)[i] + "\\", out, keepAlive)) return false;
+    if (!ExportTree(root, rootName, subKey + subKeys[i] + "\\", out, keepAlive)) return false;
   }
-  auto values = ListNames(key.Get(), true);
-  if (!values) return false;
+  std::vector<std::string> values;
+  if (!key.GetValueNamesComplete(values)) return false;
   StartSection(KeyHeaderLine(rootName, subKey), out);
-  for (const auto& name : *values) {
-    if (!AppendValueLines(key.Get(), name, out.oldFormat, out.text)) return false;
+  for (const auto& name : values) {
+    if (!AppendValueLines(key, name, out.oldFormat, out.text)) return false;
   }
   return true;
 }
@@ -91,11 +64,11 @@ bool ExportTree(RegHandle root, std::string_view rootName, const std::string& su
 bool ExportValue(RegHandle root, std::string_view rootName, std::string_view subKey,
                  std::string_view valueName, ExportText& out) {
   if (!FitsOnRegLine(subKey)) return false;
-  OpenedKey key(root, subKey);
-  if (!key.IsOpen()) return false;
+  TFastRegistry key;
+  if (!OpenForExport(key, root, subKey)) return false;
   ExportText result = out;
   StartSection(KeyHeaderLine(rootName, subKey), result);
-  if (!AppendValueLines(key.Get(), valueName, result.oldFormat, result.text)) return false;
+  if (!AppendValueLines(key, valueName, result.oldFormat, result.text)) return false;
   out = std::move(result);
   return true;
 }

@@ -158,12 +158,18 @@ bool TFastRegistry::OpenKeyReadOnly(std::string_view path) {
 }
 
 bool TFastRegistry::CreateKey(std::string_view path) {
+  bool created = false;
+  return CreateKeyReportingNew(path, created);
+}
+
+bool TFastRegistry::CreateKeyReportingNew(std::string_view path, bool& created) {
+  created = false;
   const bool relative = path.empty() || path.front() != '\\';
   if (!relative) path.remove_prefix(1);
   const RegHandle base = relative && currentKey_ != kNoKey ? currentKey_ : rootKey_;
-  RegHandle created = kNoKey;
-  if (Reg().CreateKey(base, path, kKeyAllAccess, created) != kErrorSuccess) return false;
-  Reg().CloseKey(created);
+  RegHandle key = kNoKey;
+  if (Reg().CreateKey(base, path, kKeyAllAccess, key, &created) != kErrorSuccess) return false;
+  Reg().CloseKey(key);
   return true;
 }
 
@@ -223,21 +229,27 @@ bool TFastRegistry::HasSubKeys() {
   return GetKeyInfo(info) && info.NumSubKeys > 0;
 }
 
-void TFastRegistry::EnumerateNames(bool values, std::vector<std::string>& list) {
+bool TFastRegistry::EnumerateNames(bool values, std::vector<std::string>& list) {
   list.clear();
   TRegKeyInfo info;
-  if (!GetKeyInfo(info)) return;
+  if (!GetKeyInfo(info)) return false;
   const std::uint32_t count = values ? info.NumValues : info.NumSubKeys;
+  bool complete = true;
   std::string name;
   for (std::uint32_t index = 0; index < count; ++index) {
     const RegStatus status =
         values ? Reg().EnumValue(currentKey_, index, name) : Reg().EnumKey(currentKey_, index, name);
-    // An index that fails (a name with no exact 8-bit form, an entry removed
-    // meanwhile) is skipped rather than reported as some other name.
-    if (status != kErrorSuccess) continue;
-    if (!values && name.empty()) continue;
+    // Entries removed meanwhile shorten the list; nothing was missed.
+    if (status == kErrorNoMoreItems) break;
+    // An index that fails otherwise (a name with no exact 8-bit form) is
+    // skipped rather than reported as some other name.
+    if (status != kErrorSuccess || (!values && name.empty())) {
+      complete = false;
+      continue;
+    }
     list.push_back(name);
   }
+  return complete;
 }
 
 void TFastRegistry::GetKeyNames(std::vector<std::string>& list) {
@@ -246,6 +258,14 @@ void TFastRegistry::GetKeyNames(std::vector<std::string>& list) {
 
 void TFastRegistry::GetValueNames(std::vector<std::string>& list) {
   EnumerateNames(true, list);
+}
+
+bool TFastRegistry::GetKeyNamesComplete(std::vector<std::string>& list) {
+  return EnumerateNames(false, list);
+}
+
+bool TFastRegistry::GetValueNamesComplete(std::vector<std::string>& list) {
+  return EnumerateNames(true, list);
 }
 
 void TFastRegistry::AddKeyTree(std::vector<std::string>& list, const std::string& name,

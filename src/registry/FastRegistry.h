@@ -87,6 +87,8 @@ class TFastRegistry {
   // Creates the key and its missing parents with full access; the current
   // key stays as it is.
   bool CreateKey(std::string_view path);
+  // CreateKey that also tells whether the key was new (false when it existed).
+  bool CreateKeyReportingNew(std::string_view path, bool& created);
   void CloseKey();
   // The key opens with the current access (one that exists but refuses that
   // access counts as absent).
@@ -101,6 +103,10 @@ class TFastRegistry {
   // that cannot be read exactly is left out.
   void GetKeyNames(std::vector<std::string>& list);
   void GetValueNames(std::vector<std::string>& list);
+  // The same lists for callers that must not miss an entry (exports): false
+  // when the key cannot be listed or any entry was left out.
+  bool GetKeyNamesComplete(std::vector<std::string>& list);
+  bool GetValueNamesComplete(std::vector<std::string>& list);
   // The path as given, then the full path of every key below it, depth
   // first. Leaves the instance read-only (see OpenKeyReadOnly).
   void GetKeyTree(std::vector<std::string>& list, std::string_view path);
@@ -141,7 +147,8 @@ class TFastRegistry {
  private:
   bool Query(std::string_view name, std::uint32_t& type, std::string& data);
   bool OpenBelow(std::string_view path, std::uint32_t access, bool canCreate);
-  void EnumerateNames(bool values, std::vector<std::string>& list);
+  // False when the key cannot be listed or an entry had to be left out.
+  bool EnumerateNames(bool values, std::vector<std::string>& list);
   void AddKeyTree(std::vector<std::string>& list, const std::string& name, const std::string& parent);
   [[noreturn]] static void ThrowInvalidType(std::string_view name);
 

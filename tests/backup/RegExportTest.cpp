@@ -3,6 +3,7 @@
 #include "backup/BackupFixture.h"
 #include "backup/RegExport.h"
 #include "backup/RegExportText.h"
+#include "support/RegistryTestSupport.h"
 
 namespace vp::backup {
 namespace {
@@ -25,6 +26,26 @@ TEST_F(RegExportTest, MissingOrUnreadableEntriesFailWithoutOutput) {
   EXPECT_FALSE(ExportKeyTree(kHkeyCurrentUser, kRoot, a + "\\", out));
   EXPECT_EQ(out.text, "kept");
   EXPECT_EQ(out.header, "[H]");
+}
+
+// A name with no exact 8-bit form fails the export instead of being left out.
+TEST(RegExportSim, EntriesThatCannotBeNamedFailTheExport) {
+  for (const bool foreignKey : {false, true}) {
+    SCOPED_TRACE(foreignKey ? "foreign key" : "foreign value");
+    vp::test::ScopedSimMachine machine;
+    auto& registry = machine.Registry();
+    platform::RegHandle key = platform::kNoKey;
+    ASSERT_EQ(registry.CreateKey(kHkeyCurrentUser, "Software\\T\\Sub", platform::kKeyAllAccess, key),
+              platform::kErrorSuccess);
+    registry.CloseKey(key);
+    ExportText out{"kept", "[H]"};
+    ASSERT_TRUE(ExportKeyTree(kHkeyCurrentUser, kRoot, "Software\\T\\", out));
+    out = ExportText{"kept", "[H]"};
+    ASSERT_TRUE(foreignKey ? registry.AddForeignKey(kHkeyCurrentUser, "Software\\T\\Sub")
+                           : registry.AddForeignValue(kHkeyCurrentUser, "Software\\T\\Sub"));
+    EXPECT_FALSE(ExportKeyTree(kHkeyCurrentUser, kRoot, "Software\\T\\", out));
+    EXPECT_EQ(out.text, "kept");
+  }
 }
 
 TEST_F(RegExportTest, KeyTreePutsEveryKeyAfterItsSubKeys) {

@@ -293,6 +293,59 @@ TEST(FastRegistry, DeleteKeyKeepsWhatItCannotName) {
   EXPECT_EQ(info.NumSubKeys, 1u);
 }
 
+// The complete lists give the same names as the lenient ones and say
+// whether any entry had to be left out.
+TEST(FastRegistry, CompleteNameListsReportWhatTheyLeaveOut) {
+  struct Case {
+    const char* what;
+    bool foreignKey;
+    bool foreignValue;
+  };
+  for (const Case& c :
+       {Case{"plain", false, false}, Case{"foreign key", true, false}, Case{"foreign value", false, true}}) {
+    SCOPED_TRACE(c.what);
+    test::ScopedSimMachine machine;
+    TFastRegistry reg;
+    ASSERT_TRUE(reg.CreateKey("Software\\Tree\\plain"));
+    ASSERT_TRUE(reg.OpenKey("Software\\Tree", false));
+    ASSERT_EQ(reg.WriteString("v", "x"), kErrorSuccess);
+    if (c.foreignKey) {
+      ASSERT_TRUE(machine.Registry().AddForeignKey(kHkeyCurrentUser, "Software\\Tree"));
+    }
+    if (c.foreignValue) {
+      ASSERT_TRUE(machine.Registry().AddForeignValue(kHkeyCurrentUser, "Software\\Tree"));
+    }
+    std::vector<std::string> keys;
+    std::vector<std::string> values;
+    std::vector<std::string> lenient;
+    EXPECT_EQ(reg.GetKeyNamesComplete(keys), !c.foreignKey);
+    EXPECT_EQ(reg.GetValueNamesComplete(values), !c.foreignValue);
+    EXPECT_EQ(keys, std::vector<std::string>{"plain"});
+    EXPECT_EQ(values, std::vector<std::string>{"v"});
+    reg.GetKeyNames(lenient);
+    EXPECT_EQ(lenient, keys);
+    reg.GetValueNames(lenient);
+    EXPECT_EQ(lenient, values);
+  }
+  TFastRegistry closed;
+  std::vector<std::string> names{"stale"};
+  EXPECT_FALSE(closed.GetKeyNamesComplete(names));
+  EXPECT_TRUE(names.empty());
+}
+
+TEST(FastRegistry, CreateKeyReportingNewTellsNewFromExisting) {
+  ScratchKey scratch;
+  TFastRegistry reg;
+  bool created = true;
+  EXPECT_TRUE(reg.CreateKeyReportingNew(scratch.Path() + "\\A\\B", created));
+  EXPECT_TRUE(created);
+  EXPECT_TRUE(reg.CreateKeyReportingNew(scratch.Path() + "\\A\\B", created));
+  EXPECT_FALSE(created);
+  EXPECT_TRUE(reg.CreateKeyReportingNew(scratch.Path() + "\\A", created));
+  EXPECT_FALSE(created);
+  EXPECT_TRUE(reg.CurrentPath().empty());
+}
+
 TEST(FastRegistry, HandlesAreReleased) {
   test::ScopedSimMachine machine;
   {
