@@ -239,6 +239,27 @@ TEST_F(AreaChecksTest, ComRegistrations) {
   for (bool dates : {false, true}) EXPECT_EQ(Findings(16, dates), ExpectedRows(ComTable(), 16));
 }
 
+TEST_F(AreaChecksTest, AnIgnoredClassIsNeitherReportedNorBroken) {
+  // The class stays valid, so the interface and the program id that lead to
+  // it are fine too.
+  const StringList ignoreList = {platform::Sys().LowerCase(ComKey('C', 1))};
+  TScanOptions options;
+  options.Mode = 16;
+  options.IgnoreList = &ignoreList;
+  options.ReportIgnored = true;
+  std::vector<std::string> rows;
+  for (const TNewItem& item : test::RunSweeper(options).items)
+    if (item.ValueName == kWholeKey && item.RootName == "HKEY_CLASSES_ROOT")
+      rows.push_back(Row(item.FullPath, item.ValueName, item.Problem));
+  std::sort(rows.begin(), rows.end());
+  std::vector<std::string> expected;
+  for (const std::string& row : ExpectedRows(ComTable(), 16))
+    if (row.find(ComKey('C', 1)) == std::string::npos && row.find(ComKey('D', 1)) == std::string::npos &&
+        row.find("Vp.Broken") == std::string::npos)
+      expected.push_back(row);
+  EXPECT_EQ(rows, expected);
+}
+
 TEST_F(AreaChecksTest, ComFindingsBeyondOneHundredAreNotReported) {
   // Program identifiers naming an unregistered class, added to the nine
   // findings of the fixture: 100 findings are reported, 101 are not.
