@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "backup/CodePage1252.h"
+#include "files/CodePage1252.h"
 
 namespace vp::backup {
 namespace {

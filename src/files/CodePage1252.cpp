@@ -1,8 +1,8 @@
-#include "backup/CodePage1252.h"
+#include "files/CodePage1252.h"
 
 #include <array>
 
-namespace vp::backup {
+namespace vp {
 namespace {
 
 // Bytes 0x80 to 0x9F; every other byte is its own Latin-1 code point.
@@ -45,4 +45,4 @@ std::optional<std::string> Utf16ToCp1252(std::u16string_view text) {
   return narrow;
 }
 
-}  // namespace vp::backup
+}  // namespace vp

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace vp::backup {
+namespace vp {
 
 // Code page 1252 and UTF-16, as the system converts them: the five bytes the
 // code page leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1
@@ -17,4 +17,4 @@ std::optional<unsigned char> Utf16ToCp1252(char16_t unit);
 std::u16string Cp1252ToUtf16(std::string_view text);
 std::optional<std::string> Utf16ToCp1252(std::u16string_view text);
 
-}  // namespace vp::backup
+}  // namespace vp

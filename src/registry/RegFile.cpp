@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "backup/CodePage1252.h"
+#include "files/CodePage1252.h"
 #include "files/StringTools.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
@@ -27,7 +27,7 @@ struct Line {
 
 // UTF-16 to the code page, exactly or not at all.
 std::optional<std::string> FromUtf16(std::u16string_view text) {
-  if (platform::Sys().AnsiCodePage() == 1252) return backup::Utf16ToCp1252(text);
+  if (platform::Sys().AnsiCodePage() == 1252) return Utf16ToCp1252(text);
   // Without a table for this code page only ASCII is certain.
   std::string narrow;
   for (char16_t unit : text) {

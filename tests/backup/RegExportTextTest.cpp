@@ -1,11 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "backup/CodePage1252.h"
 #include "backup/RegExportText.h"
-
-#ifdef _WIN32
-#include "platform/win32/CodePage.h"
-#endif
 
 namespace vp::backup {
 namespace {
@@ -105,26 +100,6 @@ TEST(RegExportText, EntriesFileFormsRoundTrip) {
   EXPECT_EQ(EntriesFileText(EntriesFileBytes(text, true, true)), text);
   EXPECT_EQ(EntriesFileText(text), text);
   EXPECT_FALSE(EntriesFileText("\xFF\xFE\x00\x01"s).has_value());
-}
-
-TEST(CodePage1252, EveryByteRoundTripsAndUpperHalfMapsAsTheSystemDoes) {
-  for (int b = 0; b < 256; ++b) {
-    const char16_t unit = Cp1252ToUtf16(static_cast<unsigned char>(b));
-    auto back = Utf16ToCp1252(unit);
-    ASSERT_TRUE(back.has_value()) << b;
-    EXPECT_EQ(*back, b);
-#ifdef _WIN32
-    auto wide = platform::win32::ToWide(std::string(1, static_cast<char>(b)));
-    if (wide) {
-      ASSERT_EQ(wide->size(), 1u) << b;
-      EXPECT_EQ(static_cast<char16_t>((*wide)[0]), unit) << "byte " << b;
-    }
-#endif
-  }
-  EXPECT_EQ(Cp1252ToUtf16(0x80), u'\u20AC');
-  EXPECT_EQ(Cp1252ToUtf16(0x9F), u'\u0178');
-  EXPECT_FALSE(Utf16ToCp1252(u'\u0100').has_value());
-  EXPECT_FALSE(Utf16ToCp1252(std::u16string(u"ab\u4E2D")).has_value());
 }
 
 }  // namespace
