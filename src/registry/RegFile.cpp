@@ -95,8 +95,10 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
 }
 
-// A quoted string at text[pos] == '"' with the escapes \\ and \"; pos moves
-// past the closing quote. Empty optional and a reason when malformed.
+// A quoted string at text[pos] == '"' with the escapes \\ and \", and \r and
+// \n for the carriage return and line feed that the system's editor writes
+// that way in names and strings; pos moves past the closing quote. Empty
+// optional and a reason when malformed.
 std::optional<std::string> QuotedString(std::string_view text, size_t& pos, std::string& reason) {
   std::string result;
   for (++pos; pos < text.size(); ++pos) {
@@ -106,8 +108,10 @@ std::optional<std::string> QuotedString(std::string_view text, size_t& pos, std:
       return result;
     }
     if (c == '\\') {
-      if (pos + 1 < text.size() && (text[pos + 1] == '\\' || text[pos + 1] == '"')) {
-        result.push_back(text[++pos]);
+      const char next = pos + 1 < text.size() ? text[pos + 1] : '\0';
+      if (next == '\\' || next == '"' || next == 'r' || next == 'n') {
+        result.push_back(next == 'r' ? '\r' : next == 'n' ? '\n' : next);
+        ++pos;
         continue;
       }
       reason = "unknown escape sequence in a quoted string";

@@ -15,9 +15,8 @@ const std::string kHigh = "\x80\x8A\x9C\xA7\xB0\xC4\xE9\xFC\xFF";
 const std::string kKeyChars = "abcxyz019_-.'#{}[]()" + kHigh;
 const std::string kNameChars = "abcXYZ019 _-.\"\\@=[]{}'#%&" + kHigh;
 const std::string kTextChars = "abcXYZ019 _-.\"\\@=[]%;\r\n\t" + kHigh;
-// The system's editor writes line breaks in strings as escapes of its own,
-// which the export format does not define: exports for it leave them out.
-const std::string kExportTextChars = "abcXYZ019 _-.\"\\@=[]%;" + kHigh;
+// The system's editor writes line breaks in names and strings as \r and \n.
+const std::string kExportNameChars = kNameChars + "\r\n";
 
 int Below(std::mt19937& random, int n) {
   return std::uniform_int_distribution<int>(0, n - 1)(random);
@@ -46,16 +45,16 @@ StoredValue RandomValue(std::mt19937& random, bool forExport) {
   value.type = kTypes[Below(random, sizeof kTypes / sizeof kTypes[0])];
   switch (value.type) {
     case kRegSz:
-      value.data = Pick(random, forExport ? kExportTextChars : kTextChars, 0, 40) + "\0"s;
+      value.data = Pick(random, kTextChars, 0, 40) + "\0"s;
       if (!forExport && Below(random, 6) == 0)
         value.data += Pick(random, kTextChars, 1, 5) + "\0"s;  // inner NUL
       break;
     case kRegExpandSz:
-      value.data = "%SystemRoot%\\" + Pick(random, forExport ? kExportTextChars : kTextChars, 0, 30) + "\0"s;
+      value.data = "%SystemRoot%\\" + Pick(random, kTextChars, 0, 30) + "\0"s;
       break;
     case kRegMultiSz:
       for (int i = Below(random, 4); i > 0; --i) {
-        value.data += Pick(random, forExport ? kExportTextChars : kTextChars, 1, 20) + "\0"s;
+        value.data += Pick(random, kTextChars, 1, 20) + "\0"s;
       }
       value.data += "\0"s;
       break;
@@ -74,7 +73,8 @@ void AddKey(std::mt19937& random, const std::string& path, int depth, int maxDep
   auto& values = tree[path];
   std::set<std::string> taken;
   for (int i = Below(random, 5); i > 0; --i) {
-    std::string name = Below(random, 5) == 0 ? "" : Pick(random, kNameChars, 1, 12);
+    std::string name =
+        Below(random, 5) == 0 ? "" : Pick(random, forExport ? kExportNameChars : kNameChars, 1, 12);
     // Callers name values trimmed ("@" alone is the default value).
     while (!name.empty() && name.back() == ' ') name.pop_back();
     while (!name.empty() && name.front() == ' ') name.erase(0, 1);

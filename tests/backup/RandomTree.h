@@ -13,7 +13,8 @@ namespace vp::backup::test {
 // regard to case.
 // Without the forms the system's registry editor cannot export faithfully
 // (a DWORD of another size than 4, a string with an inner NUL) when
-// forExport is set.
+// forExport is set; value names then also hold line breaks, which the
+// editor writes as escapes.
 KeySnapshot RandomTree(std::mt19937& random, int maxDepth = 3, bool forExport = false);
 
 }  // namespace vp::backup::test

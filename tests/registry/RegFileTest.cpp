@@ -51,7 +51,9 @@ TEST(RegFileParse, ReportsEveryLineItCannotApply) {
       {"empty file", "", {0}, 0},
       {"value before any key", "REGEDIT4\r\n\"a\"=\"b\"\r\n" + key, {2}, 1},
       {"short root form", "REGEDIT4\r\n[HKCU\\Software]\r\n\"a\"=\"b\"\r\n", {2, 3}, 0},
-      {"unknown escape", "REGEDIT4\r\n" + key + "\"a\"=\"b\\n\"\r\n", {3}, 1},
+      {"unknown escape", "REGEDIT4\r\n" + key + "\"a\"=\"b\\t\"\r\n", {3}, 1},
+      {"escaped NUL", "REGEDIT4\r\n" + key + "\"a\"=\"b\\0\"\r\n", {3}, 1},
+      {"escape at the end", "REGEDIT4\r\n" + key + "\"a\"=\"b\\\r\n", {3}, 1},
       {"open quote", "REGEDIT4\r\n" + key + "\"a\"=\"b\r\n", {3}, 1},
       {"text after string", "REGEDIT4\r\n" + key + "\"a\"=\"b\" x\r\n", {3}, 1},
       {"dword too long", "REGEDIT4\r\n" + key + "\"a\"=dword:000000001\r\n", {3}, 1},
@@ -100,11 +102,13 @@ TEST(RegFileParse, OperationsCarryExactData) {
       "\"n\\\"m\"=dword:ffffffff\r\n"
       "\"h\"=hex(2):41,42,00\r\n"
       "\"gone\"=-\r\n"
-      "[-HKEY_CLASSES_ROOT\\.x]\r\n";
+      "[-HKEY_CLASSES_ROOT\\.x]\r\n"
+      "[HKEY_CURRENT_USER\\Y]\r\n"
+      "\"l\\nb\"=\"\\r\\n\\\\n\\r\"\r\n";
   const TRegFileContents contents = TRegFileReader::Parse(text);
   ASSERT_TRUE(contents.Clean());
   EXPECT_EQ(contents.format, TRegFileContents::kRegedit4);
-  ASSERT_EQ(contents.operations.size(), 6u);
+  ASSERT_EQ(contents.operations.size(), 8u);
   const auto& ops = contents.operations;
   EXPECT_EQ(ops[0].kind, TRegFileOperation::kCreateKey);
   EXPECT_EQ(ops[0].keyPath, "HKEY_LOCAL_MACHINE\\Software\\X");
@@ -119,6 +123,9 @@ TEST(RegFileParse, OperationsCarryExactData) {
   EXPECT_EQ(ops[4].line, 6);
   EXPECT_EQ(ops[5].kind, TRegFileOperation::kDeleteKey);
   EXPECT_EQ(ops[5].keyPath, "HKEY_CLASSES_ROOT\\.x");
+  // The line breaks the system's editor writes as \r and \n.
+  EXPECT_EQ(ops[7].valueName, "l\nb");
+  EXPECT_EQ(ops[7].data, std::string("\r\n\\n\r\0", 6));
 }
 
 TEST(RegFileParse, Utf16TextConvertsExactlyOrNotAtAll) {
