@@ -139,8 +139,10 @@ RegStatus Win32Registry::EnumKey(RegHandle key, std::uint32_t index, std::string
   SystemKey systemKey;
   if (!Find(key, systemKey)) return kErrorInvalidHandle;
   // Sized for the usual names and grown when the system asks for more: a
-  // fixed buffer would end an enumeration early at a long name.
-  thread_local std::vector<wchar_t> buffer(512);
+  // fixed buffer would end an enumeration early at a long name. One buffer per
+  // call, never thread_local: in the mingw build, thread-local objects with
+  // destructors corrupted the heap as scan threads ended.
+  std::vector<wchar_t> buffer(512);
   for (;;) {
     DWORD length = static_cast<DWORD>(buffer.size());
     const LONG status = RegEnumKeyExW(static_cast<HKEY>(systemKey), index, buffer.data(), &length, nullptr,
@@ -162,7 +164,7 @@ RegStatus Win32Registry::EnumValue(RegHandle key, std::uint32_t index, std::stri
   name.clear();
   SystemKey systemKey;
   if (!Find(key, systemKey)) return kErrorInvalidHandle;
-  thread_local std::vector<wchar_t> buffer(512);
+  std::vector<wchar_t> buffer(512);
   for (;;) {
     DWORD length = static_cast<DWORD>(buffer.size());
     DWORD valueType = 0;
@@ -188,7 +190,7 @@ RegStatus Win32Registry::QueryValue(RegHandle key, std::string_view name, std::u
   if (!Find(key, systemKey)) return kErrorInvalidHandle;
   auto wide = WideName(name);
   if (!wide) return kErrorNoUnicodeTranslation;
-  thread_local std::vector<BYTE> buffer(4096);
+  std::vector<BYTE> buffer(4096);
   DWORD valueType = 0;
   DWORD size = 0;
   for (int attempt = 0;; ++attempt) {
