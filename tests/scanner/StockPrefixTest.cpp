@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "scanner/Dispatcher.h"
+#include "scanner/ScanDriver.h"
+#include "scanner/ScanFixture.h"
+#include "settings/IgnoreList.h"
+#include "support/TestSupport.h"
+
+// A stock Wine prefix is a real registry that nobody here wrote. Its findings,
+// with the shipped ignore lists, are kept in a reviewed expectation file: a new
+// finding is either a false positive to hide or a real one to review.
+namespace vp {
+namespace {
+
+using Findings = std::set<std::string>;
+
+Findings ExpectedFindings() {
+  std::ifstream file(std::string(VP_TEST_DATA_DIR) + "/scanner/stock-prefix-findings.txt");
+  Findings expected;
+  for (std::string line; std::getline(file, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line.rfind("//", 0) == 0) continue;
+    expected.insert(line);
+  }
+  return expected;
+}
+
+Findings Scan(bool deep) {
+  TScanRequest request;
+  request.deep = deep;
+  request.language = test::TestLanguage();
+  auto ignoreList = LoadMergedIgnoreList(test::DataPath("../../data/Data"));
+  EXPECT_TRUE(ignoreList.has_value());
+  if (ignoreList) request.ignoreList = *ignoreList;
+
+  TQueueDispatcher dispatcher;
+  TScanDriver driver(dispatcher);
+  Findings found;
+  driver.OnItem = [&](const TNewItem& item) {
+    // The other tests' scratch keys are not part of the stock prefix.
+    if (item.FullPath.find("VeltaroTest") != std::string::npos) return;
+    found.insert(std::string(deep ? "deep" : "normal") + "\t" + item.FullPath + "\t" + item.ValueName);
+  };
+  EXPECT_TRUE(driver.Start(request));
+  driver.Wait();
+  return found;
+}
+
+std::string Listed(const Findings& findings) {
+  std::ostringstream text;
+  for (const auto& finding : findings) text << "  " << finding << "\n";
+  return text.str();
+}
+
+TEST(StockPrefix, NormalAndDeepScansReportOnlyTheReviewedFindings) {
+  if (!test::kOnRealWindows) GTEST_SKIP() << "needs the real registry of a Wine prefix";
+  Findings found = Scan(false);
+  found.merge(Scan(true));
+  const Findings expected = ExpectedFindings();
+  ASSERT_FALSE(expected.empty());
+
+  Findings unexpected, missing;
+  for (const auto& finding : found)
+    if (!expected.count(finding)) unexpected.insert(finding);
+  for (const auto& finding : expected)
+    if (!found.count(finding)) missing.insert(finding);
+  EXPECT_TRUE(unexpected.empty()) << "not reviewed:\n" << Listed(unexpected);
+  EXPECT_TRUE(missing.empty()) << "no longer found:\n" << Listed(missing);
+}
+
+}  // namespace
+}  // namespace vp
