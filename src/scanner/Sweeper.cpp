@@ -3,7 +3,10 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <mutex>
+#include <vector>
 
+#include "files/StringTools.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
@@ -16,6 +19,41 @@ namespace vp {
 using platform::RegHandle;
 
 namespace {
+
+// The marker keys this process made under HKEY_CURRENT_USER\Software to find
+// the user's hive. While one exists another area may list it (as an empty
+// software key, say), and its removal may come between that area's look and
+// its report: a finding at or below a marker is never reported. The names
+// hold a tick count, so remembering the last few for good costs nothing.
+class HiveMarkers {
+ public:
+  void Remember(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    paths_.push_back(path);
+    if (paths_.size() > 64) paths_.erase(paths_.begin());
+  }
+  void Forget(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    std::erase(paths_, path);
+  }
+  bool Covers(std::string_view keyPath) const {
+    std::lock_guard lock(mutex_);
+    for (const std::string& path : paths_) {
+      if (keyPath.size() < path.size() || !SameText(keyPath.substr(0, path.size()), path)) continue;
+      if (keyPath.size() == path.size() || keyPath[path.size()] == '\\') return true;
+    }
+    return false;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<std::string> paths_;
+};
+
+HiveMarkers& Markers() {
+  static HiveMarkers markers;
+  return markers;
+}
 
 uint32_t TickNow() {
   using namespace std::chrono;
@@ -328,7 +366,14 @@ void TSweeper::DiscoverCurrentUserHive() {
       TFastRegistry registry;
       registry.SetRootKey(platform::kHkeyCurrentUser);
       bool created = false;
-      if (registry.CreateKeyReportingNew(path, created) && created) markerPath = path;
+      // Known before it exists, so no other area ever reports it.
+      Markers().Remember(path);
+      if (registry.CreateKeyReportingNew(path, created) && created) {
+        markerPath = path;
+        lastHiveMarker_ = path;
+      } else {
+        Markers().Forget(path);  // somebody else's key
+      }
     }
     if (markerPath.empty()) return;
     struct MarkerRemover {
@@ -416,6 +461,7 @@ void TSweeper::Report(RegHandle root, std::string keyPath, std::string valueName
   if (valueData.empty()) valueData = language_.Text(kTextEmpty);
   const std::string dateText = keyDate == 0 ? language_.Text(kTextEmpty) : KeyDateText(keyDate);
   if (!keyPath.empty() && keyPath.back() == '\\') keyPath.pop_back();
+  if (root == platform::kHkeyCurrentUser && Markers().Covers(keyPath)) return;
   const std::string pathText = rootName + "\\" + keyPath + "\\" + valueName;
   if (const size_t at = keyPath.find("SOFTWARE"); at != std::string::npos) keyPath.replace(at, 8, "Software");
 

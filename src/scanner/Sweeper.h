@@ -109,6 +109,8 @@ class TSweeper {
   // marker key, which is removed again whatever happens. Area 2 runs it
   // before its walk.
   void DiscoverCurrentUserHive();
+  // The marker key of the last discovery, below HKEY_CURRENT_USER.
+  const std::string& LastHiveMarker() const { return lastHiveMarker_; }
 
   // The ignore list as the thread holds it.
   const StringList& IgnoreList() const { return ignoreList_; }
@@ -188,6 +190,7 @@ class TSweeper {
   // What the file reference analysis reads of this scan.
   TScanContext analysis_;
   std::string currentUserHive_;
+  std::string lastHiveMarker_;
 
   std::thread thread_;
   bool started_ = false;

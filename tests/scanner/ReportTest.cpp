@@ -261,6 +261,24 @@ TEST(ReportTest, CurrentUserFindingsAreMirroredUnderTheUsersHive) {
   EXPECT_EQ(reporter.items[1].FullPath, "HKEY_USERS\\" + hive + "\\" + fixture.KeyPath() + "\\App");
 }
 
+// Another area may list the marker key while it exists and report it after
+// its removal: a marker is never reported, a key that merely shares its
+// first letters is.
+TEST(ReportTest, HiveMarkersAreNeverReported) {
+  test::ScanFixture fixture;
+  ASSERT_TRUE(fixture.Ok());
+  Reporter reporter;
+  reporter.sweeper.DiscoverCurrentUserHive();
+  const std::string marker = reporter.sweeper.LastHiveMarker();
+  ASSERT_FALSE(marker.empty());
+  reporter.Report(kHkeyCurrentUser, marker, "", "");
+  reporter.Report(kHkeyCurrentUser, marker + "\\Sub", "n", "d");
+  EXPECT_TRUE(reporter.items.empty());
+  reporter.Report(kHkeyCurrentUser, marker + "0", "n", "d");
+  ASSERT_FALSE(reporter.items.empty());
+  EXPECT_EQ(reporter.items[0].FullPath, "HKEY_CURRENT_USER\\" + marker + "0");
+}
+
 TEST(ReportTest, WholeKeyFindingsListTheKeysContents) {
   test::ScanFixture fixture;
   ASSERT_TRUE(fixture.Ok());
