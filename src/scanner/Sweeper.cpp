@@ -501,6 +501,9 @@ void TSweeper::Report(RegHandle root, std::string keyPath, std::string valueName
   if (options_.RootNameStyle == 1) item_.DisplayPath = AbbreviateKeyPath(item_.DisplayPath, true);
   if (options_.RootNameStyle == 2) item_.DisplayPath = AbbreviateKeyPath(item_.DisplayPath, false);
   item_.Severity = language_.Text(kTextSeverity0 + problem.severity);
+  item_.ProblemCode = code;
+  item_.SeverityLevel = problem.severity;
+  item_.Detail = detail;
 
   if (!StopRequested()) {
     Synchronize([this] {

@@ -89,6 +89,13 @@ struct TNewItem {
   std::string ValueData;
   bool Ignored = false;
   std::string Severity;
+  // What the texts above were made from: the problem code the check passed
+  // (101 to 112), the severity 0 to 3 and the check's detail (the missing
+  // file of code 102, the finding's own text of code 106). Front ends that
+  // do not show texts (scripts, JSON output) rely on these.
+  int32_t ProblemCode = 0;
+  int32_t SeverityLevel = 0;
+  std::string Detail;
 };
 
 // Problem codes passed to the reporting routine by the checks.
