@@ -1,0 +1,11 @@
+#include "cli/CacheCommand.h"
+
+namespace vp::cli {
+
+// Being written; answers as an error until then.
+int RunCacheCommand(const CommandContext& context, const Arguments&) {
+  context.err << "veltaro: this command is not available yet\n";
+  return kExitError;
+}
+
+}  // namespace vp::cli
