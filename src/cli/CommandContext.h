@@ -4,6 +4,7 @@
 // folders and where to write. Commands return the exit status: 0 done (for
 // scan: nothing found), 1 scan found something, 2 error.
 
+#include <atomic>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -22,6 +23,9 @@ struct CommandContext {
   std::ostream& err;
   // Standard error is a terminal: progress may redraw one line in place.
   bool errIsTerminal = false;
+  // Set (from any thread or a signal handler) when the user asks to stop;
+  // long commands end early and say so. May be null.
+  const std::atomic<bool>* interrupted = nullptr;
 };
 
 using Arguments = std::vector<std::string>;

@@ -1,44 +1,53 @@
-#include <cstring>
+#include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "cli/ScanCommand.h"
-#include "cli/SelfCheck.h"
+#include "cli/CommandLine.h"
+#include "cli/Interrupt.h"
 #include "platform/Platform.h"
+
+#ifdef _WIN32
+#include <io.h>
+#include <stdlib.h>
+#define VP_ISATTY(fd) _isatty(fd)
+#define VP_FILENO(f) _fileno(f)
+#else
+#include <unistd.h>
+#define VP_ISATTY(fd) isatty(fd)
+#define VP_FILENO(f) fileno(f)
+#endif
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: veltaro <command>\n"
-    "  version     print the program's version\n"
-    "  selfcheck   print what the program sees of this system\n"
-    "  scan [--deep] [--ignored] [--folder PROGRAM_FOLDER]\n"
-    "              scan the registry and list what is invalid\n";
+// The program file's full path: the name it was started by need not say
+// where it lies (a search of PATH found it).
+std::string ProgramPath(const char* startedAs) {
+#ifdef _WIN32
+  if (_pgmptr != nullptr && *_pgmptr != 0) return _pgmptr;
+#else
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec) return self.string();
+#endif
+  return startedAs;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   try {
     vp::platform::Install(vp::platform::DefaultServices());
-    const std::string_view command = argc > 1 ? argv[1] : "";
-    if (command == "version" || command == "--version") {
-      std::cout << "Veltaro Pro " << VP_VERSION << '\n';
-      return 0;
-    }
-    if (command == "scan") {
-      return vp::cli::RunScanCommand(std::vector<std::string>(argv + 2, argv + argc), argv[0], std::cout,
-                                     std::cerr);
-    }
-    if (command == "selfcheck") {
-      std::cout << "Veltaro Pro " << VP_VERSION << '\n';
-      return vp::cli::RunSelfCheck(std::cout);
-    }
-    std::cerr << kUsage;
-    return 2;
-  } catch (const std::exception& error) {
-    std::cerr << "veltaro: " << error.what() << '\n';
+    vp::cli::InstallInterruptHandler();
+    vp::cli::CommandLineIO io{std::cout, std::cerr, false, nullptr, {}, true};
+    io.errIsTerminal = VP_ISATTY(VP_FILENO(stderr)) != 0;
+    io.interrupted = &vp::cli::InterruptFlag();
+    io.programPath = ProgramPath(argc > 0 ? argv[0] : "");
+    io.alwaysSimulate = true;
+    return vp::cli::RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), io);
+  } catch (...) {
+    std::cerr << "veltaro: unexpected failure\n";
     return 2;
   }
 }

@@ -1,72 +1,44 @@
 #include "cli/ScanCommand.h"
 
-#include "files/StringTools.h"
-#include "scanner/Dispatcher.h"
-#include "scanner/ScanDriver.h"
-#include "settings/IgnoreList.h"
-#include "settings/Translator.h"
+#include "cli/FindingFormat.h"
+#include "cli/ScanSession.h"
 
 namespace vp::cli {
 
-namespace {
-
-// The folder part of a program path, with a trailing backslash; "" when the
-// path has no folder.
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of("\\/");
-  if (slash == std::string::npos) return {};
-  std::string folder = path.substr(0, slash + 1);
-  for (char& c : folder)
-    if (c == '/') c = '\\';
-  return folder;
-}
-
-}  // namespace
-
-int RunScanCommand(const std::vector<std::string>& arguments, const std::string& programPath,
-                   std::ostream& out, std::ostream& err) {
-  bool deep = false;
-  bool reportIgnored = false;
-  std::string folder = FolderOf(programPath);
+int RunScanCommand(const CommandContext& context, const Arguments& arguments) {
+  ScanChoice choice;
+  bool json = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
-    if (arguments[i] == "--deep") {
-      deep = true;
-    } else if (arguments[i] == "--ignored") {
-      reportIgnored = true;
-    } else if (arguments[i] == "--folder" && i + 1 < arguments.size()) {
-      folder = EnsureTrailing(arguments[++i], '\\');
+    std::string error;
+    if (ParseScanOption(arguments, i, choice, error)) {
+      if (!error.empty()) {
+        context.err << "veltaro scan: " << error << '\n';
+        return kExitError;
+      }
+    } else if (arguments[i] == "--json") {
+      json = true;
     } else {
-      err << "veltaro scan: unknown argument " << arguments[i] << '\n';
-      return 2;
+      context.err << "veltaro scan: unknown argument " << arguments[i] << '\n';
+      return kExitError;
     }
   }
 
-  TScanRequest request;
-  request.deep = deep;
-  request.options.ReportIgnored = reportIgnored;
-  std::optional<StringList> ignoreList = LoadMergedIgnoreList(folder + "Data");
-  if (!ignoreList) {
-    err << "veltaro scan: cannot read the ignore lists in " << folder << "Data\n";
-    return 2;
-  }
-  request.ignoreList = std::move(*ignoreList);
-  TTranslator translator;
-  translator.LoadFile(folder + "Languages\\English.lng");
-  request.language = MakeCleanerLanguage([&](std::string_view id) { return translator.Lookup(id); });
+  const std::optional<ScanTexts> texts = LoadScanTexts(context);
+  if (!texts) return kExitError;
+  const std::optional<ScanResult> result = RunScan(context, choice, *texts);
+  if (!result) return kExitError;
 
-  TQueueDispatcher dispatcher;
-  TScanDriver driver(dispatcher);
-  driver.OnItem = [&](const TNewItem& item) {
-    out << item.FullPath << '\t' << item.ValueName << '\t' << item.Problem << '\n';
-  };
-  if (!driver.Start(request)) {
-    err << "veltaro scan: the scan did not start\n";
-    return 2;
+  if (!json && !result->items.empty()) context.out << kTableHeader << '\n';
+  for (const TNewItem& item : result->items) context.out << (json ? JsonLine(item) : TableRow(item)) << '\n';
+  context.out.flush();
+
+  context.err << "Keys analyzed: " << result->keys << ", values analyzed: " << result->values
+              << ", problems found: " << result->items.size() << ", seconds: " << result->seconds << '\n';
+  if (result->cancelled) {
+    context.err << "veltaro scan: interrupted; the list above is incomplete\n";
+    return kExitError;
   }
-  driver.Wait();
-  out << "Keys analyzed: " << driver.KeysAnalyzed() << "\nValues analyzed: " << driver.ValuesAnalyzed()
-      << "\nInvalid items: " << driver.InvalidItems() << "\nSeconds: " << driver.ElapsedSeconds() << '\n';
-  return 0;
+  return result->items.empty() ? kExitOk : kExitFound;
 }
 
 }  // namespace vp::cli

@@ -1,16 +1,14 @@
 #pragma once
 
-#include <ostream>
-#include <string>
-#include <vector>
+#include "cli/CommandContext.h"
 
 namespace vp::cli {
 
-// "scan [--deep] [--folder PROGRAM_FOLDER] [--ignored]": runs a registry
-// scan with the program folder's ignore lists and English texts, prints one
-// line per item (key, entry, problem, tab-separated) and the counters.
-// Returns the exit status: 0 done, 2 bad arguments or unreadable lists.
-int RunScanCommand(const std::vector<std::string>& arguments, const std::string& programPath,
-                   std::ostream& out, std::ostream& err);
+// "scan [--deep] [--area N ...] [--json] [--show-ignored]": runs a registry
+// scan and writes the findings to out, sorted, as a "Key | Entry | Problem"
+// table or one JSON object per line; progress and the totals go to err.
+// Returns 0 when nothing was found, 1 when something was, 2 on an error or
+// when the user interrupted the scan.
+int RunScanCommand(const CommandContext& context, const Arguments& arguments);
 
 }  // namespace vp::cli

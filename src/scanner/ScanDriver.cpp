@@ -36,8 +36,12 @@ bool TScanDriver::Start(const TScanRequest& request) {
   valueTotals_ = 0;
   keyTotals_ = 0;
 
-  const int32_t lastArea = request.deep ? kAreaLastDeep : kAreaLastNormal;
-  for (int32_t area = 1; area <= lastArea; ++area) {
+  std::vector<int32_t> areas = request.areas;
+  if (areas.empty()) {
+    const int32_t lastArea = request.deep ? kAreaLastDeep : kAreaLastNormal;
+    for (int32_t area = 1; area <= lastArea; ++area) areas.push_back(area);
+  }
+  for (const int32_t area : areas) {
     TScanOptions options = request.options;
     options.Mode = area;
     options.IgnoreList = &request.ignoreList;

@@ -21,6 +21,9 @@ namespace vp {
 struct TScanRequest {
   // Areas 1 to 16 instead of 1 to 15.
   bool deep = false;
+  // When not empty, only these areas (1 to 16, each once) run, in this
+  // order; `deep` is then not consulted.
+  std::vector<int32_t> areas;
   // The merged ignore list; every thread takes its own copy.
   StringList ignoreList;
   TCleanerLanguage language;

@@ -1,0 +1,100 @@
+#include "cli/FindingFormat.h"
+
+#include <cstdio>
+
+#include "files/CodePage1252.h"
+#include "files/StringTools.h"
+
+namespace vp::cli {
+
+namespace {
+
+constexpr std::string_view kSeparator = " | ";
+
+void AppendField(std::string& json, std::string_view name, std::string_view value) {
+  json += json.size() > 1 ? "," : "";
+  json += JsonString(name);
+  json += ':';
+  json += value;
+}
+
+// Does the line choose this finding?
+bool Chooses(std::string_view line, const TNewItem& item) {
+  const std::string wanted = SelectionLine(item);
+  if (line.size() < wanted.size()) return false;
+  if (!SameText(line.substr(0, item.FullPath.size()), item.FullPath)) return false;
+  if (line.substr(item.FullPath.size(), wanted.size() - item.FullPath.size()) !=
+      std::string_view(wanted).substr(item.FullPath.size()))
+    return false;
+  const std::string_view rest = line.substr(wanted.size());
+  return rest.empty() || rest.substr(0, kSeparator.size()) == kSeparator;
+}
+
+}  // namespace
+
+std::string TableRow(const TNewItem& item) {
+  return SelectionLine(item) + std::string(kSeparator) + item.Problem;
+}
+
+std::string SelectionLine(const TNewItem& item) {
+  return item.FullPath + std::string(kSeparator) + item.ValueName;
+}
+
+std::string JsonString(std::string_view text) {
+  std::string json = "\"";
+  for (const char16_t unit : Cp1252ToUtf16(text)) {
+    if (unit == u'"' || unit == u'\\') {
+      json += '\\';
+      json += static_cast<char>(unit);
+    } else if (unit >= 0x20 && unit < 0x7F) {
+      json += static_cast<char>(unit);
+    } else {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(unit));
+      json += escape;
+    }
+  }
+  json += '"';
+  return json;
+}
+
+std::string JsonLine(const TNewItem& item) {
+  std::string json = "{";
+  AppendField(json, "key", JsonString(item.FullPath));
+  AppendField(json, "value", JsonString(item.ValueName));
+  AppendField(json, "data", JsonString(item.ValueData));
+  AppendField(json, "code", std::to_string(item.ProblemCode));
+  AppendField(json, "problem", JsonString(item.Problem));
+  AppendField(json, "severity", std::to_string(item.SeverityLevel));
+  AppendField(json, "detail", JsonString(item.Detail));
+  AppendField(json, "ignored", item.Ignored ? "true" : "false");
+  json += '}';
+  return json;
+}
+
+Selection SelectFindings(std::string_view fileText, const std::vector<TNewItem>& findings) {
+  Selection selection;
+  std::vector<bool> taken(findings.size(), false);
+  size_t start = 0;
+  while (start < fileText.size()) {
+    size_t end = fileText.find('\n', start);
+    if (end == std::string_view::npos) end = fileText.size();
+    std::string_view line = fileText.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (Trim(line).empty() || line.front() == '#' || line == kTableHeader) continue;
+    bool matched = false;
+    for (size_t i = 0; i < findings.size(); ++i) {
+      if (Chooses(line, findings[i])) {
+        taken[i] = true;
+        matched = true;
+      }
+    }
+    if (!matched) selection.unmatched.emplace_back(line);
+  }
+  for (size_t i = 0; i < findings.size(); ++i)
+    if (taken[i]) selection.chosen.push_back(findings[i]);
+  return selection;
+}
+
+}  // namespace vp::cli

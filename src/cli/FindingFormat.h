@@ -1,0 +1,41 @@
+#pragma once
+
+// How findings are written for people and scripts, and how a list of chosen
+// findings is read back.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "scanner/SweeperTypes.h"
+
+namespace vp::cli {
+
+inline constexpr std::string_view kTableHeader = "Key | Entry | Problem";
+
+// "key | entry | problem".
+std::string TableRow(const TNewItem& item);
+
+// "key | entry": what a selection file holds for a finding.
+std::string SelectionLine(const TNewItem& item);
+
+// One JSON object on one line (no line end): key, value, data, code,
+// problem, severity, detail, ignored. The 8-bit text is taken as code page
+// 1252; everything outside printable ASCII is written as \u escapes.
+std::string JsonLine(const TNewItem& item);
+
+// A JSON string literal with its quotes.
+std::string JsonString(std::string_view text);
+
+// The findings a selection file's text chooses, and its lines that match
+// none. A line chooses the finding whose "key | entry" it equals (key
+// without regard to case), or that it starts with followed by " | " (a
+// whole table row). Empty lines, the table header and lines starting with
+// "#" are skipped.
+struct Selection {
+  std::vector<TNewItem> chosen;  // in the order of the findings, each once
+  std::vector<std::string> unmatched;
+};
+Selection SelectFindings(std::string_view fileText, const std::vector<TNewItem>& findings);
+
+}  // namespace vp::cli

@@ -1,0 +1,160 @@
+#include "cli/FixCommand.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "cli/FindingFormat.h"
+#include "cli/ScanSession.h"
+#include "files/FileSystemCache.h"
+#include "files/FileTools.h"
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
+#include "scanner/CleanerFix.h"
+
+namespace vp::cli {
+
+namespace {
+
+struct FixOptions {
+  ScanChoice scan;
+  bool all = false;
+  std::string selectFile;
+  std::string description;
+  bool dryRun = false;
+};
+
+bool ParseFixOptions(const CommandContext& context, const Arguments& arguments, FixOptions& options) {
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const bool hasValue = i + 1 < arguments.size();
+    std::string error;
+    if (argument != "--show-ignored" && ParseScanOption(arguments, i, options.scan, error)) {
+      if (!error.empty()) {
+        context.err << "veltaro fix: " << error << '\n';
+        return false;
+      }
+    } else if (argument == "--all") {
+      options.all = true;
+    } else if (argument == "--select" && hasValue) {
+      options.selectFile = arguments[++i];
+    } else if (argument == "--description" && hasValue) {
+      options.description = arguments[++i];
+    } else if (argument == "--dry-run") {
+      options.dryRun = true;
+    } else {
+      context.err << "veltaro fix: unknown or incomplete argument " << argument << '\n';
+      return false;
+    }
+  }
+  if (options.all == !options.selectFile.empty()) {
+    context.err << "veltaro fix: give either --all or --select FILE\n";
+    return false;
+  }
+  return true;
+}
+
+std::optional<std::string> ReadSelectionFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) return std::nullopt;
+  return text.str();
+}
+
+void PrintOutcome(std::ostream& out, const TFixOutcome& outcome, bool dryRun) {
+  const std::string finding = outcome.fullPath + " | " + outcome.entry;
+  switch (outcome.action) {
+    case TFixAction::kRepaired:
+      out << (dryRun ? "would repair: " : "repaired: ") << finding << " -> " << outcome.replacement << '\n';
+      break;
+    case TFixAction::kRemoved:
+      out << (dryRun ? "would remove: " : "removed: ") << finding << '\n';
+      break;
+    case TFixAction::kGone:
+      out << "already gone: " << finding << '\n';
+      break;
+    case TFixAction::kFailed:
+      out << "failed: " << finding << " (" << outcome.reason << ")\n";
+      break;
+  }
+}
+
+}  // namespace
+
+int RunFixCommand(const CommandContext& context, const Arguments& arguments) {
+  FixOptions options;
+  if (!ParseFixOptions(context, arguments, options)) return kExitError;
+
+  std::string selectionText;
+  if (!options.selectFile.empty()) {
+    std::optional<std::string> text = ReadSelectionFile(options.selectFile);
+    if (!text) {
+      context.err << "veltaro fix: cannot read " << options.selectFile << '\n';
+      return kExitError;
+    }
+    selectionText = std::move(*text);
+  }
+  const std::optional<ScanTexts> texts = LoadScanTexts(context);
+  if (!texts) return kExitError;
+
+  // The findings are checked again: only what a fresh scan still reports
+  // is changed.
+  const std::optional<ScanResult> scan = RunScan(context, options.scan, *texts);
+  if (!scan) return kExitError;
+  if (scan->cancelled) {
+    context.err << "veltaro fix: interrupted during the scan; nothing was changed\n";
+    return kExitError;
+  }
+  std::vector<TNewItem> chosen = scan->items;
+  if (!options.all) {
+    Selection selection = SelectFindings(selectionText, scan->items);
+    for (const std::string& line : selection.unmatched)
+      context.out << "skipped (not found by the scan): " << line << '\n';
+    chosen = std::move(selection.chosen);
+  }
+  if (chosen.empty()) {
+    context.out << "Nothing to fix.\n";
+    return kExitOk;
+  }
+
+  TFixSettings settings;
+  settings.backupsFolder = context.folders.BackupsFolder;
+  settings.description = FixDescription(options.description, texts->tabCaption);
+  settings.wholeKeyMarker = texts->language.Text(kTextWholeKey);
+  settings.dryRun = options.dryRun;
+  TFileSystemCache cache;
+  if (FileExistsChecked(context.folders.FileCacheFile) && !cache.LoadFromFile(context.folders.FileCacheFile))
+    context.err << "veltaro fix: cannot read " << context.folders.FileCacheFile << "; going on without it\n";
+  settings.cache = &cache;
+  settings.searchFolders = CollectSearchFolders();
+  settings.driveLetters = GetFixedDriveLetters(false);
+  if (!options.dryRun && !FolderExistsChecked(settings.backupsFolder)) {
+    platform::Files().MakeFolder(ExcludeTrailingBackslash(settings.backupsFolder));
+    if (!FolderExistsChecked(settings.backupsFolder)) {
+      context.err << "veltaro fix: cannot create the backups folder " << settings.backupsFolder << '\n';
+      return kExitError;
+    }
+  }
+
+  const TFixReport report = FixCleanerItems(chosen, settings);
+  for (const TFixOutcome& outcome : report.outcomes) PrintOutcome(context.out, outcome, options.dryRun);
+  if (options.dryRun) {
+    context.out << "Dry run: " << report.repaired << " would be repaired, " << report.removed
+                << " would be removed; nothing was changed.\n";
+    return kExitOk;
+  }
+  context.out << "Repaired: " << report.repaired << ", removed: " << report.removed
+              << ", failed: " << report.failed;
+  if (report.gone > 0) context.out << ", already gone: " << report.gone;
+  context.out << '\n';
+  if (report.backupCreated) {
+    context.out << "Backup set: " << report.setFolder << '\n';
+  } else {
+    context.err << "veltaro fix: no backup set could be created in " << settings.backupsFolder
+                << "; nothing was changed\n";
+  }
+  return report.failed == 0 ? kExitOk : kExitError;
+}
+
+}  // namespace vp::cli

@@ -1,0 +1,66 @@
+#include "cli/RegistrySave.h"
+
+#include <optional>
+
+#include "backup/RegExportText.h"
+#include "files/StringTools.h"
+#include "registry/FastRegistry.h"
+
+namespace vp::cli {
+
+namespace {
+
+bool IsSkipped(const std::vector<std::string>& skipped, const std::string& name) {
+  for (const std::string& entry : skipped)
+    if (SameText(entry, name)) return true;
+  return false;
+}
+
+bool AppendKey(platform::RegHandle root, const std::string& rootName, const std::string& path,
+               const std::vector<std::string>& skipped, std::string& text) {
+  TFastRegistry key;
+  key.SetRootKey(root);
+  if (!key.OpenKeyReadOnly(path)) return false;
+  std::vector<std::string> values;
+  std::vector<std::string> subKeys;
+  // A name with no form in the code page cannot be written to the file (nor
+  // read from one): it is left out. Everything else must come out exactly.
+  key.GetValueNames(values);
+  key.GetKeyNames(subKeys);
+  if (!path.empty()) {
+    if (!backup::FitsOnRegLine(path)) return false;
+    text += backup::KeyHeaderLine(rootName, path);
+    text += backup::kLineEnd;
+    for (const std::string& name : values) {
+      uint32_t type = 0;
+      std::string data;
+      if (!key.ReadRawData(name, type, data)) return false;
+      const std::optional<std::string> lines = backup::ValueLines(name, type, data, true);
+      if (!lines) return false;
+      text += *lines;
+    }
+    text += backup::kLineEnd;
+  } else if (!values.empty()) {
+    return false;  // values on a root itself have no section to go in
+  }
+  key.CloseKey();
+  for (const std::string& name : subKeys) {
+    if (path.empty() && IsSkipped(skipped, name)) continue;
+    if (!AppendKey(root, rootName, path.empty() ? name : path + "\\" + name, skipped, text)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> RegistryFileText(const std::vector<RegistryRootExport>& roots) {
+  std::string text = "REGEDIT4";
+  text += backup::kLineEnd;
+  text += backup::kLineEnd;
+  for (const RegistryRootExport& root : roots) {
+    if (!AppendKey(root.root, RootKeyToName(root.root), "", root.skipped, text)) return std::nullopt;
+  }
+  return text;
+}
+
+}  // namespace vp::cli

@@ -1,0 +1,162 @@
+#include "scanner/CleanerFix.h"
+
+#include "backup/BackupTool.h"
+#include "files/FileTools.h"
+#include "files/LocateFile.h"
+#include "platform/Platform.h"
+#include "platform/System.h"
+#include "registry/FastRegistry.h"
+
+namespace vp {
+
+namespace {
+
+// The program version and name a set records about its maker.
+constexpr const char* kSetProgramVersion = "1.2";
+constexpr const char* kSetUsedBy = "Veltaro Pro";
+
+struct FindingAddress {
+  std::string rootName;
+  std::string keyPath;
+  std::string valueName;  // "" for the default value
+  bool wholeKey = false;
+};
+
+// Root name up to the first backslash, key path after it; the entry "@"
+// names the default value.
+FindingAddress AddressOf(const TNewItem& item, std::string_view wholeKeyMarker) {
+  FindingAddress address;
+  const size_t slash = item.FullPath.find('\\');
+  address.rootName = item.FullPath.substr(0, slash);
+  if (slash != std::string::npos) address.keyPath = item.FullPath.substr(slash + 1);
+  address.wholeKey = SameText(item.ValueName, wholeKeyMarker);
+  if (!address.wholeKey && item.ValueName != "@") address.valueName = item.ValueName;
+  return address;
+}
+
+// The key, or the value when one is named, still exists.
+bool StillThere(const FindingAddress& address) {
+  TFastRegistry registry;
+  registry.SetRootKey(NameToRootKey(address.rootName));
+  if (!registry.OpenKeyReadOnly(address.keyPath)) return false;
+  return address.wholeKey || registry.ValueExists(address.valueName);
+}
+
+// The value's data as text; empty when the key cannot be opened.
+std::string CurrentData(const FindingAddress& address) {
+  TFastRegistry registry;
+  registry.SetRootKey(NameToRootKey(address.rootName));
+  if (!registry.OpenKeyReadOnly(address.keyPath)) return {};
+  return registry.ReadString(address.valueName);
+}
+
+std::string Replacement(const FindingAddress& address, const TFixSettings& settings) {
+  return LocateFirst(CurrentData(address), *settings.cache, settings.searchFolders, settings.driveLetters);
+}
+
+void FixOne(TBackupTool* tool, const FindingAddress& address, const TFixSettings& settings,
+            TFixOutcome& outcome) {
+  if (!IsRootKeyName(address.rootName) || address.keyPath.empty()) {
+    outcome.action = TFixAction::kFailed;
+    outcome.reason = "not a key path";
+    return;
+  }
+  if (!StillThere(address)) {
+    outcome.action = TFixAction::kGone;
+    return;
+  }
+  if (address.wholeKey) {
+    if (settings.dryRun) {
+      outcome.action = TFixAction::kRemoved;
+    } else if (!tool->AddKey(address.rootName, address.keyPath)) {
+      outcome.reason = "the key could not be backed up";
+    } else if (!tool->RemoveKey(address.rootName, address.keyPath)) {
+      outcome.reason = "the key could not be deleted";
+    } else {
+      outcome.action = TFixAction::kRemoved;
+    }
+    return;
+  }
+
+  if (settings.dryRun) {
+    outcome.replacement = Replacement(address, settings);
+    outcome.action = outcome.replacement.empty() ? TFixAction::kRemoved : TFixAction::kRepaired;
+    return;
+  }
+  if (!tool->AddValue(address.rootName, address.keyPath, address.valueName)) {
+    outcome.reason = "the value could not be backed up";
+    return;
+  }
+  const std::string replacement = Replacement(address, settings);
+  if (!replacement.empty() &&
+      tool->SetStringValue(address.rootName, address.keyPath, replacement, address.valueName)) {
+    outcome.action = TFixAction::kRepaired;
+    outcome.replacement = replacement;
+  } else if (tool->RemoveValue(address.rootName, address.keyPath, address.valueName)) {
+    outcome.action = TFixAction::kRemoved;
+  } else {
+    outcome.reason = "the value could not be deleted";
+  }
+}
+
+void AddSubfolders(std::string_view folder, StringList& list) {
+  if (folder.empty() || !FolderExistsChecked(folder)) return;
+  for (auto& sub : ListSubfolders(EnsureTrailing(folder, '\\'), true, true)) list.push_back(std::move(sub));
+}
+
+}  // namespace
+
+std::string FixDescription(std::string_view typed, std::string_view tabCaption) {
+  if (Trim(typed).empty()) return std::string(tabCaption);
+  return std::string(typed);
+}
+
+TFixReport FixCleanerItems(const std::vector<TNewItem>& items, const TFixSettings& settings) {
+  TFixReport report;
+  TBackupTool tool;
+  if (!settings.dryRun) {
+    report.backupCreated = tool.CreateBackup(settings.backupsFolder, settings.description, kCleanerBackupType,
+                                             kSetProgramVersion, kSetUsedBy);
+    if (report.backupCreated) report.setFolder = tool.SetFolder();
+  }
+  for (const TNewItem& item : items) {
+    TFixOutcome outcome;
+    outcome.fullPath = item.FullPath;
+    outcome.entry = item.ValueName;
+    if (!settings.dryRun && !report.backupCreated) {
+      outcome.reason = "no backup set could be created";
+    } else {
+      FixOne(&tool, AddressOf(item, settings.wholeKeyMarker), settings, outcome);
+    }
+    switch (outcome.action) {
+      case TFixAction::kRepaired:
+        ++report.repaired;
+        break;
+      case TFixAction::kRemoved:
+        ++report.removed;
+        break;
+      case TFixAction::kGone:
+        ++report.gone;
+        break;
+      case TFixAction::kFailed:
+        ++report.failed;
+        break;
+    }
+    report.outcomes.push_back(std::move(outcome));
+  }
+  return report;
+}
+
+StringList CollectSearchFolders() {
+  StringList folders;
+  TFastRegistry registry;
+  registry.SetRootKey(platform::kHkeyCurrentUser);
+  if (registry.OpenKeyReadOnly("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")) {
+    AddSubfolders(registry.ReadString("Desktop"), folders);
+    AddSubfolders(registry.ReadString("Personal"), folders);
+  }
+  AddSubfolders(platform::Sys().WindowsFolder(), folders);
+  return folders;
+}
+
+}  // namespace vp
