@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cmath>
+#include <optional>
 #include <unordered_set>
 
+#include "files/ExistenceMemo.h"
 #include "files/FileTools.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
@@ -309,7 +311,13 @@ bool PathExistsMemo(std::string_view candidate, std::string_view workingData, co
   auto exists = [&](const std::string& text) {
     if (context.Stopped()) return true;
     if (!IsCheckablePath(text, workingData, context) || missing.count(text) > 0) return false;
-    if (platform::Files().Attributes(text).has_value()) return true;
+    std::optional<bool> found;
+    if (context.Memo) found = context.Memo->Find(text);
+    if (!found) {
+      found = platform::Files().Attributes(text).has_value();
+      if (context.Memo) context.Memo->Remember(text, *found);
+    }
+    if (*found) return true;
     missing.insert(text);
     return false;
   };

@@ -17,6 +17,8 @@
 
 namespace vp {
 
+class TExistenceMemo;
+
 // Kind of a TAnalyzerResult.
 inline constexpr int32_t kReferenceMissing = 0;   // a referenced file is missing
 inline constexpr int32_t kReferenceExcused = 1;   // missing, but the ignore or safe list excuses it
@@ -43,6 +45,9 @@ struct TScanContext {
   const std::atomic<bool>* Terminate = nullptr;  // may be null
   std::string NonFixedDrives;                    // letters of drives that are not fixed disks, any case
   const StringList* IgnoreList = nullptr;        // lower-case entries; may be null
+  // The existence answers of the whole scan, shared by its threads; may be
+  // null (every form is then looked up on disk).
+  TExistenceMemo* Memo = nullptr;
 
   bool Stopped() const;
   // Whether the letter names a drive the analysis may examine: an ASCII

@@ -282,6 +282,7 @@ void TSweeper::RunScanBody() {
   analysis_.Terminate = &terminated_;
   analysis_.NonFixedDrives = nonFixedDrives_;
   analysis_.IgnoreList = &ignoreList_;
+  analysis_.Memo = options_.ExistenceMemo;
   RunArea();
 }
 

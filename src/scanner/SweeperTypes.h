@@ -13,6 +13,8 @@
 
 namespace vp {
 
+class TExistenceMemo;
+
 // Scan areas. -1 walks one caller-given key tree, 0 does nothing, 1 to 16 are
 // the areas of a scan; a normal scan runs 1 to 15, a deep scan 1 to 16.
 inline constexpr int32_t kAreaCustomKey = -1;
@@ -53,6 +55,9 @@ struct TScanOptions {
   // Root handle and key path walked by Mode -1.
   uint32_t CustomRoot = 0;
   std::string CustomKey;
+  // The existence answers shared by the threads of one scan; may be null.
+  // Not copied: the threads use it while they run, so it must outlive them.
+  TExistenceMemo* ExistenceMemo = nullptr;
 };
 
 // The 22 texts the engine shows, numbered as the language supplies them.
