@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
 
+#include "DirtyFixture.h"
 #include "scanner/Dispatcher.h"
 #include "scanner/ScanDriver.h"
 #include "scanner/ScanFixture.h"
@@ -18,17 +18,6 @@ namespace vp {
 namespace {
 
 using Findings = std::set<std::string>;
-
-Findings ExpectedFindings() {
-  std::ifstream file(std::string(VP_TEST_DATA_DIR) + "/scanner/stock-prefix-findings.txt");
-  Findings expected;
-  for (std::string line; std::getline(file, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line.rfind("//", 0) == 0) continue;
-    expected.insert(line);
-  }
-  return expected;
-}
 
 Findings Scan(bool deep) {
   TScanRequest request;
@@ -61,7 +50,7 @@ TEST(StockPrefix, NormalAndDeepScansReportOnlyTheReviewedFindings) {
   if (!test::kOnRealWindows) GTEST_SKIP() << "needs the real registry of a Wine prefix";
   Findings found = Scan(false);
   found.merge(Scan(true));
-  const Findings expected = ExpectedFindings();
+  const Findings expected = test::StockPrefixFindings();
   ASSERT_FALSE(expected.empty());
 
   Findings unexpected, missing;

@@ -1,0 +1,99 @@
+#pragma once
+
+// The dirty registry: .reg files and a drive folder in tests/data/scanner/areas
+// that plant, for every scan area 6 to 16, findings beside near misses, and
+// the table of what a scan must report of them. The simulation plants them on
+// a fresh machine; under Wine they go into the real registry and drive_c and
+// are taken out again afterwards.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "files/StringTools.h"
+#include "registry/RegFile.h"
+#include "scanner/SweeperTypes.h"
+
+namespace vp::test {
+
+// The .reg files both platforms plant, and the one with the cases only the
+// simulation can make.
+extern const std::vector<std::string> kDirtyRegFiles;
+inline constexpr const char* kSimulationOnlyRegFile = "areas/simulation.reg";
+
+// Files the fonts check must find in the Windows fonts folder.
+extern const std::vector<std::string> kDirtyFontFiles;
+
+// One expected finding: its area, the full key path, the value name (the
+// whole-key text for a key) and the problem code; COM findings also name
+// their detail, which tells which rule found them.
+struct ExpectedFinding {
+  int32_t area;
+  std::string fullPath;
+  std::string valueName;
+  int32_t code;
+  std::string detail;
+};
+
+const std::vector<ExpectedFinding>& DirtyFindings();
+
+// "key | entry | code" (and " | detail" for code 106), sorted, of the
+// expected findings of the areas first..last.
+std::vector<std::string> ExpectedRows(int32_t first, int32_t last);
+
+// The same rows of what a scan reported: the findings themselves, without
+// the whole-hive walk's file references, a whole key's listed contents or
+// the HKEY_LOCAL_MACHINE mirrors of HKEY_CLASSES_ROOT findings.
+std::vector<std::string> FindingRows(const std::vector<TNewItem>& items);
+
+// The ignore list a scan of the dirty registry runs with: the shipped
+// default list, then the fixture's own entries (as a user's custom list).
+StringList DirtyIgnoreList();
+
+// The reviewed findings of a stock Wine prefix, one "scan<TAB>key<TAB>entry"
+// line each, scan being "normal" or "deep".
+std::set<std::string> StockPrefixFindings();
+
+// The .reg text of a fixture file with @KEY@, @ROOT@ and @ROOTDATA@ replaced.
+std::string DirtyRegText(const std::string& name, const std::string& keyPath, const std::string& root);
+
+// Creates the drive folder of the fixture below root ("C:\...\") as empty
+// files and folders.
+::testing::AssertionResult PlantDirtyDrive(const std::string& root);
+
+// Puts everything a .reg text changes back as it was when the guard took
+// its note: keys that did not exist are deleted with all below them, values
+// that did not exist are deleted, values that existed get their old type and
+// data back. Used on the real registry, where a test must leave no trace
+// even when it fails half-way.
+class RegistryRestorer {
+ public:
+  RegistryRestorer() = default;
+  ~RegistryRestorer() { Restore(); }
+  RegistryRestorer(const RegistryRestorer&) = delete;
+  RegistryRestorer& operator=(const RegistryRestorer&) = delete;
+
+  // Notes the present state of everything the operations touch; call before
+  // applying them. A fixture that deletes a key cannot be undone and fails.
+  ::testing::AssertionResult Note(const std::vector<TRegFileOperation>& operations);
+  // True when every key and value noted is back as it was.
+  bool Restore();
+
+ private:
+  struct SavedValue {
+    std::string key;  // full path with the root name
+    std::string name;
+    bool existed = false;
+    uint32_t type = 0;
+    std::string data;
+  };
+  bool CoveredByCreatedKey(const std::string& key) const;
+
+  std::vector<std::string> createdKeys_;  // topmost keys that did not exist
+  std::vector<SavedValue> values_;
+};
+
+}  // namespace vp::test
