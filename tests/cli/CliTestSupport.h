@@ -1,0 +1,31 @@
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "cli/CommandContext.h"
+#include "platform/Registry.h"
+
+namespace vp::test {
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs the command line in-process on the installed services.
+CliRun RunCli(const cli::Arguments& arguments, const std::atomic<bool>* interrupted = nullptr);
+
+// The shipped language file and default ignore list, as bytes.
+std::string ShippedFile(const std::string& relative);
+
+// Every key below path (the key itself included) and every value, sorted,
+// one line each: "key" or "key | name | type | data in hex".
+std::vector<std::string> DumpTree(platform::RegHandle root, const std::string& path);
+
+// The lines of text that contain part.
+std::vector<std::string> LinesWith(const std::string& text, const std::string& part);
+
+}  // namespace vp::test
