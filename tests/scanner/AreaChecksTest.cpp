@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -140,11 +139,7 @@ TEST_F(AreaChecksTest, ComFindingsBeyondOneHundredAreNotReported) {
   // Program identifiers naming an unregistered class, added to the nine
   // findings of the fixture: 100 findings are reported, 101 are not.
   auto addBrokenProgIds = [this](int from, int to) {
-    std::string text = "REGEDIT4\r\n\r\n";
-    for (int i = from; i < to; ++i)
-      text += "[HKEY_CLASSES_ROOT\\Vp.Orphan" + std::to_string(i) +
-              "\\CLSID]\r\n@=\"{E0000000-0000-0000-0000-000000000001}\"\r\n\r\n";
-    return test::ApplyRegText(text, fixture_.KeyPath(), fixture_.Root());
+    return test::ApplyRegText(test::OrphanProgIdsRegText(from, to), fixture_.KeyPath(), fixture_.Root());
   };
   ASSERT_TRUE(addBrokenProgIds(0, 91));
   EXPECT_EQ(Findings(16).size(), 100u);

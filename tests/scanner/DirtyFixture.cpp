@@ -125,6 +125,14 @@ std::vector<std::string> FindingRows(const std::vector<TNewItem>& items) {
   return rows;
 }
 
+std::string OrphanProgIdsRegText(int from, int to) {
+  std::string text = "REGEDIT4\r\n\r\n";
+  for (int i = from; i < to; ++i)
+    text += "[HKEY_CLASSES_ROOT\\Vp.Orphan" + std::to_string(i) + "\\CLSID]\r\n@=\"" + Guid('E', 1) +
+            "\"\r\n\r\n";
+  return text;
+}
+
 StringList DirtyIgnoreList() {
   StringList list = ParseIgnoreEntries(ReadFixture("../../../data/Data/Default IgnoreList.dat"));
   const StringList own = ParseIgnoreEntries(ReadFixture("areas/Custom IgnoreList.dat"));

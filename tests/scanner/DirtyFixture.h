@@ -49,6 +49,11 @@ std::vector<std::string> ExpectedRows(int32_t first, int32_t last);
 // the HKEY_LOCAL_MACHINE mirrors of HKEY_CLASSES_ROOT findings.
 std::vector<std::string> FindingRows(const std::vector<TNewItem>& items);
 
+// Program identifiers Vp.Orphan<from> to Vp.Orphan<to - 1>, each naming a
+// class that is not registered: one COM finding each, added to the nine of
+// the fixture to pass the limit of 100.
+std::string OrphanProgIdsRegText(int from, int to);
+
 // The ignore list a scan of the dirty registry runs with: the shipped
 // default list, then the fixture's own entries (as a user's custom list).
 StringList DirtyIgnoreList();

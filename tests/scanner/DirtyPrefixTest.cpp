@@ -33,32 +33,40 @@ class PlantedPrefix {
   PlantedPrefix& operator=(const PlantedPrefix&) = delete;
 
   ::testing::AssertionResult Plant() {
-    // A run that was killed may have left its folder behind.
+    // A run that was killed may have left its files behind.
     if (FolderExistsChecked(kDirtyRoot) && !DeleteFolder(kDirtyRoot))
       return ::testing::AssertionFailure() << "cannot clear " << kDirtyRoot;
+    const std::string fonts = platform::Sys().WindowsFolder() + "\\Fonts\\";
+    for (const std::string& name : test::kDirtyFontFiles)
+      if (FileExistsChecked(fonts + name) && !DeleteFileChecked(fonts + name))
+        return ::testing::AssertionFailure() << "cannot clear " << fonts + name;
     driveMade_ = true;
     if (auto planted = test::PlantDirtyDrive(kDirtyRoot); !planted) return planted;
 
-    const std::string fonts = platform::Sys().WindowsFolder() + "\\Fonts\\";
     for (const std::string& name : test::kDirtyFontFiles) {
-      if (FileExistsChecked(fonts + name))
-        return ::testing::AssertionFailure() << fonts + name << " exists and is not ours";
       if (!CreateEmptyFile(fonts + name))
         return ::testing::AssertionFailure() << "cannot create " << fonts + name;
       fontFiles_.push_back(fonts + name);
     }
 
-    // Every operation is noted before the first is applied, so a key one
-    // file creates is never taken for one that was there already.
-    std::vector<TRegFileOperation> operations;
+    std::string text;
     for (const std::string& name : test::kDirtyRegFiles) {
-      const TRegFileContents contents =
-          TRegFileReader::Parse(test::DirtyRegText(name, "Software\\VeltaroTest\\Dirty", kDirtyRoot));
-      if (!contents.Clean()) return ::testing::AssertionFailure() << name << " does not parse";
-      operations.insert(operations.end(), contents.operations.begin(), contents.operations.end());
+      // Each file is a whole .reg file: its header line goes.
+      const std::string file = test::DirtyRegText(name, "Software\\VeltaroTest\\Dirty", kDirtyRoot);
+      text += text.empty() ? file : file.substr(file.find('\n') + 1);
+      text += "\r\n";
     }
-    if (auto noted = registry_.Note(operations); !noted) return noted;
-    for (const TRegFileProblem& problem : TRegFileReader::Apply(operations))
+    return PlantRegText(text);
+  }
+
+  // Applies more .reg text, to be taken out with the rest. Every operation is
+  // noted before the first is applied, so a key the text creates is never
+  // taken for one that was there already.
+  ::testing::AssertionResult PlantRegText(const std::string& text) {
+    const TRegFileContents contents = TRegFileReader::Parse(text);
+    if (!contents.Clean()) return ::testing::AssertionFailure() << "the fixture does not parse";
+    if (auto noted = registry_.Note(contents.operations); !noted) return noted;
+    for (const TRegFileProblem& problem : TRegFileReader::Apply(contents.operations))
       return ::testing::AssertionFailure() << "not applied: line " << problem.line << ": " << problem.reason;
     return ::testing::AssertionSuccess();
   }
@@ -110,6 +118,20 @@ TEST(DirtyPrefix, NormalAndDeepScansReportExactlyThePlantedFindings) {
     EXPECT_EQ(ScanRows(deep, ignoreList, stock),
               test::ExpectedRows(6, deep ? kAreaLastDeep : kAreaLastNormal));
   }
+
+  // Past 100 class findings none is reported; the stock prefix adds none of
+  // its own to the count.
+  const auto comRows = [&] {
+    TScanOptions options;
+    options.Mode = kAreaLastDeep;
+    options.IgnoreList = &ignoreList;
+    return test::FindingRows(test::RunSweeper(options).items).size();
+  };
+  ASSERT_TRUE(prefix.PlantRegText(test::OrphanProgIdsRegText(0, 91)));
+  EXPECT_EQ(comRows(), 100u);
+  ASSERT_TRUE(prefix.PlantRegText(test::OrphanProgIdsRegText(91, 92)));
+  EXPECT_EQ(comRows(), 0u);
+
   EXPECT_TRUE(prefix.Remove());
   EXPECT_FALSE(FolderExistsChecked(kDirtyRoot));
 }
