@@ -1,0 +1,84 @@
+#include "support/BenchWork.h"
+
+#include <string>
+#include <vector>
+
+#include "files/ExistenceMemo.h"
+#include "platform/Platform.h"
+#include "scanner/Dispatcher.h"
+#include "scanner/ScanDriver.h"
+
+namespace vp::bench {
+
+namespace {
+
+void WalkBelow(platform::Registry& registry, platform::RegHandle key, TWalkTotals& totals) {
+  ++totals.keys;
+  std::string name;
+  uint32_t type = 0;
+  std::string data;
+  for (uint32_t i = 0;; ++i) {
+    const platform::RegStatus status = registry.EnumValue(key, i, name, &type);
+    if (status != platform::kErrorSuccess && status != platform::kErrorNoUnicodeTranslation) break;
+    ++totals.values;
+    if (status != platform::kErrorSuccess) continue;
+    if (registry.QueryValue(key, name, &type, &data) == platform::kErrorSuccess)
+      totals.bytes += static_cast<int64_t>(data.size());
+  }
+  // Sub-keys are listed first and then opened one at a time, so only one
+  // handle per level is open.
+  std::vector<std::string> names;
+  for (uint32_t i = 0;; ++i) {
+    const platform::RegStatus status = registry.EnumKey(key, i, name);
+    if (status != platform::kErrorSuccess && status != platform::kErrorNoUnicodeTranslation) break;
+    if (status == platform::kErrorSuccess) names.push_back(name);
+  }
+  for (const std::string& sub : names) {
+    platform::RegHandle child = platform::kNoKey;
+    if (registry.OpenKey(key, sub, platform::kKeyRead, child) != platform::kErrorSuccess) continue;
+    WalkBelow(registry, child, totals);
+    registry.CloseKey(child);
+  }
+}
+
+}  // namespace
+
+TWalkTotals BareWalk(platform::RegHandle root) {
+  TWalkTotals totals;
+  WalkBelow(platform::Reg(), root, totals);
+  return totals;
+}
+
+TWalkTotals BareWalkAll() {
+  TWalkTotals totals;
+  for (platform::RegHandle root : {platform::kHkeyLocalMachine, platform::kHkeyUsers}) {
+    const TWalkTotals part = BareWalk(root);
+    totals.keys += part.keys;
+    totals.values += part.values;
+    totals.bytes += part.bytes;
+  }
+  return totals;
+}
+
+TScanTotals RunScan(bool deep, bool shareExistence) {
+  TExistenceMemo memo;
+  TQueueDispatcher dispatcher;
+  TScanDriver driver(dispatcher);
+  TScanRequest request;
+  request.deep = deep;
+  request.options.IdlePriority = false;
+  if (shareExistence) request.options.ExistenceMemo = &memo;
+  // Texts are only shown; any non-empty whole-key text lets whole-key
+  // findings list their contents as they do for a user.
+  request.language = MakeCleanerLanguage([](std::string_view id) { return std::string(id); });
+  TScanTotals totals;
+  if (!driver.Start(request)) return totals;
+  driver.Wait();
+  totals.keys = driver.KeysAnalyzed();
+  totals.values = driver.ValuesAnalyzed();
+  totals.items = static_cast<int64_t>(driver.Items().size());
+  totals.threads = driver.ThreadCount();
+  return totals;
+}
+
+}  // namespace vp::bench

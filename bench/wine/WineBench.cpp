@@ -1,0 +1,189 @@
+// The registry benchmarks of the Windows build, run under Wine against the
+// real registry of a prefix: the scan against a bare walk through the
+// registry interface, and a backup set and its restore against the system's
+// registry editor doing the same export and import. Google Benchmark is not
+// built for mingw; each figure here is the median of N interleaved pairs.
+//
+//   WineBench load FILE.reg             applies an import file (set-up, clean-up)
+//   WineBench scan N                    N pairs: bare walk, normal scan
+//   WineBench backup N KEY WORKFOLDER   N pairs each: export of KEY, then its restore
+//
+// KEY is a full key path ("HKEY_CURRENT_USER\Software\..."); WORKFOLDER a
+// Windows folder for the backup sets and the editor's files.
+
+#include <process.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "backup/BackupSets.h"
+#include "backup/BackupTool.h"
+#include "files/FileTools.h"
+#include "platform/FileSystem.h"
+#include "platform/Platform.h"
+#include "platform/System.h"
+#include "registry/FastRegistry.h"
+#include "registry/RegFile.h"
+#include "support/BenchWork.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsOf(const std::function<void()>& work) {
+  const auto start = Clock::now();
+  work();
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n == 0 ? 0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
+}
+
+// Prints one comparison: both medians, the median of the pair ratios, and
+// every pair so that the spread can be seen.
+void PrintPairs(const char* what, const char* ours, const char* theirs, const std::vector<double>& a,
+                const std::vector<double>& b) {
+  std::vector<double> ratios;
+  for (size_t i = 0; i < a.size(); ++i) ratios.push_back(a[i] / b[i]);
+  std::printf("%s: %s median %.3f s, %s median %.3f s, ratio (median of pairs) %.3f\n", what, ours, Median(a),
+              theirs, Median(b), Median(ratios));
+  for (size_t i = 0; i < a.size(); ++i)
+    std::printf("  pair %zu: %.3f s / %.3f s = %.3f\n", i + 1, a[i], b[i], ratios[i]);
+}
+
+int Load(const std::string& file) {
+  vp::TRegFileContents contents;
+  std::vector<vp::TRegFileProblem> problems;
+  const double seconds = SecondsOf([&] {
+    contents = vp::TRegFileReader::Load(file);
+    problems = vp::TRegFileReader::Apply(contents.operations);
+  });
+  std::printf("load %s: %zu operations in %.2f s, %zu unreadable lines, %zu failed\n", file.c_str(),
+              contents.operations.size(), seconds, contents.problems.size(), problems.size());
+  for (size_t i = 0; i < problems.size() && i < 5; ++i)
+    std::printf("  line %d: %s\n", problems[i].line, problems[i].reason.c_str());
+  return contents.Clean() && problems.empty() ? 0 : 1;
+}
+
+int Scan(int pairs) {
+  std::vector<double> walks, scans;
+  vp::bench::TWalkTotals walk;
+  vp::bench::TScanTotals scan;
+  for (int i = 0; i < pairs; ++i) {
+    walks.push_back(SecondsOf([&] { walk = vp::bench::BareWalkAll(); }));
+    scans.push_back(SecondsOf([&] { scan = vp::bench::RunScan(false); }));
+  }
+  std::printf("bare walk: %lld keys, %lld values, %lld bytes; %.0f keys/s\n",
+              static_cast<long long>(walk.keys), static_cast<long long>(walk.values),
+              static_cast<long long>(walk.bytes), static_cast<double>(walk.keys) / Median(walks));
+  std::printf("normal scan: %d threads, %lld keys and %lld values analysed, %lld items; %.0f keys/s\n",
+              scan.threads, static_cast<long long>(scan.keys), static_cast<long long>(scan.values),
+              static_cast<long long>(scan.items), static_cast<double>(scan.keys) / Median(scans));
+  PrintPairs("scan", "normal scan", "bare walk", scans, walks);
+  return 0;
+}
+
+// The peer: the system's registry editor, started and waited for.
+bool RunEditor(const char* option, const std::string& a, const std::string& b = {}) {
+  static const std::string editor = vp::platform::Sys().WindowsFolder() + "\\regedit.exe";
+  const intptr_t code =
+      b.empty() ? _spawnl(_P_WAIT, editor.c_str(), "regedit.exe", option, a.c_str(), nullptr)
+                : _spawnl(_P_WAIT, editor.c_str(), "regedit.exe", option, a.c_str(), b.c_str(), nullptr);
+  if (code != 0)
+    std::printf("%s %s: exit code %d, errno %d\n", editor.c_str(), option, static_cast<int>(code), errno);
+  return code == 0;
+}
+
+int CountValues(const std::string& root, const std::string& key) {
+  vp::TFastRegistry registry;
+  registry.SetRootKey(vp::NameToRootKey(root));
+  if (!registry.OpenKeyReadOnly(key)) return -1;
+  std::vector<std::string> names;
+  registry.GetValueNames(names);
+  return static_cast<int>(names.size());
+}
+
+void DeleteKey(const std::string& root, const std::string& key) {
+  vp::TFastRegistry registry;
+  registry.SetRootKey(vp::NameToRootKey(root));
+  registry.DeleteKey("\\" + key);
+}
+
+int Backup(int pairs, const std::string& fullKey, std::string work) {
+  if (!work.empty() && work.back() != '\\') work += '\\';
+  const size_t slash = fullKey.find('\\');
+  const std::string root = fullKey.substr(0, slash), key = fullKey.substr(slash + 1);
+  const int values = CountValues(root, key);
+  if (values <= 0) {
+    std::printf("the key %s is missing or empty\n", fullKey.c_str());
+    return 1;
+  }
+  const std::string backups = work + "Backups\\";
+  const std::string peerFile = work + "peer.reg";
+  vp::platform::Files().MakeFolder(backups);
+
+  std::vector<double> ours, theirs, ourRestores, theirRestores;
+  bool failed = false;
+  for (int i = 0; i < pairs; ++i) {
+    std::string setFolder;
+    bool added = false;
+    ours.push_back(SecondsOf([&] {
+      vp::TBackupTool tool;
+      added = tool.CreateBackup(backups, "benchmark", 9, "1.2", "Veltaro Pro") && tool.AddKey(root, key);
+      setFolder = tool.SetFolder();
+    }));
+    vp::platform::Files().RemoveFile(peerFile);
+    theirs.push_back(SecondsOf([&] { RunEditor("/e", peerFile, fullKey); }));
+    const auto peerBytes = vp::platform::Files().ReadWholeFile(peerFile);
+    const auto ourBytes = vp::platform::Files().ReadWholeFile(setFolder + "Entries.reg");
+    if (!added || !peerBytes || !ourBytes) {
+      std::printf("export failed: ours %d, editor's file %s\n", added ? 1 : 0,
+                  peerBytes ? "present" : "absent");
+      return 1;
+    }
+    if (i == 0)
+      std::printf("export of %d values: set file %zu bytes, editor's file %zu bytes\n", values,
+                  ourBytes->size(), peerBytes->size());
+
+    // Each restore starts from the key removed, and must bring back every value.
+    DeleteKey(root, key);
+    vp::TRestoreReport report;
+    ourRestores.push_back(SecondsOf([&] { report = vp::RestoreBackupSet(setFolder); }));
+    const int restored = CountValues(root, key);
+    DeleteKey(root, key);
+    theirRestores.push_back(SecondsOf([&] { RunEditor("/s", peerFile); }));
+    const int imported = CountValues(root, key);
+    if (!report.Complete() || restored != values || imported != values) {
+      std::printf("restore failed: ours %s with %d values, editor's import %d values (of %d)\n",
+                  report.Complete() ? "complete" : "incomplete", restored, imported, values);
+      failed = true;
+    }
+    vp::DeleteBackupSet(setFolder);
+  }
+  PrintPairs("backup export", "backup set", "regedit /e", ours, theirs);
+  PrintPairs("restore", "restore of the set", "regedit /s", ourRestores, theirRestores);
+  vp::platform::Files().RemoveFile(peerFile);
+  return failed ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  vp::platform::Install(vp::platform::DefaultServices());
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 2 && args[0] == "load") return Load(args[1]);
+  if (args.size() == 2 && args[0] == "scan") return Scan(std::max(1, std::atoi(args[1].c_str())));
+  if (args.size() == 4 && args[0] == "backup")
+    return Backup(std::max(1, std::atoi(args[1].c_str())), args[2], args[3]);
+  std::fprintf(stderr, "usage: WineBench load FILE.reg | scan N | backup N KEY WORKFOLDER\n");
+  return 2;
+}
