@@ -74,6 +74,7 @@ TEST_F(AreaChecksTest, WholeKeyFindingsListTheirContents) {
   EXPECT_EQ(run.Count("ARPCache\\LeftBehind", "SlowInfoCache"), 1);
   // The help file finding names the folder with its backslash.
   options.Mode = 11;
+  options.IgnoreList = &ignoreList_;
   const test::ScanRun help = test::RunSweeper(options);
   ASSERT_EQ(help.items.size(), 1u);
   EXPECT_EQ(help.items[0].ValueData, fixture_.Root() + "help\\");

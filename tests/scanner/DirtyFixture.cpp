@@ -63,6 +63,7 @@ const std::vector<ExpectedFinding>& DirtyFindings() {
   static const std::vector<ExpectedFinding> table = {
       {6, kUninstall + "GoneApp", wk, kProblemUninstall, {}},
       {6, kUninstall + "EmptyEntry", wk, kProblemUninstall, {}},
+      {6, kUninstall + "ExcusedApp", wk, kProblemUninstall, {}},
       {6, kArpCache + "LeftBehind", wk, kProblemUninstall, {}},
       {7, "HKEY_CLASSES_ROOT\\.vpa", wk, kProblemFileType, {}},
       {7, "HKEY_CLASSES_ROOT\\vpclass.blank", wk, kProblemFileType, {}},
