@@ -15,6 +15,34 @@
 namespace vp::test {
 namespace {
 
+// The user's desktop and documents folders, whose every sub-folder Fix
+// searches, pointed elsewhere for the test's time (a Wine prefix links them
+// to the whole home folder).
+class ShellFoldersAt {
+ public:
+  explicit ShellFoldersAt(const std::string& folder) {
+    TFastRegistry registry;
+    registry.SetRootKey(platform::kHkeyCurrentUser);
+    if (!registry.OpenKey(kKey, true)) return;
+    for (const char* name : {"Desktop", "Personal"}) {
+      if (registry.ValueExists(name)) saved_.emplace_back(name, registry.ReadString(name));
+      registry.WriteString(name, folder);
+    }
+  }
+  ~ShellFoldersAt() {
+    TFastRegistry registry;
+    registry.SetRootKey(platform::kHkeyCurrentUser);
+    if (!registry.OpenKey(kKey, false)) return;
+    for (const char* name : {"Desktop", "Personal"}) registry.DeleteValue(name);
+    for (const auto& [name, value] : saved_) registry.WriteString(name, value);
+  }
+
+ private:
+  static constexpr const char* kKey =
+      "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  std::vector<std::pair<std::string, std::string>> saved_;
+};
+
 class ScanFixRestoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -48,6 +76,7 @@ class ScanFixRestoreTest : public ::testing::Test {
   std::vector<std::string> Dump() { return DumpTree(platform::kHkeyCurrentUser, key_.Path()); }
 
   ScratchFolder scratch_;
+  ShellFoldersAt shellFolders_{scratch_.Path("home")};
   ScratchKey key_;
   std::string program_;
   std::string newTool_;

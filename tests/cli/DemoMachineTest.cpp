@@ -1,0 +1,168 @@
+// The native program's machine mode on the shipped demo: a registry loaded
+// from a .reg file, drive C: a host folder, the registry written back after
+// a fix and after a restore.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "CliTestSupport.h"
+#include "cli/MachineMode.h"
+#include "platform/Platform.h"
+#include "support/TestSupport.h"
+
+namespace vp::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+#ifndef _WIN32
+
+std::string ReadHost(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void WriteHost(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The registry a .reg file makes, in the sorted dump form.
+std::vector<std::string> RegistryOf(const fs::path& regFile, const fs::path& programFolder) {
+  cli::MachineMode machine;
+  std::string error;
+  if (!machine.Build(regFile.string(), {}, programFolder.string(), error)) return {"cannot load: " + error};
+  std::vector<std::string> lines;
+  for (const char* root : {"HKEY_LOCAL_MACHINE\\Software", "HKEY_CURRENT_USER\\Software"}) {
+    const std::string path = std::string(root).substr(std::string(root).find('\\') + 1);
+    for (std::string& line :
+         DumpTree(root[5] == 'L' ? platform::kHkeyLocalMachine : platform::kHkeyCurrentUser, path))
+      lines.push_back(std::string(root, std::string(root).find('\\')) + "\\" + line);
+  }
+  return lines;
+}
+
+class DemoMachineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() /
+            ("vpdemo" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    const fs::path demo = fs::path(DataPath("../../demo"));
+    fs::create_directories(root_);
+    fs::copy(demo / "drive_c", root_ / "drive_c", fs::copy_options::recursive);
+    fs::copy_file(demo / "demo.reg", root_ / "demo.reg");
+    WriteHost(root_ / "prog/Languages/English.lng", ShippedFile("Languages/English.lng"));
+    WriteHost(root_ / "prog/Data/Default IgnoreList.dat", ShippedFile("Data/Default IgnoreList.dat"));
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  CliRun Cli(cli::Arguments arguments) {
+    arguments.insert(arguments.begin(),
+                     {"--registry", (root_ / "demo.reg").string(), "--drive",
+                      "C=" + (root_ / "drive_c").string(), "--folder", (root_ / "prog").string()});
+    return RunCli(arguments);
+  }
+
+  fs::path root_;
+};
+
+TEST_F(DemoMachineTest, ScanFixAndRestoreRewriteTheRegistryFile) {
+  const std::vector<std::string> original = RegistryOf(root_ / "demo.reg", root_ / "prog");
+  const std::string originalBytes = ReadHost(root_ / "demo.reg");
+
+  // The planted problems of every kind, and none of the healthy entries.
+  const CliRun scan = Cli({"scan"});
+  ASSERT_EQ(scan.status, 1) << scan.err;
+  for (const char* planted :
+       {"Run | Notes |", "Run | Updater |", "Uninstall\\GoneCorp | [Whole key] |",
+        "App Paths\\painter.exe | @ |", "Help | painter.hlp |", "Old Gothic (TrueType) |",
+        "Abandoned Vendor | [Whole key] |", ".zzq | [Whole key] |", "Recent File List | File2 |"})
+    EXPECT_FALSE(LinesWith(scan.out, planted).empty()) << planted << "\n" << scan.out;
+  for (const char* healthy : {"Run | Editor |", "Uninstall\\Editor |", "App Paths\\editor.exe |", "Demo Sans",
+                              "| File1 |", ".dtxt", "DemoText"})
+    EXPECT_TRUE(LinesWith(scan.out, healthy).empty()) << healthy << "\n" << scan.out;
+  const CliRun json = Cli({"scan", "--json"});
+  EXPECT_EQ(LinesWith(json.out, "{\"key\":").size() + 1, LinesWith(scan.out, " | ").size());
+  EXPECT_EQ(LinesWith(json.out, "\"code\":105,\"problem\":\"Missing font file\",\"severity\":2").size(), 1u)
+      << json.out;
+
+  const CliRun dryRun = Cli({"fix", "--all", "--dry-run"});
+  ASSERT_EQ(dryRun.status, 0) << dryRun.err;
+  EXPECT_EQ(ReadHost(root_ / "demo.reg"), originalBytes);
+  EXPECT_FALSE(fs::exists(root_ / "prog/Backups"));
+
+  const CliRun fix = Cli({"fix", "--all"});
+  ASSERT_EQ(fix.status, 0) << fix.out << fix.err;
+  const std::vector<std::string> setLine = LinesWith(fix.out, "Backup set: ");
+  ASSERT_EQ(setLine.size(), 1u) << fix.out;
+  EXPECT_EQ(LinesWith(fix.out,
+                      "repaired: HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run | "
+                      "Notes -> \"C:\\Users\\demo\\Documents\\Apps\\Notes\\notes.exe\" /min")
+                .size(),
+            1u)
+      << fix.out;
+
+  // The file now holds the expected registry: the original with the
+  // planted problems removed and the moved program's entry repaired.
+  std::vector<std::string> expected;
+  {
+    WriteHost(
+        root_ / "expected.reg",
+        "REGEDIT4\r\n\r\n"
+        "[-HKEY_CURRENT_USER\\Software\\Abandoned Vendor]\r\n\r\n"
+        "[-HKEY_CLASSES_ROOT\\.zzq]\r\n\r\n"
+        "[-HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\GoneCorp]\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\painter.exe]\r\n"
+        "@=-\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\Help]\r\n\"painter.hlp\"=-\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts]\r\n"
+        "\"Old Gothic (TrueType)\"=-\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Editor\\Recent File List]\r\n\"File2\"=-\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n\"Updater\"=-\r\n"
+        "\"Notes\"=\"\\\"C:\\\\Users\\\\demo\\\\Documents\\\\Apps\\\\Notes\\\\notes.exe\\\" /min\"\r\n");
+    // The demo's own text followed by the changes, as one import.
+    WriteHost(root_ / "both.reg", originalBytes + "\r\n" + ReadHost(root_ / "expected.reg").substr(10));
+    expected = RegistryOf(root_ / "both.reg", root_ / "prog");
+  }
+  EXPECT_EQ(RegistryOf(root_ / "demo.reg", root_ / "prog"), expected);
+  EXPECT_EQ(Cli({"scan"}).status, 0);
+
+  const std::string id = setLine[0].substr(setLine[0].size() - 7, 6);
+  const CliRun restore = Cli({"backups", "restore", id});
+  ASSERT_EQ(restore.status, 0) << restore.out << restore.err;
+  EXPECT_EQ(RegistryOf(root_ / "demo.reg", root_ / "prog"), original);
+}
+
+TEST_F(DemoMachineTest, UnusableMachineOptionsAreErrors) {
+  WriteHost(root_ / "bad.reg", "not a registry file\r\n");
+  struct Case {
+    cli::Arguments arguments;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"--drive", "C=" + (root_ / "nowhere").string(), "scan"}, "does not exist"},
+      {{"--drive", "C=" + root_.string(), "--drive", "c=" + root_.string(), "scan"}, "given twice"},
+      {{"--drive", "C=" + root_.string() + ":floppy", "scan"}, "unknown drive type"},
+      {{"--registry", (root_ / "missing.reg").string(), "scan"}, "cannot read"},
+      {{"--registry", (root_ / "bad.reg").string(), "scan"}, "bad.reg:"},
+  };
+  for (const Case& c : cases) {
+    cli::Arguments arguments = c.arguments;
+    arguments.insert(arguments.end(), {"--folder", (root_ / "prog").string()});
+    const CliRun run = RunCli(arguments);
+    EXPECT_EQ(run.status, 2) << c.message;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << c.message << ": " << run.err;
+  }
+}
+
+#endif
+
+}  // namespace
+}  // namespace vp::test
