@@ -34,12 +34,18 @@ FindingAddress AddressOf(const TNewItem& item, std::string_view wholeKeyMarker) 
   return address;
 }
 
-// The key, or the value when one is named, still exists.
+// The key, or the value when one is named, is still listed. A value whose
+// data cannot be read still counts: it must fail, not pass as gone.
 bool StillThere(const FindingAddress& address) {
   TFastRegistry registry;
   registry.SetRootKey(NameToRootKey(address.rootName));
   if (!registry.OpenKeyReadOnly(address.keyPath)) return false;
-  return address.wholeKey || registry.ValueExists(address.valueName);
+  if (address.wholeKey) return true;
+  std::vector<std::string> names;
+  registry.GetValueNames(names);
+  for (const std::string& name : names)
+    if (SameText(name, address.valueName)) return true;
+  return false;
 }
 
 // The value's data as text; empty when the key cannot be opened.

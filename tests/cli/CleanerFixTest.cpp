@@ -1,0 +1,137 @@
+// Fix over a list of findings: backup first, and nothing changed whose
+// backup failed.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "files/FileSystemCache.h"
+#include "platform/sim/SimMachine.h"
+#include "registry/FastRegistry.h"
+#include "scanner/CleanerFix.h"
+#include "support/RegistryTestSupport.h"
+#include "support/ScratchFolder.h"
+
+namespace vp::test {
+namespace {
+
+constexpr const char* kWholeKey = "[Whole key]";
+
+class CleanerFixTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(key_.Ok());
+    scratch_.PutFolder("Backups");
+    scratch_.PutFile("elsewhere\\deep\\moved.exe", "x");
+    TFastRegistry registry;
+    registry.SetRootKey(platform::kHkeyCurrentUser);
+    ASSERT_TRUE(registry.OpenKey("\\" + key_.Path(), false));
+    registry.WriteString("Moved", "\"" + scratch_.Path("old\\moved.exe") + "\" -x");
+    registry.WriteString("Dead", scratch_.Path("old\\dead.exe"));
+    registry.WriteString("", scratch_.Path("old\\default.exe"));
+    ASSERT_TRUE(registry.OpenKey("\\" + key_.Path() + "\\Child\\Grandchild", true));
+    registry.WriteString("Inner", "1");
+    settings_.backupsFolder = scratch_.Path("Backups\\");
+    settings_.description = "test";
+    settings_.wholeKeyMarker = kWholeKey;
+    settings_.cache = &cache_;
+    settings_.searchFolders = {scratch_.Path("elsewhere\\"), scratch_.Path("elsewhere\\deep\\")};
+    settings_.driveLetters = "c";
+  }
+
+  TNewItem Finding(const std::string& below, const std::string& entry) const {
+    TNewItem item;
+    item.FullPath = key_.FullPath() + below;
+    item.ValueName = entry;
+    return item;
+  }
+
+  bool Exists(const std::string& below, const std::string& value = "") {
+    TFastRegistry registry;
+    registry.SetRootKey(platform::kHkeyCurrentUser);
+    if (!registry.OpenKeyReadOnly(key_.Path() + below)) return false;
+    if (value.empty()) return true;
+    std::vector<std::string> names;  // listed, whether or not its data reads
+    registry.GetValueNames(names);
+    return std::find(names.begin(), names.end(), value == "@" ? "" : value) != names.end();
+  }
+
+  std::string Read(const std::string& value) {
+    TFastRegistry registry;
+    registry.SetRootKey(platform::kHkeyCurrentUser);
+    registry.OpenKeyReadOnly(key_.Path());
+    return registry.ReadString(value);
+  }
+
+  ScratchFolder scratch_;
+  ScratchKey key_;
+  TFileSystemCache cache_;
+  TFixSettings settings_;
+};
+
+TEST_F(CleanerFixTest, RepairsRemovesAndReportsEachFinding) {
+  const std::vector<TNewItem> items = {Finding("", "Moved"),
+                                       Finding("", "Dead"),
+                                       Finding("", "@"),
+                                       Finding("\\Child", kWholeKey),
+                                       Finding("\\Child\\Grandchild", kWholeKey),
+                                       Finding("", "Dead")};
+  const TFixReport report = FixCleanerItems(items, settings_);
+  ASSERT_TRUE(report.backupCreated);
+  EXPECT_EQ(report.repaired, 1);
+  EXPECT_EQ(report.removed, 3);
+  EXPECT_EQ(report.gone, 2);  // the grandchild went with its parent; Dead was listed twice
+  EXPECT_EQ(report.failed, 0);
+  const TFixAction expected[] = {TFixAction::kRepaired, TFixAction::kRemoved, TFixAction::kRemoved,
+                                 TFixAction::kRemoved,  TFixAction::kGone,    TFixAction::kGone};
+  for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(report.outcomes[i].action, expected[i]) << i;
+  EXPECT_EQ(Read("Moved"), "\"" + scratch_.Path("elsewhere\\deep\\moved.exe") + "\" -x");
+  EXPECT_FALSE(Exists("", "Dead"));
+  EXPECT_FALSE(Exists("", "@"));
+  EXPECT_FALSE(Exists("\\Child"));
+}
+
+TEST_F(CleanerFixTest, DryRunAndMissingSetChangeNothing) {
+  const std::vector<TNewItem> items = {Finding("", "Moved"), Finding("", "Dead"),
+                                       Finding("\\Child", kWholeKey)};
+  struct Case {
+    const char* name;
+    bool dryRun;
+    std::string backupsFolder;
+    int repaired, removed, failed;
+  };
+  const Case cases[] = {
+      {"dry run", true, settings_.backupsFolder, 1, 2, 0},
+      {"backups folder missing", false, scratch_.Path("NoSuchFolder\\"), 0, 0, 3},
+  };
+  for (const Case& c : cases) {
+    TFixSettings settings = settings_;
+    settings.dryRun = c.dryRun;
+    settings.backupsFolder = c.backupsFolder;
+    const TFixReport report = FixCleanerItems(items, settings);
+    EXPECT_FALSE(report.backupCreated) << c.name;
+    EXPECT_EQ(report.repaired, c.repaired) << c.name;
+    EXPECT_EQ(report.removed, c.removed) << c.name;
+    EXPECT_EQ(report.failed, c.failed) << c.name;
+    EXPECT_EQ(Read("Moved"), "\"" + scratch_.Path("old\\moved.exe") + "\" -x") << c.name;
+    EXPECT_TRUE(Exists("", "Dead")) << c.name;
+    EXPECT_TRUE(Exists("\\Child\\Grandchild")) << c.name;
+  }
+}
+
+TEST_F(CleanerFixTest, AFindingWhoseBackupFailsStaysAndCountsAsFailed) {
+  if (scratch_.Sim() == nullptr) GTEST_SKIP() << "needs text the code page cannot hold";
+  ASSERT_TRUE(
+      scratch_.Sim()->Registry().SetForeignTextValue(platform::kHkeyCurrentUser, key_.Path(), "Foreign"));
+  const TFixReport report = FixCleanerItems({Finding("", "Foreign"), Finding("", "Dead")}, settings_);
+  ASSERT_TRUE(report.backupCreated);
+  EXPECT_EQ(report.outcomes[0].action, TFixAction::kFailed);
+  EXPECT_FALSE(report.outcomes[0].reason.empty());
+  EXPECT_EQ(report.removed, 1);
+  EXPECT_EQ(report.failed, 1);
+  EXPECT_TRUE(Exists("", "Foreign"));
+  EXPECT_FALSE(Exists("", "Dead"));
+}
+
+}  // namespace
+}  // namespace vp::test
