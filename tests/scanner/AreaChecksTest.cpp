@@ -28,7 +28,8 @@ class AreaChecksTest : public ::testing::Test {
     ASSERT_TRUE(test::PlantDirtyDrive(fixture_.Root()));
     for (const std::string& name : test::kDirtyRegFiles) ASSERT_TRUE(fixture_.ApplyFixture(name));
     ASSERT_TRUE(fixture_.ApplyFixture(test::kSimulationOnlyRegFile));
-    fixture_.Machine().System().SetAssociation(".vpas", "C:\\Tools\\viewer.exe");
+    for (const char* extension : {".vpas", ".vpass"})
+      fixture_.Machine().System().SetAssociation(extension, "C:\\Tools\\viewer.exe");
   }
 
   static void PlantFonts() {

@@ -15,7 +15,8 @@ namespace vp::test {
 
 const std::vector<std::string> kDirtyRegFiles = {"areas/software.reg", "areas/filetypes.reg",
                                                  "areas/menus.reg", "areas/com.reg"};
-const std::vector<std::string> kDirtyFontFiles = {"vpdirty-present.ttf", "vpdirty-short.ttf"};
+const std::vector<std::string> kDirtyFontFiles = {"vpdirty-present.ttf", "vpdirty-short.ttf",
+                                                  "vpdirty-bitmap.fon"};
 
 namespace {
 
@@ -66,6 +67,7 @@ const std::vector<ExpectedFinding>& DirtyFindings() {
       {6, kUninstall + "ExcusedApp", wk, kProblemUninstall, {}},
       {6, kArpCache + "LeftBehind", wk, kProblemUninstall, {}},
       {7, "HKEY_CLASSES_ROOT\\.vpa", wk, kProblemFileType, {}},
+      {7, "HKEY_CLASSES_ROOT\\.vpass", wk, kProblemFileType, {}},
       {7, "HKEY_CLASSES_ROOT\\vpclass.blank", wk, kProblemFileType, {}},
       {7, "HKEY_CLASSES_ROOT\\vpclass.hollow", wk, kProblemFileType, {}},
       {7, kFileExts + ".vpe", wk, kProblemFileType, {}},
