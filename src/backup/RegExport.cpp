@@ -50,11 +50,14 @@ bool ExportTree(RegHandle root, std::string_view rootName, const std::string& su
     if (keepAlive && i % 100 == 0) keepAlive();
     if (!ExportTree(root, rootName, subKey + subKeys[i] + "\\", out, keepAlive)) return false;
   }
-  std::vector<std::string> values;
-  if (!key.GetValueNamesComplete(values)) return false;
+  // Names, types and data in one pass: one registry call per value.
+  std::vector<TRegValue> values;
+  if (!key.GetValuesComplete(values)) return false;
   StartSection(KeyHeaderLine(rootName, subKey), out);
-  for (const auto& name : values) {
-    if (!AppendValueLines(key, name, out.oldFormat, out.text)) return false;
+  for (const auto& value : values) {
+    auto lines = ValueLines(value.Name, value.Type, value.Data, out.oldFormat);
+    if (!lines) return false;
+    out.text += *lines;
   }
   return true;
 }

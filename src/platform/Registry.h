@@ -106,8 +106,11 @@ class Registry {
   // past the end. An entry whose name cannot be given exactly answers
   // kErrorNoUnicodeTranslation at its index; callers skip it and go on.
   virtual RegStatus EnumKey(RegHandle key, std::uint32_t index, std::string& name) = 0;
+  // With data, the value's data too, as QueryValue gives it: a whole key's
+  // values are read at one call each. A value whose data has no exact 8-bit
+  // form answers kErrorNoUnicodeTranslation.
   virtual RegStatus EnumValue(RegHandle key, std::uint32_t index, std::string& name,
-                              std::uint32_t* type = nullptr) = 0;
+                              std::uint32_t* type = nullptr, std::string* data = nullptr) = 0;
 
   // Type and data of a value (the empty name is the default value). data may
   // be null when only the type is wanted; the size is data->size(). Text data

@@ -264,6 +264,24 @@ bool TFastRegistry::GetKeyNamesComplete(std::vector<std::string>& list) {
   return EnumerateNames(false, list);
 }
 
+bool TFastRegistry::GetValuesComplete(std::vector<TRegValue>& list) {
+  list.clear();
+  TRegKeyInfo info;
+  if (!GetKeyInfo(info)) return false;
+  bool complete = true;
+  TRegValue value;
+  for (std::uint32_t index = 0; index < info.NumValues; ++index) {
+    const RegStatus status = Reg().EnumValue(currentKey_, index, value.Name, &value.Type, &value.Data);
+    if (status == kErrorNoMoreItems) break;  // removed meanwhile; nothing was missed
+    if (status != kErrorSuccess) {
+      complete = false;
+      continue;
+    }
+    list.push_back(std::move(value));
+  }
+  return complete;
+}
+
 bool TFastRegistry::GetValueNamesComplete(std::vector<std::string>& list) {
   return EnumerateNames(true, list);
 }

@@ -46,6 +46,13 @@ struct TRegKeyInfo {
   std::uint64_t FileTime = 0;  // last write time
 };
 
+// One value as stored: its name ("" for the default value), type and bytes.
+struct TRegValue {
+  std::string Name;
+  std::uint32_t Type = 0;
+  std::string Data;
+};
+
 struct TRegDataInfo {
   TRegDataType RegData = rdNone;
   std::uint32_t DataSize = 0;
@@ -107,6 +114,10 @@ class TFastRegistry {
   // when the key cannot be listed or any entry was left out.
   bool GetKeyNamesComplete(std::vector<std::string>& list);
   bool GetValueNamesComplete(std::vector<std::string>& list);
+  // Every value of the open key with its type and data as stored, at one
+  // registry call per value (exports of large keys); false as above, and
+  // when any value's data cannot be read exactly.
+  bool GetValuesComplete(std::vector<TRegValue>& list);
   // The path as given, then the full path of every key below it, depth
   // first. Leaves the instance read-only (see OpenKeyReadOnly).
   void GetKeyTree(std::vector<std::string>& list, std::string_view path);

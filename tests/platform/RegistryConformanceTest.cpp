@@ -121,7 +121,19 @@ TEST(RegistryConformance, ValuesKeepTypeAndBytes) {
     EXPECT_EQ(type, c.type) << c.name;
     EXPECT_EQ(data, c.data) << c.name;
   }
+  // The enumeration with data gives the same, the large value included.
+  size_t listed = 0;
+  std::string name, data;
   std::uint32_t type = 0;
+  for (std::uint32_t index = 0; Reg().EnumValue(scratch.Handle(), index, name, &type, &data) == kErrorSuccess;
+       ++index, ++listed) {
+    const auto c =
+        std::find_if(std::begin(cases), std::end(cases), [&](const Case& k) { return name == k.name; });
+    ASSERT_NE(c, std::end(cases)) << name;
+    EXPECT_EQ(type, c->type) << name;
+    EXPECT_EQ(data, c->data) << name;
+  }
+  EXPECT_EQ(listed, std::size(cases));
   EXPECT_EQ(Reg().QueryValue(scratch.Handle(), "absent", &type, nullptr), kErrorFileNotFound);
 }
 
@@ -533,6 +545,7 @@ TEST(RegistryConformance, SimulatedForeignValueNamesAndData) {
   std::string data;
   EXPECT_EQ(registry.QueryValue(key.handle, "foreign data", nullptr, &data), kErrorNoUnicodeTranslation);
   EXPECT_TRUE(data.empty());
+  EXPECT_EQ(registry.EnumValue(key.handle, 2, name, nullptr, &data), kErrorNoUnicodeTranslation);
 }
 
 TEST(RegistryConformance, SimulatedClockStampsChanges) {

@@ -449,8 +449,10 @@ const SimRegistry::Node* SimRegistry::ValueOwner(const View& view, const std::st
   return nullptr;
 }
 
-RegStatus SimRegistry::EnumValue(RegHandle key, std::uint32_t index, std::string& name, std::uint32_t* type) {
+RegStatus SimRegistry::EnumValue(RegHandle key, std::uint32_t index, std::string& name, std::uint32_t* type,
+                                 std::string* data) {
   name.clear();
+  if (data) data->clear();
   std::shared_lock lock(treeMutex_);
   View view;
   std::shared_ptr<HandleEntry> entry;
@@ -473,7 +475,9 @@ RegStatus SimRegistry::EnumValue(RegHandle key, std::uint32_t index, std::string
   if (!found) return kErrorNoMoreItems;
   if (found->foreignName) return kErrorNoUnicodeTranslation;
   name = found->name;
+  if (data && found->foreignData) return kErrorNoUnicodeTranslation;
   if (type) *type = found->type;
+  if (data) *data = found->data;
   return kErrorSuccess;
 }
 

@@ -43,6 +43,23 @@ std::optional<std::wstring> WideName(std::string_view name) {
   return ToWide(name);
 }
 
+// Value data as the seam passes it: text types converted from UTF-16 to the
+// code page exactly (an odd byte count or a character outside the code page
+// has no exact 8-bit form), other types as the bytes stored.
+RegStatus NarrowData(DWORD valueType, const BYTE* bytes, DWORD size, std::string& data) {
+  if (!IsTextType(valueType)) {
+    data.assign(reinterpret_cast<const char*>(bytes), size);
+    return kErrorSuccess;
+  }
+  if (size % 2 != 0) return kErrorNoUnicodeTranslation;
+  std::wstring text(size / 2, L'\0');
+  if (size != 0) std::memcpy(text.data(), bytes, size);
+  auto narrow = FromWide(text);
+  if (!narrow) return kErrorNoUnicodeTranslation;
+  data = std::move(*narrow);
+  return kErrorSuccess;
+}
+
 }  // namespace
 
 Win32Registry::~Win32Registry() {
@@ -159,25 +176,35 @@ RegStatus Win32Registry::EnumKey(RegHandle key, std::uint32_t index, std::string
   }
 }
 
-RegStatus Win32Registry::EnumValue(RegHandle key, std::uint32_t index, std::string& name,
-                                   std::uint32_t* type) {
+RegStatus Win32Registry::EnumValue(RegHandle key, std::uint32_t index, std::string& name, std::uint32_t* type,
+                                   std::string* data) {
   name.clear();
+  if (data) data->clear();
   SystemKey systemKey;
   if (!Find(key, systemKey)) return kErrorInvalidHandle;
   std::vector<wchar_t> buffer(512);
-  for (;;) {
+  std::vector<BYTE> bytes(data ? 4096 : 0);
+  for (int attempt = 0;; ++attempt) {
     DWORD length = static_cast<DWORD>(buffer.size());
     DWORD valueType = 0;
+    DWORD size = static_cast<DWORD>(bytes.size());
     const LONG status = RegEnumValueW(static_cast<HKEY>(systemKey), index, buffer.data(), &length, nullptr,
-                                      &valueType, nullptr, nullptr);
-    if (status == ERROR_MORE_DATA && buffer.size() <= kLongestName) {
-      buffer.resize(buffer.size() * 2);
+                                      &valueType, data ? bytes.data() : nullptr, data ? &size : nullptr);
+    // The name or the data did not fit (or the value grew meanwhile): the
+    // call does not say which, so both grow, within bounds.
+    if (status == ERROR_MORE_DATA && attempt < 8) {
+      if (buffer.size() <= kLongestName) buffer.resize(buffer.size() * 2);
+      if (data) bytes.resize(std::max<size_t>(size, bytes.size()) + 2);
       continue;
     }
     if (status != ERROR_SUCCESS) return status;
     auto narrow = FromWide(std::wstring_view(buffer.data(), length));
     if (!narrow) return kErrorNoUnicodeTranslation;
     name = std::move(*narrow);
+    if (data) {
+      const RegStatus converted = NarrowData(valueType, bytes.data(), size, *data);
+      if (converted != kErrorSuccess) return converted;
+    }
     if (type) *type = valueType;
     return kErrorSuccess;
   }
@@ -205,18 +232,10 @@ RegStatus Win32Registry::QueryValue(RegHandle key, std::string_view name, std::u
     if (status != ERROR_SUCCESS) return status;
     break;
   }
-  if (IsTextType(valueType)) {
-    // Text arrives as UTF-16; an odd byte count or a character outside the
-    // code page has no exact 8-bit form.
-    if (size % 2 != 0) return kErrorNoUnicodeTranslation;
-    std::wstring text(size / 2, L'\0');
-    if (size != 0) std::memcpy(text.data(), buffer.data(), size);
-    auto narrow = FromWide(text);
-    if (!narrow) return kErrorNoUnicodeTranslation;
-    if (data) *data = std::move(*narrow);
-  } else if (data) {
-    data->assign(reinterpret_cast<const char*>(buffer.data()), size);
-  }
+  std::string narrow;
+  const RegStatus converted = NarrowData(valueType, buffer.data(), size, narrow);
+  if (converted != kErrorSuccess) return converted;
+  if (data) *data = std::move(narrow);
   if (type) *type = valueType;
   return kErrorSuccess;
 }

@@ -24,8 +24,8 @@ class Win32Registry : public Registry {
   RegStatus CloseKey(RegHandle key) override;
   RegStatus QueryKeyInfo(RegHandle key, RegKeyInfo& info) override;
   RegStatus EnumKey(RegHandle key, std::uint32_t index, std::string& name) override;
-  RegStatus EnumValue(RegHandle key, std::uint32_t index, std::string& name,
-                      std::uint32_t* type = nullptr) override;
+  RegStatus EnumValue(RegHandle key, std::uint32_t index, std::string& name, std::uint32_t* type = nullptr,
+                      std::string* data = nullptr) override;
   RegStatus QueryValue(RegHandle key, std::string_view name, std::uint32_t* type, std::string* data) override;
   RegStatus SetValue(RegHandle key, std::string_view name, std::uint32_t type,
                      std::string_view data) override;
