@@ -127,7 +127,7 @@ BENCHMARK(BM_ScanVsWalk)
     ->Args({0, 1})
     ->Args({1, 1})
     ->Args({0, 0})
-    ->Iterations(5)
+    ->Iterations(3)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 

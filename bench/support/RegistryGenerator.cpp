@@ -469,7 +469,7 @@ std::vector<std::string> GenerateReferenceStrings(int64_t count, double missingS
   const fs::path documents = driveRoot / "users" / "user" / "Documents";
   std::error_code ec;
   fs::create_directories(documents, ec);
-  for (int d = 0; d < 2000; ++d) std::ofstream(documents / ("report" + Number(d, 4) + ".txt")) << "x";
+  for (int d = 0; d < 200; ++d) std::ofstream(documents / ("report" + Number(d, 4) + ".txt")) << "x";
 
   std::vector<std::string> strings;
   strings.reserve(static_cast<size_t>(count));
@@ -482,7 +482,7 @@ std::vector<std::string> GenerateReferenceStrings(int64_t count, double missingS
       case 1:  // a document in the user's folder
         strings.push_back(
             "C:\\users\\user\\Documents\\report" +
-            Number(random.Chance(missingShare) ? 2000 + random.Below(8000) : random.Below(2000), 4) + ".txt");
+            Number(random.Chance(missingShare) ? 200 + random.Below(800) : random.Below(200), 4) + ".txt");
         break;
       case 2:  // network and removable locations are never examined
         strings.push_back(i % 2 ? "\\\\server\\share\\setup" + std::to_string(i % 50) + ".exe"
