@@ -69,28 +69,6 @@ class CleanerFixTest : public ::testing::Test {
   TFixSettings settings_;
 };
 
-TEST_F(CleanerFixTest, RepairsRemovesAndReportsEachFinding) {
-  const std::vector<TNewItem> items = {Finding("", "Moved"),
-                                       Finding("", "Dead"),
-                                       Finding("", "@"),
-                                       Finding("\\Child", kWholeKey),
-                                       Finding("\\Child\\Grandchild", kWholeKey),
-                                       Finding("", "Dead")};
-  const TFixReport report = FixCleanerItems(items, settings_);
-  ASSERT_TRUE(report.backupCreated);
-  EXPECT_EQ(report.repaired, 1);
-  EXPECT_EQ(report.removed, 3);
-  EXPECT_EQ(report.gone, 2);  // the grandchild went with its parent; Dead was listed twice
-  EXPECT_EQ(report.failed, 0);
-  const TFixAction expected[] = {TFixAction::kRepaired, TFixAction::kRemoved, TFixAction::kRemoved,
-                                 TFixAction::kRemoved,  TFixAction::kGone,    TFixAction::kGone};
-  for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(report.outcomes[i].action, expected[i]) << i;
-  EXPECT_EQ(Read("Moved"), "\"" + scratch_.Path("elsewhere\\deep\\moved.exe") + "\" -x");
-  EXPECT_FALSE(Exists("", "Dead"));
-  EXPECT_FALSE(Exists("", "@"));
-  EXPECT_FALSE(Exists("\\Child"));
-}
-
 TEST_F(CleanerFixTest, DryRunAndMissingSetChangeNothing) {
   const std::vector<TNewItem> items = {Finding("", "Moved"), Finding("", "Dead"),
                                        Finding("\\Child", kWholeKey)};

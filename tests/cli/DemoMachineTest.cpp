@@ -88,10 +88,6 @@ TEST_F(DemoMachineTest, ScanFixAndRestoreRewriteTheRegistryFile) {
   for (const char* healthy : {"Run | Editor |", "Uninstall\\Editor |", "App Paths\\editor.exe |", "Demo Sans",
                               "| File1 |", ".dtxt", "DemoText"})
     EXPECT_TRUE(LinesWith(scan.out, healthy).empty()) << healthy << "\n" << scan.out;
-  const CliRun json = Cli({"scan", "--json"});
-  EXPECT_EQ(LinesWith(json.out, "{\"key\":").size() + 1, LinesWith(scan.out, " | ").size());
-  EXPECT_EQ(LinesWith(json.out, "\"code\":105,\"problem\":\"Missing font file\",\"severity\":2").size(), 1u)
-      << json.out;
 
   const CliRun dryRun = Cli({"fix", "--all", "--dry-run"});
   ASSERT_EQ(dryRun.status, 0) << dryRun.err;
@@ -100,6 +96,8 @@ TEST_F(DemoMachineTest, ScanFixAndRestoreRewriteTheRegistryFile) {
 
   const CliRun fix = Cli({"fix", "--all"});
   ASSERT_EQ(fix.status, 0) << fix.out << fix.err;
+  // Two findings name what another finding of the same fix removed.
+  EXPECT_EQ(LinesWith(fix.out, "Repaired: 1, removed: 10, failed: 0, already gone: 2").size(), 1u) << fix.out;
   const std::vector<std::string> setLine = LinesWith(fix.out, "Backup set: ");
   ASSERT_EQ(setLine.size(), 1u) << fix.out;
   EXPECT_EQ(LinesWith(fix.out,
