@@ -131,5 +131,17 @@ BENCHMARK(BM_ScanVsWalk)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
+// One area alone on its thread: where a scan's time goes.
+void BM_Area(benchmark::State& state) {
+  Registry();
+  vp::bench::TScanTotals totals;
+  for (auto _ : state) totals = vp::bench::RunScan(true, true, {static_cast<int32_t>(state.range(0))});
+  state.counters["keys"] = static_cast<double>(totals.keys);
+  state.counters["values"] = static_cast<double>(totals.values);
+  state.counters["items"] = static_cast<double>(totals.items);
+}
+BENCHMARK(BM_Area)->DenseRange(1, 16)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 }  // namespace
+
 BENCHMARK_MAIN();

@@ -60,12 +60,13 @@ TWalkTotals BareWalkAll() {
   return totals;
 }
 
-TScanTotals RunScan(bool deep, bool shareExistence) {
+TScanTotals RunScan(bool deep, bool shareExistence, const std::vector<int32_t>& areas) {
   TExistenceMemo memo;
   TQueueDispatcher dispatcher;
   TScanDriver driver(dispatcher);
   TScanRequest request;
   request.deep = deep;
+  request.areas = areas;
   request.options.IdlePriority = false;
   if (shareExistence) request.options.ExistenceMemo = &memo;
   // Texts are only shown; any non-empty whole-key text lets whole-key

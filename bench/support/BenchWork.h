@@ -4,6 +4,7 @@
 // any scan must do) and the scans themselves, both on the installed registry.
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/Registry.h"
 
@@ -34,6 +35,7 @@ struct TScanTotals {
 // at normal thread priority (the interactive default, idle priority, would
 // let any other process on the machine decide the figure). With
 // shareExistence the threads share one memo of existence answers.
-TScanTotals RunScan(bool deep, bool shareExistence = true);
+// areas, when not empty, selects the areas to run.
+TScanTotals RunScan(bool deep, bool shareExistence = true, const std::vector<int32_t>& areas = {});
 
 }  // namespace vp::bench
