@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job on a fresh machine: installs what it needs, builds the
 # command-line program and shows the cleaner at work on the shipped demo
-# machine (demo/: a registry with planted problems and its drive C:), then
+# machine (demo/: a registry with planted problems and its drive C:): a scan,
+# what a fix would do, the fix itself with its backup set, a scan after it; then
 # builds the Windows program and runs its self-check and a registry scan of
 # the Wine prefix under Wine (extra arguments go to that scan, e.g. --deep).
 set -euo pipefail
@@ -24,6 +25,17 @@ echo "== veltaro scan (demo machine)"
 echo
 echo "== veltaro fix --all --dry-run (demo machine)"
 "${demo[@]}" fix --all --dry-run
+echo
+echo "== veltaro fix --all (demo machine: the copy in $work)"
+"${demo[@]}" fix --all --description "Demo fix"
+echo
+echo "== veltaro scan, after the fix"
+status=0
+"${demo[@]}" scan || status=$?
+[ "$status" -eq 0 ] || { echo "run: the demo scan after the fix should find nothing (exit status $status)"; exit 1; }
+echo
+echo "== veltaro backups list"
+"${demo[@]}" backups list
 echo
 
 # ---- the Windows program under Wine, on the Wine prefix's own registry.
