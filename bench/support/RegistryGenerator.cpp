@@ -267,17 +267,26 @@ TGeneratedRegistry GenerateRegistry(const TGeneratorOptions& options) {
     w.Binary("Token", std::string(reinterpret_cast<const char*>(&p), sizeof p) + "licence");
   }
 
-  // Per-user settings with history lists of documents.
+  // Per-user settings; one program in twenty keeps a history list (on a
+  // real machine a few dozen lists, each reported in full by the scan). A
+  // product whose settings exist already gets another profile.
   const int64_t userProducts = std::max<int64_t>(1, userKeys / 5);
   for (int64_t u = 0; u < userProducts; ++u) {
     const Product& product = productOf(u);
-    const std::string base = hkcu + product.vendor + "\\" + product.name;
+    const std::string base = hkcu + product.vendor + "\\" + product.name +
+                             (u >= products ? " Profile " + std::to_string(u / products + 1) : "");
     w.Key(base);
     w.Key(base + "\\Settings");
     w.Dword("ShowToolbar", 1);
     w.String("Theme", "Light");
-    w.Key(base + "\\Recent File List");
-    for (int f = 1; f <= 6; ++f) w.String("File" + std::to_string(f), refs.Reference(product, 3 + f % 2));
+    if (u % 20 == 0) {
+      w.Key(base + "\\Recent File List");
+      for (int f = 1; f <= 6; ++f) w.String("File" + std::to_string(f), refs.FilePath(product, 3 + f % 2));
+    } else {
+      w.Key(base + "\\Workspace");
+      w.String("LastProject", refs.FilePath(product, 3 + u % 2));
+      w.Dword("Layout", static_cast<uint32_t>(u % 4));
+    }
     w.Key(base + "\\Toolbars");
     w.Key(base + "\\Toolbars\\Standard");
     w.Binary("State", std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8));
