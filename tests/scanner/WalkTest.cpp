@@ -51,9 +51,11 @@ TEST_F(WalkTest, ReportsMissingFilesInNamesAndData) {
 
   // A value named by a missing path shows its (valid) data.
   ASSERT_EQ(run.Count("\\Walk\\NamedByPath", (fixture_.Root() + "gone-name.dll").c_str()), 1);
-  for (const TNewItem& item : run.items)
-    if (item.KeyPath.size() > 12 && item.KeyPath.substr(item.KeyPath.size() - 12) == "\\NamedByPath")
+  for (const TNewItem& item : run.items) {
+    if (item.KeyPath.size() > 12 && item.KeyPath.substr(item.KeyPath.size() - 12) == "\\NamedByPath") {
       EXPECT_EQ(item.ValueData, fixture_.Root() + "present.exe");
+    }
+  }
 
   // A key named by a missing path: the key itself, then its values; its
   // sub-key's name holds the same path, so it is a finding of its own.
@@ -65,8 +67,11 @@ TEST_F(WalkTest, ReportsMissingFilesInNamesAndData) {
 
   // History lists are reported with severity 0.
   ASSERT_EQ(run.Count("\\Walk\\App\\RecentFileList", "File1"), 1);
-  for (const TNewItem& item : run.items)
-    if (item.ValueName == "File1") EXPECT_EQ(item.Severity, "sev0");
+  for (const TNewItem& item : run.items) {
+    if (item.ValueName == "File1") {
+      EXPECT_EQ(item.SeverityLevel, 0);
+    }
+  }
 
   EXPECT_EQ(run.Count("\\Walk\\SYSTEM", "Checked"), 1);
   EXPECT_EQ(run.items.size(), 8u);
