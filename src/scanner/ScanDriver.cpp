@@ -29,6 +29,7 @@ bool TScanDriver::Start(const TScanRequest& request) {
   if (Running()) return false;
   Wait();  // joins the threads of an earlier scan
   threads_.clear();
+  memo_ = std::make_unique<TExistenceMemo>();
   items_.clear();
   values_ = 0;
   keys_ = 0;
@@ -45,6 +46,7 @@ bool TScanDriver::Start(const TScanRequest& request) {
     TScanOptions options = request.options;
     options.Mode = area;
     options.IgnoreList = &request.ignoreList;
+    if (!options.ExistenceMemo) options.ExistenceMemo = memo_.get();
     auto thread = std::make_unique<TSweeper>(options, dispatcher_);
     thread->SetLanguage(request.language);
     thread->OnItem = [this](TSweeper&, TNewItem& item) {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "files/ExistenceMemo.h"
 #include "files/StringTools.h"
 #include "scanner/Dispatcher.h"
 #include "scanner/Sweeper.h"
@@ -91,6 +92,9 @@ class TScanDriver {
   void ThreadFinished();
 
   TDispatcher& dispatcher_;
+  // The existence answers the threads of one scan share (unless the request
+  // brings its own); declared first so that it outlives the threads.
+  std::unique_ptr<TExistenceMemo> memo_;
   std::vector<std::unique_ptr<TSweeper>> threads_;
   std::vector<TNewItem> items_;
   std::atomic<int> running_{0};
