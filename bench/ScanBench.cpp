@@ -91,7 +91,6 @@ double Median(std::vector<double> values) {
 // pair ratios.
 void BM_ScanVsWalk(benchmark::State& state) {
   const bool deep = state.range(0) != 0;
-  const bool shareExistence = state.range(1) != 0;
   const Loaded& loaded = Registry();
   std::vector<double> walks, scans, ratios;
   vp::bench::TScanTotals totals;
@@ -102,7 +101,7 @@ void BM_ScanVsWalk(benchmark::State& state) {
     const double walkSeconds = Seconds(start);
     start = std::chrono::steady_clock::now();
     const std::clock_t cpuStart = std::clock();
-    totals = vp::bench::RunScan(deep, shareExistence);
+    totals = vp::bench::RunScan(deep);
     const double scanSeconds = Seconds(start);
     cpu += static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     state.SetIterationTime(scanSeconds);
@@ -122,20 +121,14 @@ void BM_ScanVsWalk(benchmark::State& state) {
   state.counters["threads"] = totals.threads;
   state.counters["cpu_s"] = cpu / static_cast<double>(scans.size());
 }
-// Arguments: deep scan, shared existence memo.
-BENCHMARK(BM_ScanVsWalk)
-    ->Args({0, 1})
-    ->Args({1, 1})
-    ->Args({0, 0})
-    ->Iterations(3)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+// Argument: deep scan.
+BENCHMARK(BM_ScanVsWalk)->Arg(0)->Arg(1)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // One area alone on its thread: where a scan's time goes.
 void BM_Area(benchmark::State& state) {
   Registry();
   vp::bench::TScanTotals totals;
-  for (auto _ : state) totals = vp::bench::RunScan(true, true, {static_cast<int32_t>(state.range(0))});
+  for (auto _ : state) totals = vp::bench::RunScan(true, {static_cast<int32_t>(state.range(0))});
   state.counters["keys"] = static_cast<double>(totals.keys);
   state.counters["values"] = static_cast<double>(totals.values);
   state.counters["items"] = static_cast<double>(totals.items);

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "files/ExistenceMemo.h"
 #include "platform/Platform.h"
 #include "scanner/Dispatcher.h"
 #include "scanner/ScanDriver.h"
@@ -60,15 +59,13 @@ TWalkTotals BareWalkAll() {
   return totals;
 }
 
-TScanTotals RunScan(bool deep, bool shareExistence, const std::vector<int32_t>& areas) {
-  TExistenceMemo memo;
+TScanTotals RunScan(bool deep, const std::vector<int32_t>& areas) {
   TQueueDispatcher dispatcher;
   TScanDriver driver(dispatcher);
   TScanRequest request;
   request.deep = deep;
   request.areas = areas;
   request.options.IdlePriority = false;
-  if (shareExistence) request.options.ExistenceMemo = &memo;
   // Texts are only shown; any non-empty whole-key text lets whole-key
   // findings list their contents as they do for a user.
   request.language = MakeCleanerLanguage([](std::string_view id) { return std::string(id); });

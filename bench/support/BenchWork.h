@@ -33,9 +33,8 @@ struct TScanTotals {
 
 // One scan as the command line runs it, on the calling thread's dispatcher,
 // at normal thread priority (the interactive default, idle priority, would
-// let any other process on the machine decide the figure). With
-// shareExistence the threads share one memo of existence answers.
-// areas, when not empty, selects the areas to run.
-TScanTotals RunScan(bool deep, bool shareExistence = true, const std::vector<int32_t>& areas = {});
+// let any other process on the machine decide the figure). areas, when not
+// empty, selects the areas to run.
+TScanTotals RunScan(bool deep, const std::vector<int32_t>& areas = {});
 
 }  // namespace vp::bench
