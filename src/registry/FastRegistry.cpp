@@ -61,7 +61,48 @@ std::string TerminatedText(std::string_view text) {
   return data;
 }
 
+// Four bytes, little-endian; missing bytes of a short value read as zero.
+std::int32_t DwordValue(const std::string& data) {
+  std::uint32_t value = 0;
+  for (size_t i = 0; i < 4 && i < data.size(); ++i)
+    value |= std::uint32_t(static_cast<unsigned char>(data[i])) << (8 * i);
+  return static_cast<std::int32_t>(value);
+}
+
+// The strings of REG_MULTI_SZ data up to the first empty one.
+std::vector<std::string> MultiStringLines(const std::string& data) {
+  std::vector<std::string> list;
+  size_t start = 0;
+  while (start < data.size()) {
+    size_t end = data.find('\0', start);
+    if (end == std::string::npos) end = data.size();
+    if (end == start) break;  // the empty string that ends the list
+    list.push_back(data.substr(start, end - start));
+    start = end + 1;
+  }
+  return list;
+}
+
 }  // namespace
+
+std::string ValueAsString(std::uint32_t type, const std::string& data) {
+  if (type == kRegDword) {
+    return std::to_string(DwordValue(data));
+  }
+  if (data.empty()) return std::string();
+  switch (DataTypeOf(type)) {
+    case rdString:
+    case rdExpandString:
+      return UpToNul(data);
+    case rdMultiString: {
+      std::string text;
+      for (const auto& line : MultiStringLines(data)) text += line + "\r\n";
+      return text;
+    }
+    default:
+      return std::string();
+  }
+}
 
 TRegDataType DataTypeOf(std::uint32_t registryType) {
   switch (registryType) {
@@ -358,30 +399,15 @@ void TFastRegistry::ThrowInvalidType(std::string_view name) {
 std::string TFastRegistry::ReadString(std::string_view name) {
   std::uint32_t type;
   std::string data;
-  if (!Query(name, type, data) || data.empty()) return std::string();
-  switch (DataTypeOf(type)) {
-    case rdString:
-    case rdExpandString:
-      return UpToNul(data);
-    case rdMultiString: {
-      std::string text;
-      for (const auto& line : ReadMultiString(name)) text += line + "\r\n";
-      return text;
-    }
-    default:
-      return std::string();
-  }
+  if (!Query(name, type, data) || type == kRegDword) return std::string();
+  return ValueAsString(type, data);
 }
 
 std::string TFastRegistry::ReadValueAsString(std::string_view name) {
-  if (GetDataType(name) == rdInteger) {
-    try {
-      return std::to_string(ReadInteger(name));
-    } catch (const ERegistryException&) {
-      return std::string();  // changed kind between the two queries
-    }
-  }
-  return ReadString(name);
+  std::uint32_t type;
+  std::string data;
+  if (!Query(name, type, data)) return std::string();
+  return ValueAsString(type, data);
 }
 
 std::string TFastRegistry::ReadStringStrict(std::string_view name) {
@@ -397,11 +423,7 @@ std::int32_t TFastRegistry::ReadInteger(std::string_view name) {
   std::uint32_t type;
   std::string data;
   if (!Query(name, type, data) || type != kRegDword) ThrowInvalidType(name);
-  // Four bytes, little-endian; missing bytes of a short value read as zero.
-  std::uint32_t value = 0;
-  for (size_t i = 0; i < 4 && i < data.size(); ++i)
-    value |= std::uint32_t(static_cast<unsigned char>(data[i])) << (8 * i);
-  return static_cast<std::int32_t>(value);
+  return DwordValue(data);
 }
 
 int TFastRegistry::ReadBinaryData(std::string_view name, void* buffer, int bufferSize) {
@@ -417,19 +439,10 @@ int TFastRegistry::ReadBinaryData(std::string_view name, void* buffer, int buffe
 }
 
 std::vector<std::string> TFastRegistry::ReadMultiString(std::string_view name) {
-  std::vector<std::string> list;
   std::uint32_t type;
   std::string data;
-  if (!Query(name, type, data) || type != kRegMultiSz) return list;
-  size_t start = 0;
-  while (start < data.size()) {
-    size_t end = data.find('\0', start);
-    if (end == std::string::npos) end = data.size();
-    if (end == start) break;  // the empty string that ends the list
-    list.push_back(data.substr(start, end - start));
-    start = end + 1;
-  }
-  return list;
+  if (!Query(name, type, data) || type != kRegMultiSz) return {};
+  return MultiStringLines(data);
 }
 
 bool TFastRegistry::ReadRawData(std::string_view name, std::uint32_t& type, std::string& data) {

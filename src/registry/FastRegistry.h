@@ -170,6 +170,10 @@ class TFastRegistry {
   std::uint32_t access_ = platform::kKeyAllAccess;
 };
 
+// The text ReadValueAsString gives for a value of this type and data, for
+// callers that already hold the data (a key's values read in one pass).
+std::string ValueAsString(std::uint32_t type, const std::string& data);
+
 // The full root name of one of the six roots of paths; "" for any other
 // handle (HKEY_PERFORMANCE_DATA included).
 std::string RootKeyToName(RegHandle root);

@@ -55,6 +55,59 @@ DateTime TSweeper::KeyDate(RegHandle root, const std::string& key) const {
   return FileTimeToDateTime(info.FileTime);
 }
 
+// Under Wine every registry call is a round trip to the server, so the walk
+// opens a key once and takes from it all it will need: the key information
+// (sub-key count, last write time), every value with its data, and the
+// sub-key names. The key is closed before its children are walked.
+struct TSweeper::TKeyContents {
+  bool opened = false;
+  bool infoRead = false;
+  TRegKeyInfo info;
+  std::vector<std::pair<std::string, std::string>> values;  // name, data as text
+  StringList subKeys;
+
+  bool HasSubKeys() const { return infoRead && info.NumSubKeys > 0; }
+};
+
+namespace {
+
+// Values as text, in the registry's order. The one-pass read leaves out a
+// value whose data has no exact 8-bit form; the key is then read name by
+// name, so such a value is still checked by its name (with empty data).
+void ReadValues(TFastRegistry& registry, std::vector<std::pair<std::string, std::string>>& values) {
+  values.clear();
+  std::vector<TRegValue> raw;
+  if (registry.GetValuesComplete(raw)) {
+    values.reserve(raw.size());
+    for (TRegValue& value : raw)
+      values.emplace_back(std::move(value.Name), ValueAsString(value.Type, value.Data));
+    return;
+  }
+  StringList names;
+  registry.GetValueNames(names);
+  values.reserve(names.size());
+  for (std::string& name : names) {
+    std::string text = registry.ReadValueAsString(name);
+    values.emplace_back(std::move(name), std::move(text));
+  }
+}
+
+}  // namespace
+
+// Opens the key for reading and takes the values (withValues) and, when it
+// has any, the sub-key names (withSubKeys). False when it cannot be opened.
+bool TSweeper::ReadKeyContents(RegHandle root, const std::string& key, bool withValues, bool withSubKeys,
+                               TKeyContents& contents) {
+  TFastRegistry registry;
+  registry.SetRootKey(root);
+  if (!registry.OpenKeyReadOnly(key)) return false;
+  contents.opened = true;
+  contents.infoRead = registry.GetKeyInfo(contents.info);
+  if (withValues && contents.infoRead && contents.info.NumValues > 0) ReadValues(registry, contents.values);
+  if (withSubKeys && contents.HasSubKeys()) registry.GetKeyNames(contents.subKeys);
+  return true;
+}
+
 void TSweeper::WalkKey(RegHandle root, const std::string& key) {
   // The first call of a walk has nothing to compare with.
   if (StopRequested() || (walkStarted_ && SamePath(key, lastKeyWalked_))) return;
@@ -69,21 +122,32 @@ void TSweeper::WalkKey(RegHandle root, const std::string& key) {
     if (!registry.OpenKeyReadOnly(key)) return;
     registry.GetKeyNames(names);
   }
+  WalkSubKeys(root, key, names);
+}
+
+// The body of WalkKey once key's sub-key names are known.
+void TSweeper::WalkSubKeys(RegHandle root, const std::string& key, const StringList& names) {
   for (const std::string& rawName : names) {
     if (StopRequested()) return;
     const std::string name = Trim(rawName);
     if (name.empty()) continue;
     const std::string subKey = key.empty() ? name : key + "\\" + name;
     if (IsSkippedBranch(key, name, subKey)) continue;
-    bool hasSubKeys = false;
-    {
-      TFastRegistry registry;
-      registry.SetRootKey(root);
-      if (!registry.OpenKeyReadOnly(subKey)) continue;
-      hasSubKeys = registry.HasSubKeys();
-    }
-    if (!SamePath(subKey, lastKeyChecked_)) CheckKey(root, subKey);
-    if (!SamePath(subKey, key) && !SamePath(subKey, lastKeyWalked_) && hasSubKeys) WalkKey(root, subKey);
+    const bool check = !SamePath(subKey, lastKeyChecked_);
+    // Checking the key leaves the last key walked as it is, so whether the
+    // walk may descend is known before the key is read.
+    const bool mayDescend = !SamePath(subKey, key) && !SamePath(subKey, lastKeyWalked_);
+    if (!check && !mayDescend) continue;
+    TKeyContents contents;
+    if (!ReadKeyContents(root, subKey, check, mayDescend, contents)) continue;
+    if (check) CheckKeyContents(root, subKey, contents);
+    if (!mayDescend || !contents.HasSubKeys()) continue;
+    // WalkKey(root, subKey) with the names already read.
+    if (StopRequested()) return;
+    lastKeyWalked_ = subKey;
+    StringList subKeys = std::move(contents.subKeys);
+    contents = TKeyContents{};  // the values are done with; keep only the names
+    WalkSubKeys(root, subKey, subKeys);
   }
   if (StopRequested()) return;
   SetKeysStep(static_cast<int32_t>(names.size()));
@@ -93,44 +157,37 @@ void TSweeper::WalkKey(RegHandle root, const std::string& key) {
 
 void TSweeper::CheckKey(RegHandle root, const std::string& key) {
   if (StopRequested() || key.empty() || SamePath(key, lastKeyChecked_)) return;
+  TKeyContents contents;
+  ReadKeyContents(root, key, true, false, contents);
+  CheckKeyContents(root, key, contents);
+}
+
+void TSweeper::CheckKeyContents(RegHandle root, const std::string& key, const TKeyContents& contents) {
+  if (StopRequested() || key.empty() || SamePath(key, lastKeyChecked_)) return;
   MaybeYield();
   lastKeyChecked_ = key;
 
+  const DateTime date =
+      options_.ReadKeyDates && contents.infoRead ? FileTimeToDateTime(contents.info.FileTime) : 0;
   const std::string& wholeKey = language_.Text(kTextWholeKey);
   TAnalyzerResult keyResult;
   Analyze(key, keyResult, analysis_);
-  if (IsFinding(keyResult)) {
-    const DateTime date = options_.ReadKeyDates ? KeyDate(root, key) : 0;
+  if (IsFinding(keyResult))
     Report(root, key, wholeKey, wholeKey, date, kProblemFileReference, keyResult.Detail, false);
-  }
 
-  TFastRegistry registry;
-  registry.SetRootKey(root);
-  if (!registry.OpenKeyReadOnly(key)) return;
-  StringList names;
-  registry.GetValueNames(names);
-  for (const std::string& name : names) {
+  if (!contents.opened) return;
+  for (const auto& [name, text] : contents.values) {
     if (StopRequested()) return;
     TAnalyzerResult result;
     Analyze(name, result, analysis_);
-    std::string text;
-    bool textRead = false;
     if (!IsFinding(result)) {
-      text = registry.ReadValueAsString(name);
-      textRead = true;
       result = TAnalyzerResult{};
       Analyze(text, result, analysis_);
     }
     if (!IsFinding(result)) continue;
-    if (!textRead) text = registry.ReadValueAsString(name);
-    DateTime date = 0;
-    if (options_.ReadKeyDates) {
-      TRegKeyInfo info;
-      if (registry.GetKeyInfo(info)) date = FileTimeToDateTime(info.FileTime);
-    }
     Report(root, key, name, text, date, kProblemFileReference, result.Detail, false);
   }
-  SetValuesStep(static_cast<int32_t>(names.size()));
+  SetValuesStep(static_cast<int32_t>(contents.values.size()));
   IncValues();
   SetValuesStep(1);
 }

@@ -123,6 +123,12 @@ class TSweeper {
   void MaybeYield();
   std::string KeyDateText(DateTime keyDate);
   bool IsSkippedBranch(const std::string& key, const std::string& name, const std::string& subKey) const;
+  // What the walk takes from one open of a key (HiveWalk.cpp).
+  struct TKeyContents;
+  static bool ReadKeyContents(platform::RegHandle root, const std::string& key, bool withValues,
+                              bool withSubKeys, TKeyContents& contents);
+  void WalkSubKeys(platform::RegHandle root, const std::string& key, const StringList& names);
+  void CheckKeyContents(platform::RegHandle root, const std::string& key, const TKeyContents& contents);
   DateTime KeyDate(platform::RegHandle root, const std::string& key) const;
   // The key's last write time when key dates are read, else 0.
   DateTime ReportDate(platform::RegHandle root, const std::string& key) const {

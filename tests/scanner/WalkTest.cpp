@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <iterator>
+
 #include "ScanFixture.h"
 #include "platform/sim/SimMachine.h"
 #include "registry/FastRegistry.h"
@@ -193,6 +196,62 @@ TEST_F(HiveWalkTest, UsersRootSkipsTheCurrentUserAndRemovesItsMarker) {
   ASSERT_TRUE(registry.OpenKeyReadOnly("Software"));
   registry.GetKeyNames(after);
   EXPECT_EQ(after, before);
+}
+
+// Data is shown as text the way the registry class renders it; a value whose
+// name cannot be read is neither checked nor counted, one whose data cannot
+// be read is checked by its name with empty data; a key with no values
+// still counts one.
+TEST_F(HiveWalkTest, RendersAndCountsValuesAsListed) {
+  const std::string base = fixture_.KeyPath() + "\\Counted";
+  const std::string root = fixture_.Root();
+  auto& sim = fixture_.Machine().Registry();
+  {
+    TFastRegistry registry;
+    registry.SetRootKey(platform::kHkeyCurrentUser);
+    ASSERT_TRUE(registry.OpenKey(base + "\\Values", true));
+    EXPECT_EQ(registry.WriteMultiString("Lines", "first\r\n" + root + "gone-multi.dll\r\n"), 0);
+    EXPECT_EQ(registry.WriteInteger("Number", 16), 0);
+    EXPECT_EQ(registry.WriteString(root + "gone-name.dll", "placeholder"), 0);
+    EXPECT_EQ(registry.WriteString("Path", root + "gone.exe"), 0);
+    ASSERT_TRUE(registry.OpenKey("\\" + base + "\\Nested\\Inner", true));
+    EXPECT_EQ(registry.WriteString("Path", root + "gone-inner.dll"), 0);
+  }
+  ASSERT_TRUE(sim.AddForeignValue(platform::kHkeyCurrentUser, base + "\\Values"));
+  ASSERT_TRUE(sim.SetForeignTextValue(platform::kHkeyCurrentUser, base + "\\Values", root + "gone-name.dll"));
+  ASSERT_TRUE(sim.AddForeignKey(platform::kHkeyCurrentUser, base + "\\Nested"));
+
+  const test::ScanRun run = test::RunSweeper(test::WalkOptions(base));
+  struct Expected {
+    const char* keyEnd;
+    std::string name;
+    std::string data;
+  };
+  // Sub-keys in the registry's order (Nested before Values); Report shows
+  // empty data as the empty marker and drops the last line break.
+  const Expected expected[] = {
+      {"\\Counted\\Nested\\Inner", "Path", root + "gone-inner.dll"},
+      {"\\Counted\\Values", "Lines", "first\r\n" + root + "gone-multi.dll"},
+      {"\\Counted\\Values", root + "gone-name.dll", "(empty)"},
+      {"\\Counted\\Values", "Path", root + "gone.exe"},
+  };
+  ASSERT_EQ(run.items.size(), std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    const TNewItem& item = run.items[i];
+    EXPECT_TRUE(item.KeyPath.size() >= std::strlen(expected[i].keyEnd) &&
+                item.KeyPath.compare(item.KeyPath.size() - std::strlen(expected[i].keyEnd), std::string::npos,
+                                     expected[i].keyEnd) == 0)
+        << item.KeyPath;
+    EXPECT_EQ(item.ValueName, expected[i].name);
+    EXPECT_EQ(item.ValueData, expected[i].data) << item.ValueName;
+  }
+  // Keys: Counted lists two, Nested one (the unreadable name left out).
+  // Values: four readable names in Values, Nested's empty list counted as
+  // one, one in Inner.
+  EXPECT_EQ(run.totalKeys, 3);
+  EXPECT_EQ(run.totalValues, 6);
+  EXPECT_EQ(run.countedKeys, run.totalKeys);
+  EXPECT_EQ(run.countedValues, run.totalValues);
 }
 
 }  // namespace
