@@ -1,5 +1,8 @@
 #include "support/TestSupport.h"
 
+#include <fstream>
+#include <iterator>
+
 namespace vp::test {
 
 std::string DataPath(const std::string& relative) {
@@ -10,6 +13,11 @@ std::string DataPath(const std::string& relative) {
   path = "Z:" + path;
 #endif
   return path;
+}
+
+std::string HostFileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 }  // namespace vp::test

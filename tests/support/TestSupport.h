@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace vp::test {
@@ -15,5 +16,8 @@ constexpr bool kOnRealWindows =
 // A file under tests/data, as a path the program under test can open
 // (the Linux path as seen from Wine's Z: drive in the Windows build).
 std::string DataPath(const std::string& relative);
+
+// A file's bytes, read by the test itself; empty when it cannot be read.
+std::string HostFileBytes(const std::filesystem::path& path);
 
 }  // namespace vp::test
