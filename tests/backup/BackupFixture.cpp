@@ -7,6 +7,7 @@
 #include "backup/RegExportText.h"
 #include "platform/FileSystem.h"
 #include "platform/System.h"
+#include "support/RegistryTestSupport.h"
 
 namespace vp::backup::test {
 namespace {
@@ -57,38 +58,22 @@ void SnapshotInto(RegHandle root, const std::string& path, const std::string& re
 
 }  // namespace
 
-bool DeleteKeyTree(RegHandle root, const std::string& path) {
-  Handle key;
-  if (Reg().OpenKey(root, path, platform::kKeyAllAccess, key.key) != platform::kErrorSuccess) return false;
-  std::vector<std::string> children;
-  for (uint32_t i = 0;; ++i) {
-    std::string name;
-    if (Reg().EnumKey(key.key, i, name) != platform::kErrorSuccess) break;
-    children.push_back(name);
-  }
-  for (const auto& child : children) DeleteKeyTree(root, path + "\\" + child);
-  return Reg().DeleteKey(root, path) == platform::kErrorSuccess;
-}
-
 void BackupFixture::SetUp() {
   ready_ = true;
   previous_ = platform::Current();
   const std::string suffix = UniqueSuffix();
 #ifdef _WIN32
-  const std::string temp = platform::Sys().TempFolder();
-  const std::string base = temp + "VeltaroBackupTest" + suffix + "\\";
+  const std::string base = platform::Sys().TempFolder() + "VeltaroBackupTest" + suffix + "\\";
   hostFolder_ = std::filesystem::path(base);
-  std::filesystem::create_directories(hostFolder_ / "Backups");
-  std::filesystem::create_directories(hostFolder_ / "Work");
 #else
-  machine_ = std::make_unique<platform::sim::SimMachine>();
+  const std::string base = "C:\\";
   hostFolder_ = std::filesystem::temp_directory_path() / ("vp-backup-test-" + suffix);
-  std::filesystem::create_directories(hostFolder_ / "Backups");
-  std::filesystem::create_directories(hostFolder_ / "Work");
+  machine_ = std::make_unique<platform::sim::SimMachine>();
   machine_->Files().MapDrive('C', hostFolder_, platform::DriveType::Fixed);
   platform::Install(machine_->Services());
-  const std::string base = "C:\\";
 #endif
+  std::filesystem::create_directories(hostFolder_ / "Backups");
+  std::filesystem::create_directories(hostFolder_ / "Work");
   backupsFolder_ = base + "Backups\\";
   workFolder_ = base + "Work\\";
   scratchKey_ = "Software\\VeltaroTest\\Backup" + suffix;
@@ -99,18 +84,9 @@ void BackupFixture::SetUp() {
 
 void BackupFixture::TearDown() {
   if (!ready_) return;
-  DeleteKeyTree(platform::kHkeyCurrentUser, scratchKey_);
-#ifdef _WIN32
-  Handle parent;
-  // Leave no empty test parent behind either.
-  if (Reg().OpenKey(platform::kHkeyCurrentUser, "Software\\VeltaroTest", platform::kKeyRead, parent.key) ==
-      platform::kErrorSuccess) {
-    platform::RegKeyInfo info;
-    const bool empty = Reg().QueryKeyInfo(parent.key, info) == platform::kErrorSuccess && info.subKeys == 0 &&
-                       info.values == 0;
-    if (empty) Reg().DeleteKey(platform::kHkeyCurrentUser, "Software\\VeltaroTest");
-  }
-#endif
+  vp::test::DeleteRegistryTree(Reg(), platform::kHkeyCurrentUser, scratchKey_);
+  // Leave no empty test parent behind either; with keys left it is refused.
+  Reg().DeleteKey(platform::kHkeyCurrentUser, "Software\\VeltaroTest");
   platform::Install(previous_);
   std::error_code ignored;
   std::filesystem::remove_all(hostFolder_, ignored);
@@ -153,7 +129,7 @@ bool BackupFixture::KeyExists(const std::string& relativeKey) const {
 }
 
 void BackupFixture::DeleteTree(const std::string& relativeKey) {
-  DeleteKeyTree(platform::kHkeyCurrentUser, Key(relativeKey));
+  vp::test::DeleteRegistryTree(Reg(), platform::kHkeyCurrentUser, Key(relativeKey));
   if (relativeKey.empty()) MakeKey("");
 }
 

@@ -80,7 +80,4 @@ class BackupFixture : public ::testing::Test {
   std::string workFolder_;
 };
 
-// Deletes a key and everything below it through the seam.
-bool DeleteKeyTree(platform::RegHandle root, const std::string& path);
-
 }  // namespace vp::backup::test
