@@ -17,12 +17,6 @@ namespace {
 
 using test::ScratchFolder;
 
-std::string Upper(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return text;
-}
-
 std::vector<DirectoryEntry> SearchAll(std::string_view pattern) {
   std::vector<DirectoryEntry> entries;
   auto search = Files().Search(pattern);
@@ -92,13 +86,19 @@ TEST(FileSystemConformance, NamesResolveWithoutRegardToCase) {
     bool found;
   };
   const Case cases[] = {
-      {"Mixed\\Foo.DLL", true},        {"mixed\\foo.dll", true},         {"MIXED\\FOO.DLL", true},
-      {"mixed\\\\foo.dll", true},                                  // repeated separators collapse
-      {"mixed\\.\\foo.dll", true},                                 // "." components vanish
-      {"mixed\\x\\..\\foo.dll", true}, {"mixed\\foo.dll.", true},  // the last name loses trailing dots and
-                                                                   // blanks
-      {"mixed\\foo.dll  ", true},      {"mixed\\foo.dl", false},         {"mixed\\foo.dll\\", false},
-      {"mixed\\fo?.dll", false},       {"mixed\\foo.dll:stream", false},
+      {"Mixed\\Foo.DLL", true},
+      {"mixed\\foo.dll", true},
+      {"MIXED\\FOO.DLL", true},
+      {"mixed\\\\foo.dll", true},   // repeated separators collapse
+      {"mixed\\.\\foo.dll", true},  // "." components vanish
+      {"mixed\\x\\..\\foo.dll", true},
+      {"mixed\\foo.dll.", true},  // the last name loses trailing dots and
+                                  // blanks
+      {"mixed\\foo.dll  ", true},
+      {"mixed\\foo.dl", false},
+      {"mixed\\foo.dll\\", false},
+      {"mixed\\fo?.dll", false},
+      {"mixed\\foo.dll:stream", false},
   };
   for (const auto& c : cases)
     EXPECT_EQ(Files().Attributes(scratch.Path(c.path)).has_value(), c.found) << c.path;
@@ -205,8 +205,8 @@ TEST(FileSystemConformance, WholeFilesAreReadAndWritten) {
 
 TEST(FileSystemConformance, SystemFolders) {
   ScratchFolder scratch;
-  EXPECT_EQ(Upper(Sys().WindowsFolder()), "C:\\WINDOWS");
-  EXPECT_EQ(Upper(Sys().SystemFolder()), "C:\\WINDOWS\\SYSTEM32");
+  EXPECT_EQ(Sys().UpperCase(Sys().WindowsFolder()), "C:\\WINDOWS");
+  EXPECT_EQ(Sys().UpperCase(Sys().SystemFolder()), "C:\\WINDOWS\\SYSTEM32");
   const std::string temp = Sys().TempFolder();
   ASSERT_FALSE(temp.empty());
   EXPECT_EQ(temp.back(), '\\');
@@ -222,7 +222,7 @@ TEST(FileSystemConformance, AssociatedProgramOfAnExistingFile) {
   scratch.PutFile("note.ini", "x");
   auto program = Sys().AssociatedProgram(scratch.Path("note.ini"));
   ASSERT_TRUE(program.has_value());
-  EXPECT_NE(Upper(*program).find("NOTEPAD.EXE"), std::string::npos) << *program;
+  EXPECT_NE(Sys().UpperCase(*program).find("NOTEPAD.EXE"), std::string::npos) << *program;
   EXPECT_FALSE(Sys().AssociatedProgram(scratch.Path("absent.ini")).has_value());
   scratch.PutFile("file.vpnoassoc", "x");
   EXPECT_FALSE(Sys().AssociatedProgram(scratch.Path("file.vpnoassoc")).has_value());
@@ -234,7 +234,7 @@ TEST(FileSystemConformance, FileVersionStrings) {
   if (scratch.Sim()) scratch.Sim()->System().SetVersionString(kernel, "FileDescription", "Kernel DLL");
   auto description = Sys().FileVersionString(kernel, "FileDescription");
   ASSERT_TRUE(description.has_value());
-  EXPECT_NE(Upper(*description).find("KERNEL"), std::string::npos) << *description;
+  EXPECT_NE(Sys().UpperCase(*description).find("KERNEL"), std::string::npos) << *description;
   scratch.PutFile("plain.txt", "no resources");
   EXPECT_FALSE(Sys().FileVersionString(scratch.Path("plain.txt"), "FileDescription").has_value());
   EXPECT_FALSE(Sys().FileVersionString(kernel, "NoSuchString").has_value());
