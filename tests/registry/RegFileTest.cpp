@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "platform/Platform.h"
 #include "platform/sim/SimRegistry.h"
 #include "registry/FastRegistry.h"
@@ -25,8 +22,7 @@ std::vector<int> ProblemLines(const std::vector<TRegFileProblem>& problems) {
 
 // A fixture file's bytes, read by the test itself.
 std::string Fixture(const std::string& name) {
-  std::ifstream in(std::string(VP_TEST_DATA_DIR) + "/registry/" + name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return test::HostFileBytes(std::string(VP_TEST_DATA_DIR) + "/registry/" + name);
 }
 
 std::string Utf16File(std::u16string_view text) {
