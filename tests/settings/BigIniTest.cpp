@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 
 #include "platform/FileSystem.h"
@@ -10,6 +8,7 @@
 #include "platform/sim/SimSystem.h"
 #include "settings/BigIni.h"
 #include "support/ScratchFolder.h"
+#include "support/TestSupport.h"
 
 namespace vp {
 namespace {
@@ -197,10 +196,7 @@ TEST(BigIniTest, SectionLookupResumesAtTheLastHit) {
   EXPECT_LE(counting.comparisons, 3 * kSections + 2);
 }
 
-std::string HostBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::HostFileBytes;
 
 TEST(BigIniFileTest, OnDisk) {
   test::ScratchFolder scratch;
@@ -216,8 +212,8 @@ TEST(BigIniFileTest, OnDisk) {
     EXPECT_TRUE(ini.SetFileName(scratch.Path("absent.dat")));
     EXPECT_EQ(ini.ReadString("S", "k", "d"), "d");
   }
-  EXPECT_EQ(HostBytes(scratch.Host("a.dat")), "[Main]\r\nName=One\r\nCount=3\r\n\r\n");
-  EXPECT_EQ(HostBytes(scratch.Host("same.dat")), "kept before any section\n[S]\nk=v\n");
+  EXPECT_EQ(HostFileBytes(scratch.Host("a.dat")), "[Main]\r\nName=One\r\nCount=3\r\n\r\n");
+  EXPECT_EQ(HostFileBytes(scratch.Host("same.dat")), "kept before any section\n[S]\nk=v\n");
   EXPECT_EQ(platform::Files().ModifiedTime(scratch.Path("same.dat")), before);
   int entries = 0;  // no temporary file left beside them, no empty file made
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(scratch.Host())) ++entries;
@@ -232,10 +228,10 @@ TEST(BigIniFileTest, FailedWriteOnDiskLeavesTheOriginalWhole) {
   TBigIniFile ini(path);
   ini.WriteString("S", "k", "new");
   EXPECT_FALSE(ini.FlushFile());
-  EXPECT_EQ(HostBytes(scratch.Host("ro.dat")), "[S]\r\nk=old\r\n");
+  EXPECT_EQ(HostFileBytes(scratch.Host("ro.dat")), "[S]\r\nk=old\r\n");
   ASSERT_TRUE(platform::Files().SetAttributes(path, platform::kAttrNormal));
   EXPECT_TRUE(ini.FlushFile());
-  EXPECT_EQ(HostBytes(scratch.Host("ro.dat")), "[S]\r\nk=new\r\n\r\n");
+  EXPECT_EQ(HostFileBytes(scratch.Host("ro.dat")), "[S]\r\nk=new\r\n\r\n");
 
   TBigIniFile lost(scratch.Path("no folder\\x.dat"));
   lost.WriteString("S", "k", "v");

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -53,11 +51,6 @@ StringList MenuCaptions(const DesignedMenu& menu) {
   for (const DesignedMenuItem& item : menu.items)
     if (!item.IsSeparator()) captions.emplace_back(item.caption);
   return captions;
-}
-
-std::string EnglishFileBytes() {
-  std::ifstream in(test::DataPath("../../data/Languages/English.lng"), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Every window the program designs, translated from the shipped English.lng by
@@ -143,7 +136,7 @@ TEST(DesignedTextsTest, NamesAndKeysAreUniquePerWindow) {
 // or keys, no section or key the program does not read, component keys in
 // their form, list values with one piece per designed item.
 TEST(DesignedTextsTest, EnglishFileHoldsOnlyWellFormedEntries) {
-  const std::string bytes = EnglishFileBytes();
+  const std::string bytes = test::HostFileBytes(test::DataPath("../../data/Languages/English.lng"));
   ASSERT_FALSE(bytes.empty());
   ASSERT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
 

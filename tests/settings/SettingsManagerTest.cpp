@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 #include "settings/SettingsManager.h"
 #include "support/ScratchFolder.h"
+#include "support/TestSupport.h"
 
 namespace vp {
 namespace {
@@ -56,11 +53,6 @@ struct FakeList : SettingsList {
   bool checkBoxes = false;
 };
 
-std::string HostBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(SettingsManagerTest, RobustColumnWidth) {
   struct Case {
     std::vector<int> samples;
@@ -81,7 +73,7 @@ TEST(SettingsManagerTest, RobustColumnWidth) {
 class SettingsManagerFileTest : public ::testing::Test {
  protected:
   std::string Folder() const { return scratch_.Path("Data"); }  // the trailing backslash is added
-  std::string Stored(const std::string& file) { return HostBytes(scratch_.Host("Data\\" + file)); }
+  std::string Stored(const std::string& file) { return test::HostFileBytes(scratch_.Host("Data\\" + file)); }
   test::ScratchFolder scratch_;
 };
 
