@@ -12,6 +12,7 @@
 #include "files/Masks.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
+#include "platform/System.h"
 #include "platform/sim/SimMachine.h"
 #include "scanner/Dispatcher.h"
 #include "settings/SettingsManager.h"
@@ -93,12 +94,6 @@ WalkResult Walk(const std::string& root, std::function<void(TFileCacheCreator&)>
   return result;
 }
 
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return s;
-}
-
 TEST(FileCacheCreator, WalkRecordsProgramFilesAndSkipsExcludedFolders) {
   ScratchFolder scratch;
   const char* recorded[] = {"Program Files\\Common Files\\System\\Ole DB\\oledb32.dll", "App\\Tool.EXE",
@@ -116,7 +111,7 @@ TEST(FileCacheCreator, WalkRecordsProgramFilesAndSkipsExcludedFolders) {
 
   const WalkResult result = Walk(scratch.Root());
   std::set<std::string> expected;
-  for (const char* path : recorded) expected.insert(Lower(scratch.Path(path)));
+  for (const char* path : recorded) expected.insert(platform::Sys().LowerCase(scratch.Path(path)));
   EXPECT_EQ(result.paths, expected);
   EXPECT_EQ(result.finished, 1);
 }

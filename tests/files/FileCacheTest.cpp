@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "files/FileSystemCache.h"
+#include "files/StringTools.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "support/ScratchFolder.h"
@@ -19,52 +20,25 @@ namespace {
 using platform::Files;
 using test::ScratchFolder;
 
-// A plain unbalanced binary search tree over ASCII-case-folded names, as a
-// reader inserting the file's lines in order would build it; its height.
-int HeightWhenInsertedInOrder(const StringList& names) {
-  struct Node {
-    std::string key;
-    int left = -1, right = -1;
-  };
-  auto fold = [](std::string s) {
-    for (char& c : s)
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    return s;
-  };
-  std::vector<Node> nodes;
-  int height = 0;
-  for (const auto& name : names) {
-    const std::string key = fold(name);
-    int depth = 1;
-    if (nodes.empty()) {
-      nodes.push_back({key});
-    } else {
-      int at = 0;
-      for (;;) {
-        ++depth;
-        int& next = key < nodes[at].key ? nodes[at].left : nodes[at].right;
-        if (next < 0) {
-          next = static_cast<int>(nodes.size());
-          nodes.push_back({key});
-          break;
-        }
-        at = next;
-      }
-    }
-    height = std::max(height, depth);
-  }
-  return height;
-}
-
-StringList NamesInFileOrder(const std::string& text) {
+// The file's names in file order, folded to upper case.
+StringList FoldedNamesInFileOrder(const std::string& text) {
   StringList names;
   for (size_t start = 0; start < text.size();) {
     const size_t end = text.find("\r\n", start);
-    const std::string line = text.substr(start, end - start);
-    names.push_back(line.substr(1, line.find('>') - 1));
+    names.push_back(FixedUpperText(text.substr(start + 1, text.find('>', start) - start - 1)));
     start = end + 2;
   }
   return names;
+}
+
+// The height of the plain binary search tree a reader inserting the keys in
+// this order builds: the first is the root, the smaller ones (in their order)
+// make its left sub-tree, the others its right one.
+int HeightWhenInsertedInOrder(const StringList& keys) {
+  if (keys.empty()) return 0;
+  StringList left, right;
+  for (size_t i = 1; i < keys.size(); ++i) (keys[i] < keys[0] ? left : right).push_back(keys[i]);
+  return 1 + std::max(HeightWhenInsertedInOrder(left), HeightWhenInsertedInOrder(right));
 }
 
 TEST(FileSystemCache, AddAndFind) {
@@ -148,7 +122,7 @@ TEST(FileSystemCache, LargeSortedInputGivesMinimalHeight) {
       cache.AddFile(name);
     }
     ASSERT_TRUE(cache.SaveToFile(file));
-    const StringList names = NamesInFileOrder(Files().ReadWholeFile(file).value_or(""));
+    const StringList names = FoldedNamesInFileOrder(Files().ReadWholeFile(file).value_or(""));
     ASSERT_EQ(static_cast<int>(names.size()), count);
     EXPECT_EQ(HeightWhenInsertedInOrder(names), static_cast<int>(std::ceil(std::log2(count + 1)))) << count;
   }

@@ -46,24 +46,21 @@ TEST(FileTools, PathSyntax) {
       {"CC:\\x", false, false},
       {"\xC4:\\x", false, false},  // a letter, but not a to z
       {"C:\\a:b", false, false},   // a second colon
-      {"C:\\a\\*.exe", false, false},
-      {"C:\\a?", false, false},
-      {"C:\\a<b", false, false},
-      {"C:\\a>b", false, false},
-      {"C:\\a|b", false, false},
-      {"\"C:\\a\"", false, false},
-      {"C:\\a\rb", false, false},
-      {"C:\\a\nb", false, false},
-      {" C:\\a", false, false},   // ":\" not at position 2
-      {"C:\\a\tb", true, false},  // control characters: strict only
-      {"C:\\a ", true, false},    // trailing blank: strict only
+      {" C:\\a", false, false},    // ":\" not at position 2
+      {"C:\\a\tb", true, false},   // control characters: strict only
+      {"C:\\a ", true, false},     // trailing blank: strict only
       {"C:\\a\x01", true, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(IsValidPathSyntax(c.text, false), c.loose) << c.text;
     EXPECT_EQ(IsValidPathSyntax(c.text, true), c.strict) << c.text;
   }
-  EXPECT_FALSE(IsValidPathSyntax(std::string("C:\\a\0b", 6)));
+  // Characters no path may hold.
+  for (const char bad : std::string("*?<>|\"\r\n\0", 9)) {
+    const std::string path = std::string("C:\\a") + bad + "b";
+    EXPECT_FALSE(IsValidPathSyntax(path, false)) << int(bad);
+    EXPECT_FALSE(IsValidPathSyntax(path, true)) << int(bad);
+  }
 }
 
 TEST(FileTools, EveryPathTestRefusesAnythingButAPlainDrivePath) {
@@ -262,7 +259,6 @@ TEST(FileTools, ListingFilesAndFolders) {
       {"", false, {"a.exe", "setup.exe", "b.dll", "readme.txt"}},
       {"README.TXT", false, {"readme.txt"}},
       {"*.exe", false, {"a.exe", "setup.exe"}},
-      {"*.exe;*.dll", false, {"a.exe", "setup.exe", "b.dll"}},
       {"*.exe -setup*", false, {"a.exe"}},
       {"*.exe", true, {"a.exe", "setup.exe", "c.exe", "d.exe"}},
       {"c.exe", true, {"c.exe"}},
