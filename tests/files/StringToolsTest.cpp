@@ -138,12 +138,11 @@ TEST(StringToolsTest, Sha1Hex) {
   };
   const Case cases[] = {
       {"abc", "A9993E364706816ABA3E25717850C26C9CD0D89D"},
-      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",  // 56 bytes: padding needs another block
        "84983E441C3BD26EBAAE4AA1F95129E5E54670F1"},
       {std::string(1000000, 'a'), "34AA973CD4C4DAA4F61EEB2BDBAD27316534016F"},
       {"", "DA39A3EE5E6B4B0D3255BFEF95601890AFD80709"},
       {std::string(55, 'x'), "CEF734BA81A024479E09EB5A75B6DDAE62E6ABF1"},  // padding fits in the block
-      {std::string(56, 'x'), "901305367C259952F4E7AF8323F480D59F81335B"},  // padding needs another
       {std::string(64, 'x'), "BB2FA3EE7AFB9F54C6DFB5D021F14B1FFE40C163"},
   };
   for (const auto& c : cases) EXPECT_EQ(Sha1Hex(c.text), c.digest) << c.text.size();
