@@ -320,6 +320,11 @@ TGeneratedRegistry GenerateRegistry(const TGeneratorOptions& options) {
   // Classes with their servers, type libraries and interfaces.
   const std::string classes = hklm + "Classes\\";
   std::vector<std::string> classIds;
+  struct AppIdentity {
+    std::string id;
+    int64_t classIndex = 0;
+  };
+  std::vector<AppIdentity> appIdentities;
   for (int64_t i = 0; i < classKeys / 3; ++i) {
     const Product& product = productOf(i);
     const std::string id = Guid(random);
@@ -329,11 +334,33 @@ TGeneratedRegistry GenerateRegistry(const TGeneratorOptions& options) {
     w.Owned(key);
     w.String("", product.name + " object " + std::to_string(i));
     const bool local = i % 5 == 0;
+    if (local) {
+      // Local servers run under an application identity; one in a hundred
+      // names an identity that was never registered (or has been removed).
+      const std::string appId = Guid(random);
+      if (i % 500 != 250) appIdentities.push_back({appId, i});
+      w.String("AppID", appId);
+    }
     w.Key(key + (local ? "\\LocalServer32" : "\\InprocServer32"));
     w.String("", refs.FilePath(product, local ? 0 : 1));
     if (!local) w.String("ThreadingModel", "Apartment");
     w.Key(key + "\\ProgID");
     w.String("", "Gen" + Number(i % 100000, 5) + ".Object." + std::to_string(i / 100000 + 1));
+  }
+  // The identities, each with its settings and the key named after the
+  // server's executable that leads back to it.
+  for (const AppIdentity& identity : appIdentities) {
+    const Product& product = productOf(identity.classIndex);
+    const std::string key = classes + "AppID\\" + identity.id;
+    w.Key(key);
+    w.Owned(key);
+    w.String("", product.name + " server " + std::to_string(identity.classIndex));
+    if (identity.classIndex % 3 == 0) w.String("DllSurrogate", "");
+    w.Dword("AuthenticationLevel", static_cast<uint32_t>(2 + identity.classIndex % 4));
+    const std::string exeKey = classes + "AppID\\genserver" + Number(identity.classIndex, 6) + ".exe";
+    w.Key(exeKey);
+    w.Owned(exeKey);
+    w.String("AppID", identity.id);
   }
   std::vector<std::string> typeLibs;
   for (int64_t i = 0; i < typeLibKeys / 6; ++i) {

@@ -2,11 +2,11 @@
 
 // Synthetic registries for the benchmarks: the kinds of keys a used Windows
 // machine accumulates (vendor and program trees, uninstall entries,
-// application paths, classes with their servers, type libraries, interfaces,
-// file types with shell verbs, fonts, history lists), with values that name
-// files of which a chosen share is missing, and the program folders those
-// values point into. Everything is derived from the seed: the same options
-// give the same bytes and the same files.
+// application paths, classes with their servers and application identities,
+// type libraries, interfaces, file types with shell verbs, fonts, history
+// lists), with values that name files of which a chosen share is missing,
+// and the program folders those values point into. Everything is derived
+// from the seed: the same options give the same bytes and the same files.
 
 #include <cstdint>
 #include <filesystem>
