@@ -16,71 +16,113 @@ namespace {
 constexpr std::string_view kRegedit4Header = "REGEDIT4";
 constexpr std::string_view kVersion5Header = "Windows Registry Editor Version 5.00";
 
-// A physical line. A line of a UTF-16 file that has no exact form in the code
-// page keeps its structure (every character outside ASCII shown as '?') so
-// the parser can tell where its entry ends, but is never applied.
+// A physical line, a view into the decoded text. A line of a UTF-16 file
+// that has no exact form in the code page keeps its structure (every
+// character outside ASCII shown as '?') so the parser can tell where its entry
+// ends, but is never applied.
 struct Line {
   int number = 0;
-  std::string text;
+  std::string_view text;
   bool exact = true;
 };
 
-// UTF-16 to the code page, exactly or not at all.
-std::optional<std::string> FromUtf16(std::u16string_view text) {
-  if (platform::Sys().AnsiCodePage() == 1252) return Utf16ToCp1252(text);
-  // Without a table for this code page only ASCII is certain.
-  std::string narrow;
-  for (char16_t unit : text) {
-    if (unit >= 0x80) return std::nullopt;
-    narrow.push_back(static_cast<char>(unit));
-  }
-  return narrow;
+// The same test as Trim, without the copy: lines are trimmed once each and a
+// restore reads hundreds of thousands of them.
+std::string_view TrimView(std::string_view text) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+  return text.substr(begin, end - begin);
 }
 
-template <typename Unit, typename Emit>
-void SplitLines(std::basic_string_view<Unit> text, Emit emit) {
+// UTF-16 units to the code page, exactly or not at all. Without a table for
+// the code page only ASCII is certain.
+class Narrower {
+ public:
+  Narrower() : cp1252_(platform::Sys().AnsiCodePage() == 1252) {}
+
+  std::optional<char> Unit(char16_t unit) const {
+    if (unit < 0x80) return static_cast<char>(unit);
+    if (!cp1252_) return std::nullopt;
+    if (unit >= 0xA0 && unit <= 0xFF) return static_cast<char>(unit);
+    if (auto byte = Utf16ToCp1252(unit)) return static_cast<char>(*byte);
+    return std::nullopt;
+  }
+
+ private:
+  bool cp1252_;
+};
+
+char16_t UnitAt(std::string_view bytes, size_t i) {
+  return char16_t(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
+}
+
+template <typename Emit>
+void SplitLines(std::string_view text, Emit emit) {
   size_t start = 0;
   int number = 1;
   while (start < text.size()) {
+    // A plain loop: find_first_of tests each character against the set
+    // through a library call.
     size_t end = start;
-    while (end < text.size() && text[end] != Unit('\r') && text[end] != Unit('\n')) ++end;
-    emit(number++, text.substr(start, end - start));
-    if (end < text.size() && text[end] == Unit('\r')) ++end;
-    if (end < text.size() && text[end] == Unit('\n')) ++end;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+    emit(number++, start, end);
+    if (end < text.size() && text[end] == '\r') ++end;
+    if (end < text.size() && text[end] == '\n') ++end;
     start = end;
   }
 }
 
-std::vector<Line> DecodeLines(std::string_view bytes, std::vector<TRegFileProblem>& problems) {
+// The text of a UTF-16 file in the code page, one byte per unit, so the
+// lines split where the units' line breaks are (only the units CR and LF
+// become those bytes). Units without an exact form become '?' and their
+// positions are kept, in order, to mark their lines.
+std::string NarrowUtf16(std::string_view bytes, std::vector<size_t>& inexact) {
+  const Narrower narrower;
+  std::string text;
+  text.resize((bytes.size() - 2) / 2);
+  for (size_t i = 2, at = 0; i + 1 < bytes.size(); i += 2, ++at) {
+    if (auto c = narrower.Unit(UnitAt(bytes, i))) {
+      text[at] = *c;
+    } else {
+      text[at] = '?';
+      inexact.push_back(at);
+    }
+  }
+  return text;
+}
+
+// Splits the file into lines; a UTF-16 file is decoded into `storage`, which
+// the lines then point into.
+std::vector<Line> DecodeLines(std::string_view bytes, std::string& storage,
+                              std::vector<TRegFileProblem>& problems) {
   std::vector<Line> lines;
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
     if (bytes.size() % 2 != 0) problems.push_back({0, "UTF-16 text ends in half a character"});
-    std::u16string text;
-    text.reserve(bytes.size() / 2);
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-      text.push_back(
-          char16_t(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-    SplitLines<char16_t>(text, [&lines](int number, std::u16string_view line) {
-      Line decoded{number, {}, true};
-      if (auto narrow = FromUtf16(line)) {
-        decoded.text = std::move(*narrow);
-      } else {
-        decoded.exact = false;
-        for (char16_t unit : line) decoded.text.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
+    std::vector<size_t> inexact;
+    storage = NarrowUtf16(bytes, inexact);
+    size_t next = 0;
+    SplitLines(storage, [&](int number, size_t start, size_t end) {
+      while (next < inexact.size() && inexact[next] < start) ++next;
+      const bool exact = next == inexact.size() || inexact[next] >= end;
+      if (!exact) {
+        // A line that cannot be applied shows only its ASCII.
+        for (size_t i = start; i < end; ++i)
+          if (static_cast<unsigned char>(storage[i]) >= 0x80) storage[i] = '?';
       }
-      lines.push_back(std::move(decoded));
+      lines.push_back({number, std::string_view(storage).substr(start, end - start), exact});
     });
   } else {
-    SplitLines<char>(bytes, [&lines](int number, std::string_view line) {
-      lines.push_back({number, std::string(line), true});
+    SplitLines(bytes, [&](int number, size_t start, size_t end) {
+      lines.push_back({number, bytes.substr(start, end - start), true});
     });
   }
   return lines;
 }
 
 bool EndsWithBackslash(std::string_view text) {
-  const std::string trimmed = Trim(text);
+  const std::string_view trimmed = TrimView(text);
   return !trimmed.empty() && trimmed.back() == '\\';
 }
 
@@ -126,13 +168,14 @@ std::optional<std::string> QuotedString(std::string_view text, size_t& pos, std:
 // "aa,bb,..." into bytes.
 std::optional<std::string> HexBytes(std::string_view text) {
   std::string bytes;
+  bytes.reserve(text.size() / 3 + 1);
   size_t pos = 0;
-  const std::string trimmed = Trim(text);
+  const std::string_view trimmed = TrimView(text);
   if (trimmed.empty()) return bytes;
   while (pos <= trimmed.size()) {
     size_t comma = trimmed.find(',', pos);
-    if (comma == std::string::npos) comma = trimmed.size();
-    const std::string token = Trim(std::string_view(trimmed).substr(pos, comma - pos));
+    if (comma == std::string_view::npos) comma = trimmed.size();
+    const std::string_view token = TrimView(trimmed.substr(pos, comma - pos));
     if (token.empty()) {
       if (comma != trimmed.size() - 1 && comma != trimmed.size())
         return std::nullopt;  // only a final comma may be bare
@@ -172,7 +215,7 @@ class Parser {
       Problem(0, "empty file");
       return;
     }
-    const std::string header = Trim(lines[0].text);
+    const std::string_view header = TrimView(lines[0].text);
     if (header == kRegedit4Header) {
       contents_.format = TRegFileContents::kRegedit4;
     } else if (header == kVersion5Header) {
@@ -183,24 +226,27 @@ class Parser {
     }
     for (size_t i = 1; i < lines.size(); ++i) {
       const Line& line = lines[i];
-      const std::string text = Trim(line.text);
+      const std::string_view text = TrimView(line.text);
       if (text.empty() || text[0] == ';') continue;
       if (text[0] == '[') {
         KeyLine(line, text);
       } else if (text[0] == '"' || text[0] == '@') {
         // Hex data may continue over the following lines, each ending in "\".
-        std::string joined = text;
+        // Most values fit on one line, which is parsed where it lies.
         bool exact = line.exact;
-        if (IsHexData(joined)) {
-          while (EndsWithBackslash(joined) && i + 1 < lines.size()) {
-            joined = Trim(joined);
-            joined.pop_back();
+        if (IsHexData(text) && EndsWithBackslash(text) && i + 1 < lines.size()) {
+          joined_.assign(text);
+          while (EndsWithBackslash(joined_) && i + 1 < lines.size()) {
+            joined_.resize(TrimView(joined_).size());  // never blank at the front
+            joined_.pop_back();
             ++i;
-            joined += Trim(lines[i].text);
+            joined_ += TrimView(lines[i].text);
             exact = exact && lines[i].exact;
           }
+          ValueLine(line.number, joined_, exact);
+        } else {
+          ValueLine(line.number, text, exact);
         }
-        ValueLine(line.number, joined, exact);
       } else {
         Problem(line.number, "unrecognised line");
       }
@@ -208,16 +254,21 @@ class Parser {
   }
 
  private:
+  const Narrower& Narrow() {
+    if (!narrower_) narrower_.emplace();
+    return *narrower_;
+  }
+
   void Problem(int line, std::string reason) { contents_.problems.push_back({line, std::move(reason)}); }
 
-  void KeyLine(const Line& line, const std::string& text) {
+  void KeyLine(const Line& line, std::string_view text) {
     keyState_ = KeyState::kBroken;
     const size_t close = text.rfind(']');
-    if (close == std::string::npos || close == 0) {
+    if (close == std::string_view::npos || close == 0) {
       Problem(line.number, "key line without its closing bracket");
       return;
     }
-    if (!Trim(std::string_view(text).substr(close + 1)).empty()) {
+    if (!TrimView(text.substr(close + 1)).empty()) {
       Problem(line.number, "text after a key line's closing bracket");
       return;
     }
@@ -225,7 +276,7 @@ class Parser {
       Problem(line.number, "key name has characters outside the code page");
       return;
     }
-    std::string_view path = std::string_view(text).substr(1, close - 1);
+    std::string_view path = text.substr(1, close - 1);
     const bool remove = !path.empty() && path.front() == '-';
     if (remove) path.remove_prefix(1);
     const size_t slash = path.find('\\');
@@ -259,7 +310,7 @@ class Parser {
     contents_.operations.push_back(std::move(operation));
   }
 
-  void ValueLine(int number, const std::string& text, bool exact) {
+  void ValueLine(int number, std::string_view text, bool exact) {
     switch (keyState_) {
       case KeyState::kNone:
         return Problem(number, "value line before any key line");
@@ -288,21 +339,21 @@ class Parser {
     if (pos >= text.size() || text[pos] != '=') return Problem(number, "value line without '='");
     ++pos;
     while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
-    const std::string_view data = std::string_view(text).substr(pos);
+    const std::string_view data = text.substr(pos);
 
-    if (Trim(data) == "-") {
+    if (TrimView(data) == "-") {
       operation.kind = TRegFileOperation::kDeleteValue;
     } else if (!data.empty() && data[0] == '"') {
       size_t end = 0;
       auto value = QuotedString(data, end, reason);
       if (!value) return Problem(number, reason);
-      if (!Trim(data.substr(end)).empty()) return Problem(number, "text after a quoted value");
+      if (!TrimView(data.substr(end)).empty()) return Problem(number, "text after a quoted value");
       operation.kind = TRegFileOperation::kSetValue;
       operation.type = platform::kRegSz;
       operation.data = std::move(*value);
       operation.data.push_back('\0');
     } else if (StartsWithNoCase(data, "dword:")) {
-      const std::string digits = Trim(data.substr(6));
+      const std::string_view digits = TrimView(data.substr(6));
       if (digits.empty() || digits.size() > 8)
         return Problem(number, "dword value needs 1 to 8 hexadecimal digits");
       std::uint32_t value = 0;
@@ -335,13 +386,14 @@ class Parser {
       if (contents_.format == TRegFileContents::kVersion5 && platform::IsTextType(type)) {
         // Text types are stored as UTF-16 in this format's hex form.
         if (bytes->size() % 2 != 0) return Problem(number, "UTF-16 text data of odd length");
-        std::u16string wide;
-        for (size_t i = 0; i < bytes->size(); i += 2)
-          wide.push_back(char16_t(static_cast<unsigned char>((*bytes)[i]) |
-                                  (static_cast<unsigned char>((*bytes)[i + 1]) << 8)));
-        auto narrow = FromUtf16(wide);
-        if (!narrow) return Problem(number, "value data has characters outside the code page");
-        bytes = std::move(narrow);
+        // Narrowed in place: each unit's byte lands before the unit is read again.
+        std::string& text = *bytes;
+        for (size_t i = 0; i < text.size(); i += 2) {
+          const auto c = Narrow().Unit(UnitAt(text, i));
+          if (!c) return Problem(number, "value data has characters outside the code page");
+          text[i / 2] = *c;
+        }
+        text.resize(text.size() / 2);
       }
       operation.kind = TRegFileOperation::kSetValue;
       operation.type = type;
@@ -356,6 +408,8 @@ class Parser {
   TRegFileContents& contents_;
   KeyState keyState_ = KeyState::kNone;
   std::string currentKey_;
+  std::string joined_;                // a value continued over lines, reused between values
+  std::optional<Narrower> narrower_;  // asks for the code page only when needed
 };
 
 // Root handle and path below it of an operation's key path.
@@ -389,7 +443,8 @@ bool KeyStillExists(const std::string& keyPath) {
 
 TRegFileContents TRegFileReader::Parse(std::string_view bytes) {
   TRegFileContents contents;
-  const std::vector<Line> lines = DecodeLines(bytes, contents.problems);
+  std::string storage;
+  const std::vector<Line> lines = DecodeLines(bytes, storage, contents.problems);
   Parser(contents).Run(lines);
   return contents;
 }
