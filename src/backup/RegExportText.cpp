@@ -146,12 +146,15 @@ std::string MultiStringHexList(std::string_view data) {
 }
 
 std::string Utf16LeBytes(std::string_view text) {
-  std::string bytes;
-  bytes.reserve(text.size() * 2);
+  // Written in place: a whole set's text passes through here, and nearly all
+  // of it is ASCII, which needs no table.
+  std::string bytes(text.size() * 2, '\0');
+  char* out = bytes.data();
   for (char c : text) {
-    const char16_t unit = Cp1252ToUtf16(static_cast<unsigned char>(c));
-    bytes += static_cast<char>(unit & 0xFF);
-    bytes += static_cast<char>(unit >> 8);
+    const auto byte = static_cast<unsigned char>(c);
+    const char16_t unit = byte < 0x80 ? char16_t(byte) : Cp1252ToUtf16(byte);
+    *out++ = static_cast<char>(unit & 0xFF);
+    *out++ = static_cast<char>(unit >> 8);
   }
   return bytes;
 }
