@@ -162,15 +162,8 @@ TEST_F(AreaChecksTest, NormalAndDeepScans) {
   PlantFonts();
   for (bool deep : {false, true}) {
     SCOPED_TRACE(deep ? "deep" : "normal");
-    TQueueDispatcher dispatcher;
-    TScanDriver driver(dispatcher);
-    TScanRequest request;
-    request.deep = deep;
-    request.language = test::TestLanguage();
-    request.ignoreList = ignoreList_;
-    ASSERT_TRUE(driver.Start(request));
-    driver.Wait();
-    EXPECT_EQ(test::FindingRows(driver.Items()), test::ExpectedRows(6, deep ? 16 : 15));
+    EXPECT_EQ(test::FindingRows(test::WholeScanItems(deep, ignoreList_)),
+              test::ExpectedRows(6, deep ? 16 : 15));
   }
 }
 

@@ -8,6 +8,8 @@
 #include "ScanFixture.h"
 #include "files/FileTools.h"
 #include "registry/FastRegistry.h"
+#include "scanner/Dispatcher.h"
+#include "scanner/ScanDriver.h"
 #include "settings/IgnoreList.h"
 #include "support/TestSupport.h"
 
@@ -270,6 +272,18 @@ bool RegistryRestorer::Restore() {
   values_.clear();
   createdKeys_.clear();
   return restored;
+}
+
+std::vector<TNewItem> WholeScanItems(bool deep, const StringList& ignoreList) {
+  TQueueDispatcher dispatcher;
+  TScanDriver driver(dispatcher);
+  TScanRequest request;
+  request.deep = deep;
+  request.language = TestLanguage();
+  request.ignoreList = ignoreList;
+  EXPECT_TRUE(driver.Start(request));
+  driver.Wait();
+  return driver.Items();
 }
 
 }  // namespace vp::test

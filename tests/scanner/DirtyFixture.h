@@ -49,6 +49,10 @@ std::vector<std::string> ExpectedRows(int32_t first, int32_t last);
 // the HKEY_LOCAL_MACHINE mirrors of HKEY_CLASSES_ROOT findings.
 std::vector<std::string> FindingRows(const std::vector<TNewItem>& items);
 
+// Every item of one whole scan through the scan driver (areas 1 to 15, or 1
+// to 16 when deep) with the test texts and the given ignore list.
+std::vector<TNewItem> WholeScanItems(bool deep, const StringList& ignoreList);
+
 // Program identifiers Vp.Orphan<from> to Vp.Orphan<to - 1>, each naming a
 // class that is not registered: one COM finding each, added to the nine of
 // the fixture to pass the limit of 100.

@@ -15,7 +15,6 @@
 #include "files/FileTools.h"
 #include "platform/Platform.h"
 #include "registry/RegFile.h"
-#include "scanner/ScanDriver.h"
 #include "support/TestSupport.h"
 
 namespace vp {
@@ -91,16 +90,8 @@ class PlantedPrefix {
 // own (those are the stock prefix test's).
 std::vector<std::string> ScanRows(bool deep, const StringList& ignoreList,
                                   const std::set<std::string>& stock) {
-  TQueueDispatcher dispatcher;
-  TScanDriver driver(dispatcher);
-  TScanRequest request;
-  request.deep = deep;
-  request.language = test::TestLanguage();
-  request.ignoreList = ignoreList;
-  EXPECT_TRUE(driver.Start(request));
-  driver.Wait();
   std::vector<TNewItem> items;
-  for (const TNewItem& item : driver.Items())
+  for (const TNewItem& item : test::WholeScanItems(deep, ignoreList))
     if (!stock.count(std::string(deep ? "deep" : "normal") + "\t" + item.FullPath + "\t" + item.ValueName))
       items.push_back(item);
   return test::FindingRows(items);
