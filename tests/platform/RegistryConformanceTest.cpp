@@ -222,6 +222,53 @@ TEST_F(RegistryConformance, KeyInfoDescribesTheKey) {
   EXPECT_GE(info.lastWriteTime, before.lastWriteTime);
 }
 
+TEST_F(RegistryConformance, SubKeyInfoMatchesTheOpenedSubKey) {
+  struct Child {
+    const char* name;
+    int subKeys;
+    int values;
+  };
+  const Child children[] = {{"branch", 2, 3}, {"leaf", 0, 0}, {"valued leaf", 0, 1}};
+  for (const Child& child : children) {
+    Key made(Reg());
+    ASSERT_EQ(Reg().CreateKey(scratch_.Handle(), child.name, kKeyAllAccess, made.handle), kErrorSuccess);
+    for (int i = 0; i < child.subKeys; ++i) {
+      Key sub(Reg());
+      ASSERT_EQ(Reg().CreateKey(made.handle, "sub key " + std::to_string(i), kKeyAllAccess, sub.handle),
+                kErrorSuccess);
+    }
+    for (int i = 0; i < child.values; ++i)
+      ASSERT_EQ(
+          Reg().SetValue(made.handle, "value" + std::to_string(i), kRegBinary, std::string(10 + i, 'x')),
+          kErrorSuccess);
+  }
+
+  Key reader(Reg());
+  ASSERT_EQ(Reg().OpenKey(kHkeyCurrentUser, scratch_.Path(), kKeyRead, reader.handle), kErrorSuccess);
+  for (std::uint32_t index = 0; index < 3; ++index) {
+    std::string name;
+    ASSERT_EQ(Reg().EnumKey(reader.handle, index, name), kErrorSuccess);
+    RegKeyInfo described, opened;
+    ASSERT_EQ(Reg().QuerySubKeyInfo(reader.handle, index, described), kErrorSuccess) << name;
+    Key child(Reg());
+    ASSERT_EQ(Reg().OpenKey(reader.handle, name, kKeyRead, child.handle), kErrorSuccess);
+    ASSERT_EQ(Reg().QueryKeyInfo(child.handle, opened), kErrorSuccess);
+    EXPECT_EQ(described.subKeys, opened.subKeys) << name;
+    EXPECT_EQ(described.values, opened.values) << name;
+    EXPECT_EQ(described.maxSubKeyLength, opened.maxSubKeyLength) << name;
+    EXPECT_EQ(described.maxValueNameLength, opened.maxValueNameLength) << name;
+    EXPECT_EQ(described.maxValueDataSize, opened.maxValueDataSize) << name;
+    EXPECT_EQ(described.lastWriteTime, opened.lastWriteTime) << name;
+  }
+  RegKeyInfo past;
+  EXPECT_EQ(Reg().QuerySubKeyInfo(reader.handle, 3, past), kErrorNoMoreItems);
+
+  Key valuesOnly(Reg());
+  ASSERT_EQ(Reg().OpenKey(kHkeyCurrentUser, scratch_.Path(), kKeyQueryValue, valuesOnly.handle),
+            kErrorSuccess);
+  EXPECT_EQ(Reg().QuerySubKeyInfo(valuesOnly.handle, 0, past), kErrorAccessDenied);
+}
+
 TEST_F(RegistryConformance, KeyWithSubKeysCannotBeDeleted) {
   Key deep(Reg());
   ASSERT_EQ(Reg().CreateKey(scratch_.Handle(), "a\\b\\c", kKeyAllAccess, deep.handle), kErrorSuccess);

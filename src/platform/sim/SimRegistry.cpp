@@ -378,7 +378,39 @@ RegStatus SimRegistry::QueryKeyInfo(RegHandle key, RegKeyInfo& info) {
   std::shared_ptr<HandleEntry> entry;
   if (RegStatus status = ResolveBase(key, view, &entry); status != kErrorSuccess) return status;
   if (!Holds(key, entry->access, kKeyQueryValue)) return kErrorAccessDenied;
+  Describe(*entry, view, info);
+  return kErrorSuccess;
+}
 
+RegStatus SimRegistry::QuerySubKeyInfo(RegHandle key, std::uint32_t index, RegKeyInfo& info) {
+  info = RegKeyInfo();
+  std::shared_lock lock(treeMutex_);
+  View view;
+  std::shared_ptr<HandleEntry> entry;
+  if (RegStatus status = ResolveBase(key, view, &entry); status != kErrorSuccess) return status;
+  if (!Holds(key, entry->access, kKeyEnumerateSubKeys)) return kErrorAccessDenied;
+
+  const Node* child = nullptr;
+  if (view.main && view.overlay) {
+    const auto merged = MergedChildren(*entry, view);
+    if (index < merged->size()) child = (*merged)[index].get();
+  } else {
+    const auto& children = view.Primary()->children;
+    if (index < children.size()) child = children[index].get();
+  }
+  if (!child) return kErrorNoMoreItems;
+  if (child->foreign) return kErrorNoUnicodeTranslation;
+  // The sub-key as its own handle would see it (both parts of a classes
+  // view), whatever its own access rules say.
+  View childView;
+  if (Walk(view, {child->name}, childView) != kErrorSuccess) return kErrorNoMoreItems;
+  HandleEntry described;
+  described.view = childView;
+  Describe(described, childView, info);
+  return kErrorSuccess;
+}
+
+void SimRegistry::Describe(HandleEntry& entry, const View& view, RegKeyInfo& info) const {
   auto countChild = [&info](const Node& child) {
     ++info.subKeys;
     info.maxSubKeyLength = std::max<std::uint32_t>(
@@ -386,7 +418,7 @@ RegStatus SimRegistry::QueryKeyInfo(RegHandle key, RegKeyInfo& info) {
         child.foreign ? kForeignNameLength : static_cast<std::uint32_t>(child.name.size()));
   };
   if (view.main && view.overlay) {
-    for (const auto& child : *MergedChildren(*entry, view)) countChild(*child);
+    for (const auto& child : *MergedChildren(entry, view)) countChild(*child);
   } else {
     for (const auto& child : view.Primary()->children) countChild(*child);
   }
@@ -409,7 +441,6 @@ RegStatus SimRegistry::QueryKeyInfo(RegHandle key, RegKeyInfo& info) {
   countValues(view.main.get());
   info.lastWriteTime =
       std::max(view.main ? view.main->lastWrite : 0, view.overlay ? view.overlay->lastWrite : 0);
-  return kErrorSuccess;
 }
 
 RegStatus SimRegistry::EnumKey(RegHandle key, std::uint32_t index, std::string& name) {

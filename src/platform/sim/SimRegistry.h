@@ -48,6 +48,7 @@ class SimRegistry : public Registry {
                       bool* created = nullptr) override;
   RegStatus CloseKey(RegHandle key) override;
   RegStatus QueryKeyInfo(RegHandle key, RegKeyInfo& info) override;
+  RegStatus QuerySubKeyInfo(RegHandle key, std::uint32_t index, RegKeyInfo& info) override;
   RegStatus EnumKey(RegHandle key, std::uint32_t index, std::string& name) override;
   RegStatus EnumValue(RegHandle key, std::uint32_t index, std::string& name, std::uint32_t* type = nullptr,
                       std::string* data = nullptr) override;
@@ -97,6 +98,7 @@ class SimRegistry : public Registry {
   void Touch(Node& node);
   RegStatus NodeAt(RegHandle root, std::string_view path, NodePtr& node) const;
   std::shared_ptr<const std::vector<NodePtr>> MergedChildren(HandleEntry& entry, const View& view) const;
+  void Describe(HandleEntry& entry, const View& view, RegKeyInfo& info) const;
   static const Node* ValueOwner(const View& view, const std::string& name, const Value** value);
 
   // A reader-writer lock that lets a waiting writer in: the system's shared

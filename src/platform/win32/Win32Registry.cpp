@@ -60,6 +60,38 @@ RegStatus NarrowData(DWORD valueType, const BYTE* bytes, DWORD size, std::string
   return kErrorSuccess;
 }
 
+// The native enumeration that describes a sub-key by its index without
+// opening it (KEY_FULL_INFORMATION), taken from ntdll once.
+struct NativeKeyFullInformation {
+  LONGLONG LastWriteTime;
+  ULONG TitleIndex;
+  ULONG ClassOffset;
+  ULONG ClassLength;
+  ULONG SubKeys;
+  ULONG MaxNameLen;
+  ULONG MaxClassLen;
+  ULONG Values;
+  ULONG MaxValueNameLen;
+  ULONG MaxValueDataLen;
+};
+constexpr ULONG kNativeKeyFullInformation = 2;
+constexpr LONG kNativeNoMoreEntries = static_cast<LONG>(0x8000001AUL);
+constexpr LONG kNativeBufferOverflow = static_cast<LONG>(0x80000005UL);
+constexpr LONG kNativeBufferTooSmall = static_cast<LONG>(0xC0000023UL);
+constexpr LONG kNativeAccessDenied = static_cast<LONG>(0xC0000022UL);
+constexpr LONG kNativeKeyDeleted = static_cast<LONG>(0xC000017CUL);
+using NativeEnumerateKey = LONG(WINAPI*)(HANDLE, ULONG, ULONG, PVOID, ULONG, PULONG);
+
+NativeEnumerateKey NativeKeyEnumeration() {
+  static const NativeEnumerateKey function = [] {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll == nullptr ? nullptr
+                            : reinterpret_cast<NativeEnumerateKey>(
+                                  reinterpret_cast<void*>(GetProcAddress(ntdll, "NtEnumerateKey")));
+  }();
+  return function;
+}
+
 }  // namespace
 
 Win32Registry::~Win32Registry() {
@@ -78,13 +110,20 @@ bool Win32Registry::Find(RegHandle key, SystemKey& systemKey) const {
   return true;
 }
 
-RegHandle Win32Registry::Add(SystemKey systemKey) {
+RegHandle Win32Registry::Add(SystemKey systemKey, bool classes) {
   std::lock_guard lock(mutex_);
   do {
     next_ = next_ >= 0x7FFFFFF0u ? 0x100 : next_ + 4;
   } while (keys_.count(next_) != 0);
   keys_[next_] = systemKey;
+  if (classes) classesKeys_.insert(next_);
   return next_;
+}
+
+bool Win32Registry::IsClassesKey(RegHandle key) const {
+  if (key == kHkeyClassesRoot) return true;
+  std::lock_guard lock(mutex_);
+  return classesKeys_.count(key) != 0;
 }
 
 RegStatus Win32Registry::OpenKey(RegHandle base, std::string_view path, std::uint32_t access,
@@ -97,7 +136,7 @@ RegStatus Win32Registry::OpenKey(RegHandle base, std::string_view path, std::uin
   HKEY opened = nullptr;
   const LONG status = RegOpenKeyExW(static_cast<HKEY>(baseKey), wide->c_str(), 0, access, &opened);
   if (status != ERROR_SUCCESS) return status;
-  key = Add(opened);
+  key = Add(opened, IsClassesKey(base));
   return kErrorSuccess;
 }
 
@@ -115,7 +154,7 @@ RegStatus Win32Registry::CreateKey(RegHandle base, std::string_view path, std::u
                                       REG_OPTION_NON_VOLATILE, access, nullptr, &opened, &disposition);
   if (status != ERROR_SUCCESS) return status;
   if (created) *created = disposition == REG_CREATED_NEW_KEY;
-  key = Add(opened);
+  key = Add(opened, IsClassesKey(base));
   return kErrorSuccess;
 }
 
@@ -128,6 +167,7 @@ RegStatus Win32Registry::CloseKey(RegHandle key) {
     if (it == keys_.end()) return kErrorInvalidHandle;
     systemKey = it->second;
     keys_.erase(it);
+    classesKeys_.erase(key);
   }
   return RegCloseKey(static_cast<HKEY>(systemKey));
 }
@@ -149,6 +189,44 @@ RegStatus Win32Registry::QueryKeyInfo(RegHandle key, RegKeyInfo& info) {
   info.maxValueDataSize = maxData;
   info.lastWriteTime = (std::uint64_t(lastWrite.dwHighDateTime) << 32) | lastWrite.dwLowDateTime;
   return kErrorSuccess;
+}
+
+RegStatus Win32Registry::QuerySubKeyInfo(RegHandle key, std::uint32_t index, RegKeyInfo& info) {
+  info = RegKeyInfo();
+  SystemKey systemKey;
+  if (!Find(key, systemKey)) return kErrorInvalidHandle;
+  // Predefined roots are pseudo handles the native layer does not know, and
+  // below the classes root the indexes would not match (see classesKeys_).
+  if (IsPredefinedKey(key) || IsClassesKey(key)) return kErrorInvalidParameter;
+  const NativeEnumerateKey enumerate = NativeKeyEnumeration();
+  if (enumerate == nullptr) return kErrorInvalidParameter;
+
+  // The fixed part of the answer, then the key's class name (rarely any).
+  std::vector<unsigned char> buffer(sizeof(NativeKeyFullInformation) + 256);
+  for (int attempt = 0;; ++attempt) {
+    ULONG length = 0;
+    const LONG status = enumerate(static_cast<HANDLE>(systemKey), index, kNativeKeyFullInformation,
+                                  buffer.data(), static_cast<ULONG>(buffer.size()), &length);
+    if ((status == kNativeBufferOverflow || status == kNativeBufferTooSmall) && attempt < 4 &&
+        length > buffer.size()) {
+      buffer.resize(length);
+      continue;
+    }
+    if (status == kNativeNoMoreEntries) return kErrorNoMoreItems;
+    if (status == kNativeAccessDenied) return kErrorAccessDenied;
+    if (status == kNativeKeyDeleted) return kErrorKeyDeleted;
+    if (status < 0) return kErrorInvalidParameter;
+    NativeKeyFullInformation full;
+    std::memcpy(&full, buffer.data(), sizeof full);
+    // The native lengths are in bytes; the registry functions count characters.
+    info.subKeys = full.SubKeys;
+    info.maxSubKeyLength = full.MaxNameLen / sizeof(wchar_t);
+    info.values = full.Values;
+    info.maxValueNameLength = full.MaxValueNameLen / sizeof(wchar_t);
+    info.maxValueDataSize = full.MaxValueDataLen;
+    info.lastWriteTime = static_cast<std::uint64_t>(full.LastWriteTime);
+    return kErrorSuccess;
+  }
 }
 
 RegStatus Win32Registry::EnumKey(RegHandle key, std::uint32_t index, std::string& name) {

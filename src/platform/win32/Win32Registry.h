@@ -2,6 +2,7 @@
 
 #include <mutex>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/Registry.h"
 
@@ -23,6 +24,7 @@ class Win32Registry : public Registry {
                       bool* created = nullptr) override;
   RegStatus CloseKey(RegHandle key) override;
   RegStatus QueryKeyInfo(RegHandle key, RegKeyInfo& info) override;
+  RegStatus QuerySubKeyInfo(RegHandle key, std::uint32_t index, RegKeyInfo& info) override;
   RegStatus EnumKey(RegHandle key, std::uint32_t index, std::string& name) override;
   RegStatus EnumValue(RegHandle key, std::uint32_t index, std::string& name, std::uint32_t* type = nullptr,
                       std::string* data = nullptr) override;
@@ -38,10 +40,16 @@ class Win32Registry : public Registry {
   // handles are small numbers that map to them.
   using SystemKey = void*;
   bool Find(RegHandle key, SystemKey& systemKey) const;
-  RegHandle Add(SystemKey systemKey);
+  RegHandle Add(SystemKey systemKey, bool classes);
+  bool IsClassesKey(RegHandle key) const;
 
   mutable std::mutex mutex_;
   std::unordered_map<RegHandle, SystemKey> keys_;
+  // Handles opened below HKEY_CLASSES_ROOT. The system merges the user's and
+  // the machine's classes only for the registry functions; the native
+  // enumeration behind QuerySubKeyInfo would count the sub-keys of one part,
+  // so its indexes would not match EnumKey's there.
+  std::unordered_set<RegHandle> classesKeys_;
   RegHandle next_ = 0x100;
 };
 
