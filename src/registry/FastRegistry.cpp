@@ -270,10 +270,13 @@ bool TFastRegistry::HasSubKeys() {
   return GetKeyInfo(info) && info.NumSubKeys > 0;
 }
 
-bool TFastRegistry::EnumerateNames(bool values, std::vector<std::string>& list) {
+bool TFastRegistry::EnumerateNames(bool values, std::vector<std::string>& list, const TRegKeyInfo* known) {
   list.clear();
   TRegKeyInfo info;
-  if (!GetKeyInfo(info)) return false;
+  if (known != nullptr && currentKey_ != kNoKey)
+    info = *known;
+  else if (!GetKeyInfo(info))
+    return false;
   const std::uint32_t count = values ? info.NumValues : info.NumSubKeys;
   bool complete = true;
   std::string name;
@@ -293,22 +296,67 @@ bool TFastRegistry::EnumerateNames(bool values, std::vector<std::string>& list) 
   return complete;
 }
 
-void TFastRegistry::GetKeyNames(std::vector<std::string>& list) {
-  EnumerateNames(false, list);
+void TFastRegistry::GetKeyNames(std::vector<std::string>& list, const TRegKeyInfo* known) {
+  EnumerateNames(false, list, known);
 }
 
-void TFastRegistry::GetValueNames(std::vector<std::string>& list) {
-  EnumerateNames(true, list);
+void TFastRegistry::GetValueNames(std::vector<std::string>& list, const TRegKeyInfo* known) {
+  EnumerateNames(true, list, known);
+}
+
+namespace {
+constexpr std::string_view kLinkValueName = "SymbolicLinkValue";
+}  // namespace
+
+void TFastRegistry::GetSubKeysDescribed(std::vector<TSubKey>& list, const TRegKeyInfo* known) {
+  list.clear();
+  TRegKeyInfo info;
+  if (known != nullptr && currentKey_ != kNoKey)
+    info = *known;
+  else if (!GetKeyInfo(info))
+    return;
+  bool describe = true;
+  TSubKey entry;
+  for (std::uint32_t index = 0; index < info.NumSubKeys; ++index) {
+    const RegStatus status = Reg().EnumKey(currentKey_, index, entry.Name);
+    if (status == kErrorNoMoreItems) break;
+    if (status != kErrorSuccess || entry.Name.empty()) continue;
+    entry.Described = false;
+    entry.Info = TRegKeyInfo();
+    if (describe) {
+      RegKeyInfo raw;
+      const RegStatus described = Reg().QuerySubKeyInfo(currentKey_, index, raw);
+      // A link to another key describes itself: no sub-keys and its one
+      // value naming the target, where opening it shows the target. What
+      // looks like one is left undescribed, so the caller opens it.
+      const bool mayBeLink = raw.values == 1 && raw.maxValueNameLength == kLinkValueName.size();
+      if (described == kErrorSuccess && !mayBeLink) {
+        entry.Described = true;
+        entry.Info.NumSubKeys = raw.subKeys;
+        entry.Info.MaxSubKeyLen = raw.maxSubKeyLength;
+        entry.Info.NumValues = raw.values;
+        entry.Info.MaxValueLen = raw.maxValueNameLength;
+        entry.Info.MaxDataLen = raw.maxValueDataSize;
+        entry.Info.FileTime = raw.lastWriteTime;
+      } else if (described == kErrorInvalidParameter) {
+        describe = false;  // not for this key at all; no use asking again
+      }
+    }
+    list.push_back(entry);
+  }
 }
 
 bool TFastRegistry::GetKeyNamesComplete(std::vector<std::string>& list) {
   return EnumerateNames(false, list);
 }
 
-bool TFastRegistry::GetValuesComplete(std::vector<TRegValue>& list) {
+bool TFastRegistry::GetValuesComplete(std::vector<TRegValue>& list, const TRegKeyInfo* known) {
   list.clear();
   TRegKeyInfo info;
-  if (!GetKeyInfo(info)) return false;
+  if (known != nullptr && currentKey_ != kNoKey)
+    info = *known;
+  else if (!GetKeyInfo(info))
+    return false;
   bool complete = true;
   TRegValue value;
   for (std::uint32_t index = 0; index < info.NumValues; ++index) {

@@ -53,6 +53,14 @@ struct TRegValue {
   std::string Data;
 };
 
+// A sub-key as its parent lists it, with what it holds when the system could
+// say so without opening it (Described).
+struct TSubKey {
+  std::string Name;
+  bool Described = false;
+  TRegKeyInfo Info;
+};
+
 struct TRegDataInfo {
   TRegDataType RegData = rdNone;
   std::uint32_t DataSize = 0;
@@ -107,9 +115,16 @@ class TFastRegistry {
   bool GetKeyInfo(TRegKeyInfo& info);
   // Names of the open key's sub-keys (never an empty one) / values (the
   // default value's empty name included), in the system's order. An entry
-  // that cannot be read exactly is left out.
-  void GetKeyNames(std::vector<std::string>& list);
-  void GetValueNames(std::vector<std::string>& list);
+  // that cannot be read exactly is left out. known, when given, is the
+  // information just read from this key (GetKeyInfo); its counts are used
+  // rather than asked for again, which saves a registry call per key.
+  void GetKeyNames(std::vector<std::string>& list, const TRegKeyInfo* known = nullptr);
+  void GetValueNames(std::vector<std::string>& list, const TRegKeyInfo* known = nullptr);
+  // The sub-key names as GetKeyNames gives them, each with its information
+  // asked of this key (one call per sub-key, none to open it). Where the
+  // system cannot describe sub-keys this way (the roots themselves, the
+  // classes root) they are listed undescribed.
+  void GetSubKeysDescribed(std::vector<TSubKey>& list, const TRegKeyInfo* known = nullptr);
   // The same lists for callers that must not miss an entry (exports): false
   // when the key cannot be listed or any entry was left out.
   bool GetKeyNamesComplete(std::vector<std::string>& list);
@@ -117,7 +132,7 @@ class TFastRegistry {
   // Every value of the open key with its type and data as stored, at one
   // registry call per value (exports of large keys); false as above, and
   // when any value's data cannot be read exactly.
-  bool GetValuesComplete(std::vector<TRegValue>& list);
+  bool GetValuesComplete(std::vector<TRegValue>& list, const TRegKeyInfo* known = nullptr);
   // The path as given, then the full path of every key below it, depth
   // first. Leaves the instance read-only (see OpenKeyReadOnly).
   void GetKeyTree(std::vector<std::string>& list, std::string_view path);
@@ -159,7 +174,7 @@ class TFastRegistry {
   bool Query(std::string_view name, std::uint32_t& type, std::string& data);
   bool OpenBelow(std::string_view path, std::uint32_t access, bool canCreate);
   // False when the key cannot be listed or an entry had to be left out.
-  bool EnumerateNames(bool values, std::vector<std::string>& list);
+  bool EnumerateNames(bool values, std::vector<std::string>& list, const TRegKeyInfo* known = nullptr);
   void AddKeyTree(std::vector<std::string>& list, const std::string& name, const std::string& parent);
   [[noreturn]] static void ThrowInvalidType(std::string_view name);
 

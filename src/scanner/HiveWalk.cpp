@@ -74,17 +74,18 @@ namespace {
 // Values as text, in the registry's order. The one-pass read leaves out a
 // value whose data has no exact 8-bit form; the key is then read name by
 // name, so such a value is still checked by its name (with empty data).
-void ReadValues(TFastRegistry& registry, std::vector<std::pair<std::string, std::string>>& values) {
+void ReadValues(TFastRegistry& registry, const TRegKeyInfo& info,
+                std::vector<std::pair<std::string, std::string>>& values) {
   values.clear();
   std::vector<TRegValue> raw;
-  if (registry.GetValuesComplete(raw)) {
+  if (registry.GetValuesComplete(raw, &info)) {
     values.reserve(raw.size());
     for (TRegValue& value : raw)
       values.emplace_back(std::move(value.Name), ValueAsString(value.Type, value.Data));
     return;
   }
   StringList names;
-  registry.GetValueNames(names);
+  registry.GetValueNames(names, &info);
   values.reserve(names.size());
   for (std::string& name : names) {
     std::string text = registry.ReadValueAsString(name);
@@ -103,8 +104,9 @@ bool TSweeper::ReadKeyContents(RegHandle root, const std::string& key, bool with
   if (!registry.OpenKeyReadOnly(key)) return false;
   contents.opened = true;
   contents.infoRead = registry.GetKeyInfo(contents.info);
-  if (withValues && contents.infoRead && contents.info.NumValues > 0) ReadValues(registry, contents.values);
-  if (withSubKeys && contents.HasSubKeys()) registry.GetKeyNames(contents.subKeys);
+  if (withValues && contents.infoRead && contents.info.NumValues > 0)
+    ReadValues(registry, contents.info, contents.values);
+  if (withSubKeys && contents.HasSubKeys()) registry.GetKeyNames(contents.subKeys, &contents.info);
   return true;
 }
 

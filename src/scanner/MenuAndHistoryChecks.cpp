@@ -25,6 +25,9 @@ constexpr const char* kMenuOrderKey = "Software\\Microsoft\\Windows\\CurrentVers
 constexpr std::string_view kHistoryKeyParts[] = {"MRU",       "List",       "File",  "Projects",
                                                  "Favorites", "Favourites", "Recent"};
 
+// Fewer values than this never make a history list.
+constexpr size_t kHistoryMinimumSeries = 5;
+
 // A folder path from a value, with a trailing backslash; empty when absent.
 std::string FolderValue(RegHandle root, const char* name) {
   TFastRegistry registry;
@@ -167,38 +170,64 @@ void TSweeper::CheckSoftwareKeys() {
   }
 }
 
+// Each key of the walk is opened once at most: its sub-keys are listed with
+// what each holds, so a sub-key with no sub-keys of its own and too few
+// values for a series is never opened. A key that is opened gives its
+// sub-keys for the walk and, when it may hold a history list, its value
+// names for the check that follows the walk below it.
+bool TSweeper::ReadHistoryKey(RegHandle root, const std::string& key, const TRegKeyInfo* known,
+                              bool candidate, std::vector<TSubKey>& subKeys, StringList& valueNames) {
+  subKeys.clear();
+  valueNames.clear();
+  TFastRegistry registry;
+  registry.SetRootKey(root);
+  if (!registry.OpenKeyReadOnly(key)) return false;
+  TRegKeyInfo info;
+  if (known != nullptr)
+    info = *known;
+  else if (!registry.GetKeyInfo(info))
+    return true;
+  if (info.NumSubKeys > 0) registry.GetSubKeysDescribed(subKeys, &info);
+  if (candidate && info.NumValues >= kHistoryMinimumSeries) registry.GetValueNames(valueNames, &info);
+  return true;
+}
+
 void TSweeper::WalkHistoryLists(RegHandle root, const std::string& rootName, const std::string& keyPath) {
   if (StopRequested()) return;
-  StringList names;
-  {
-    TFastRegistry registry;
-    registry.SetRootKey(root);
-    if (!registry.OpenKeyReadOnly(keyPath)) return;
-    registry.GetKeyNames(names);
-  }
+  std::vector<TSubKey> subKeys;
+  StringList unused;
+  if (!ReadHistoryKey(root, keyPath, nullptr, false, subKeys, unused)) return;
+  WalkHistorySubKeys(root, rootName, keyPath, subKeys);
+}
+
+void TSweeper::WalkHistorySubKeys(RegHandle root, const std::string& rootName, const std::string& keyPath,
+                                  const std::vector<TSubKey>& subKeys) {
   const std::string key = EnsureTrailing(keyPath, '\\');
-  for (const std::string& name : names) {
+  for (const TSubKey& entry : subKeys) {
     if (StopRequested()) return;
     IncKeys();
-    const std::string subKey = key + name;
-    WalkHistoryLists(root, rootName, subKey);
-    bool candidate = SameText(name, "Filemenu") || SameText(name, "Closed Projects");
+    const std::string subKey = key + entry.Name;
+    bool candidate = SameText(entry.Name, "Filemenu") || SameText(entry.Name, "Closed Projects");
     const std::string fullPath = rootName + "\\" + subKey;
     for (std::string_view part : kHistoryKeyParts)
       candidate = candidate || PosEx(part, fullPath, 1, kIgnoreCase) > 0;
-    if (candidate) CheckHistoryList(root, subKey);
+    // Nothing below to walk and nothing a check could report.
+    if (entry.Described && entry.Info.NumSubKeys == 0 &&
+        (!candidate || entry.Info.NumValues < kHistoryMinimumSeries))
+      continue;
+    std::vector<TSubKey> below;
+    StringList valueNames;
+    if (!ReadHistoryKey(root, subKey, entry.Described ? &entry.Info : nullptr, candidate, below, valueNames))
+      continue;
+    if (!below.empty()) WalkHistorySubKeys(root, rootName, subKey, below);
+    if (candidate) CheckHistoryList(root, subKey, std::move(valueNames));
   }
 }
 
-void TSweeper::CheckHistoryList(RegHandle root, const std::string& key) {
+// names: the key's value names, read by the walk.
+void TSweeper::CheckHistoryList(RegHandle root, const std::string& key, StringList names) {
   if (StopRequested()) return;
-  TFastRegistry registry;
-  registry.SetRootKey(root);
-  if (!registry.OpenKeyReadOnly(key)) return;
-  StringList names;
-  registry.GetValueNames(names);
-  constexpr size_t kMinimumSeries = 5;
-  if (names.size() < kMinimumSeries) return;
+  if (names.size() < kHistoryMinimumSeries) return;
 
   // Keep the names that belong to one series: first the neighbours in sorted
   // order, then every name against each remaining one.
@@ -210,7 +239,7 @@ void TSweeper::CheckHistoryList(RegHandle root, const std::string& key) {
     else
       names.erase(names.begin() + static_cast<std::ptrdiff_t>(i));
   }
-  if (names.size() < kMinimumSeries) return;
+  if (names.size() < kHistoryMinimumSeries) return;
   for (size_t pivot = 0; pivot < names.size(); ++pivot) {
     const std::string pivotName = names[pivot];
     StringList kept;
@@ -219,8 +248,11 @@ void TSweeper::CheckHistoryList(RegHandle root, const std::string& key) {
     pivot = static_cast<size_t>(std::find(kept.begin(), kept.end(), pivotName) - kept.begin());
     names = std::move(kept);
   }
-  if (names.size() < kMinimumSeries) return;
+  if (names.size() < kHistoryMinimumSeries) return;
 
+  TFastRegistry registry;
+  registry.SetRootKey(root);
+  if (!registry.OpenKeyReadOnly(key)) return;
   StringList texts;
   size_t usable = 0;
   for (const std::string& name : names) {

@@ -19,6 +19,7 @@
 #include "files/StringTools.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
+#include "registry/FastRegistry.h"
 #include "scanner/Dispatcher.h"
 #include "scanner/SweeperTypes.h"
 
@@ -159,7 +160,11 @@ class TSweeper {
   bool IsEmptyMenuKey(const std::string& key);
   void CheckSoftwareKeys();
   void WalkHistoryLists(platform::RegHandle root, const std::string& rootName, const std::string& key);
-  void CheckHistoryList(platform::RegHandle root, const std::string& key);
+  void WalkHistorySubKeys(platform::RegHandle root, const std::string& rootName, const std::string& key,
+                          const std::vector<TSubKey>& subKeys);
+  bool ReadHistoryKey(platform::RegHandle root, const std::string& key, const TRegKeyInfo* known,
+                      bool candidate, std::vector<TSubKey>& subKeys, StringList& valueNames);
+  void CheckHistoryList(platform::RegHandle root, const std::string& key, StringList valueNames);
 
   // Class registrations (deep scan).
   void CheckComRegistrations();

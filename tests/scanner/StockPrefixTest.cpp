@@ -5,6 +5,7 @@
 #include <string>
 
 #include "DirtyFixture.h"
+#include "registry/FastRegistry.h"
 #include "scanner/Dispatcher.h"
 #include "scanner/ScanDriver.h"
 #include "scanner/ScanFixture.h"
@@ -60,6 +61,38 @@ TEST(StockPrefix, NormalAndDeepScansReportOnlyTheReviewedFindings) {
     if (!found.count(finding)) missing.insert(finding);
   EXPECT_TRUE(unexpected.empty()) << "not reviewed:\n" << Listed(unexpected);
   EXPECT_TRUE(missing.empty()) << "no longer found:\n" << Listed(missing);
+}
+
+// Every key below root\path, counted by opening each one: what the history
+// list walk must visit. Links are followed, as an open follows them.
+int64_t KeysBelowByOpening(platform::RegHandle root, const std::string& path) {
+  TFastRegistry registry;
+  registry.SetRootKey(root);
+  if (!registry.OpenKeyReadOnly(path)) return 0;
+  std::vector<std::string> names;
+  registry.GetKeyNames(names);
+  registry.CloseKey();
+  int64_t count = 0;
+  for (const auto& name : names) count += 1 + KeysBelowByOpening(root, path + "\\" + name);
+  return count;
+}
+
+// The history list walk opens only the keys that may hold something for it;
+// Wine's prefix has link keys (under Wow6432Node) whose own description says
+// nothing of the keys they lead to. It must still visit every key.
+TEST(StockPrefix, HistoryListWalkVisitsEveryKeyAnOpeningWalkVisits) {
+  if (!test::kOnRealWindows) GTEST_SKIP() << "needs the real registry of a Wine prefix";
+  const int64_t expected = KeysBelowByOpening(platform::kHkeyCurrentUser, "Software") +
+                           KeysBelowByOpening(platform::kHkeyLocalMachine, "Software");
+  TScanRequest request;
+  request.areas = {15};
+  request.language = test::TestLanguage();
+  TQueueDispatcher dispatcher;
+  TScanDriver driver(dispatcher);
+  ASSERT_TRUE(driver.Start(request));
+  driver.Wait();
+  EXPECT_GT(expected, 1000);
+  EXPECT_EQ(driver.KeysAnalyzed(), expected);
 }
 
 }  // namespace
