@@ -16,13 +16,12 @@ void WalkBelow(platform::Registry& registry, platform::RegHandle key, TWalkTotal
   std::string name;
   uint32_t type = 0;
   std::string data;
+  // One call per value: the name, the type and the data together.
   for (uint32_t i = 0;; ++i) {
-    const platform::RegStatus status = registry.EnumValue(key, i, name, &type);
+    const platform::RegStatus status = registry.EnumValue(key, i, name, &type, &data);
     if (status != platform::kErrorSuccess && status != platform::kErrorNoUnicodeTranslation) break;
     ++totals.values;
-    if (status != platform::kErrorSuccess) continue;
-    if (registry.QueryValue(key, name, &type, &data) == platform::kErrorSuccess)
-      totals.bytes += static_cast<int64_t>(data.size());
+    if (status == platform::kErrorSuccess) totals.bytes += static_cast<int64_t>(data.size());
   }
   // Sub-keys are listed first and then opened one at a time, so only one
   // handle per level is open.

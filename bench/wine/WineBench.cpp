@@ -6,6 +6,9 @@
 //
 //   WineBench load FILE.reg             applies an import file (set-up, clean-up)
 //   WineBench scan N                    N pairs: bare walk, normal scan
+//   WineBench walk N                    N bare walks, with their registry calls
+//   WineBench once [deep]              one scan alone: time and registry calls
+//   WineBench areas [N...]              each area (or those named) alone: time and registry calls
 //   WineBench backup N KEY WORKFOLDER   N pairs each: export of KEY, then its restore
 //
 // KEY is a full key path ("HKEY_CURRENT_USER\Software\..."); WORKFOLDER a
@@ -31,6 +34,7 @@
 #include "registry/FastRegistry.h"
 #include "registry/RegFile.h"
 #include "support/BenchWork.h"
+#include "support/CountingRegistry.h"
 
 namespace {
 
@@ -89,6 +93,63 @@ int Scan(int pairs) {
               scan.threads, static_cast<long long>(scan.keys), static_cast<long long>(scan.values),
               static_cast<long long>(scan.items), static_cast<double>(scan.keys) / Median(scans));
   PrintPairs("scan", "normal scan", "bare walk", scans, walks);
+  return 0;
+}
+
+// The bare walk alone, and what it asks of the registry: the figure every
+// scan ratio is taken against, and a check that a registry call costs what
+// it did in an earlier session.
+int Walk(int runs) {
+  std::vector<double> times;
+  vp::bench::TWalkTotals walk;
+  for (int i = 0; i < runs; ++i) times.push_back(SecondsOf([&] { walk = vp::bench::BareWalkAll(); }));
+  vp::bench::TCountedCalls counted;
+  vp::bench::BareWalkAll();
+  const auto& calls = counted.Registry();
+  std::printf(
+      "bare walk: %lld keys, %lld values; median %.3f s (%.0f keys/s); %lld registry calls, %.1f us each "
+      "(%s)\n",
+      static_cast<long long>(walk.keys), static_cast<long long>(walk.values), Median(times),
+      static_cast<double>(walk.keys) / Median(times), static_cast<long long>(calls.Total()),
+      Median(times) * 1e6 / static_cast<double>(calls.Total()), calls.Describe().c_str());
+  for (size_t i = 0; i < times.size(); ++i) std::printf("  run %zu: %.3f s\n", i + 1, times[i]);
+  return 0;
+}
+
+// One whole scan alone, with the registry calls it made.
+int Once(bool deep) {
+  vp::bench::TCountedCalls counted;
+  vp::bench::TScanTotals totals;
+  const double seconds = SecondsOf([&] { totals = vp::bench::RunScan(deep); });
+  const auto& calls = counted.Registry();
+  std::printf("%s scan: %.3f s, %lld keys, %lld values, %lld items, %lld registry calls (%s)\n",
+              deep ? "deep" : "normal", seconds, static_cast<long long>(totals.keys),
+              static_cast<long long>(totals.values), static_cast<long long>(totals.items),
+              static_cast<long long>(calls.Total()), calls.Describe().c_str());
+  return 0;
+}
+
+// Each area of a deep scan alone, on its one thread: where the time of a
+// whole scan goes, and how many registry calls each area makes.
+int Areas(std::vector<int32_t> areas) {
+  if (areas.empty())
+    for (int32_t area = 1; area <= 16; ++area) areas.push_back(area);
+  int64_t allCalls = 0;
+  double allSeconds = 0;
+  for (int32_t area : areas) {
+    vp::bench::TCountedCalls counted;
+    vp::bench::TScanTotals totals;
+    const double seconds = SecondsOf([&] { totals = vp::bench::RunScan(true, {area}); });
+    const auto& calls = counted.Registry();
+    allCalls += calls.Total();
+    allSeconds += seconds;
+    std::printf("area %2d: %8.3f s, %8lld keys, %8lld values, %6lld items, %9lld calls (%s)\n", area, seconds,
+                static_cast<long long>(totals.keys), static_cast<long long>(totals.values),
+                static_cast<long long>(totals.items), static_cast<long long>(calls.Total()),
+                calls.Describe().c_str());
+  }
+  std::printf("all areas one after another: %.3f s, %lld calls\n", allSeconds,
+              static_cast<long long>(allCalls));
   return 0;
 }
 
@@ -195,8 +256,18 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 2 && args[0] == "load") return Load(args[1]);
   if (args.size() == 2 && args[0] == "scan") return Scan(std::max(1, std::atoi(args[1].c_str())));
+  if (args.size() == 2 && args[0] == "walk") return Walk(std::max(1, std::atoi(args[1].c_str())));
+  if (!args.empty() && args[0] == "areas") {
+    std::vector<int32_t> areas;
+    for (size_t i = 1; i < args.size(); ++i) areas.push_back(std::atoi(args[i].c_str()));
+    return Areas(areas);
+  }
+  if (!args.empty() && args.size() <= 2 && args[0] == "once")
+    return Once(args.size() == 2 && args[1] == "deep");
   if (args.size() == 4 && args[0] == "backup")
     return Backup(std::max(1, std::atoi(args[1].c_str())), args[2], args[3]);
-  std::fprintf(stderr, "usage: WineBench load FILE.reg | scan N | backup N KEY WORKFOLDER\n");
+  std::fprintf(
+      stderr,
+      "usage: WineBench load FILE.reg | scan N | walk N | once [deep] | areas [N...] | backup N KEY WORKFOLDER\n");
   return 2;
 }
