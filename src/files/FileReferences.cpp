@@ -23,8 +23,10 @@ constexpr size_t kMaxExpansion = 1024;
 // of the variables nest, the working text stays small.
 constexpr size_t kMaxExpandedData = 64 * 1024;
 
-constexpr std::string_view kCandidateEnd = "?*\"/<>|";
-constexpr std::string_view kExtensionEnd = "/\\ *?<>|,\"-'%";
+constexpr TByteSet kCandidateEnd("?*\"/<>|");
+constexpr TByteSet kExtensionEnd("/\\ *?<>|,\"-'%");
+constexpr TByteSet kFolderEnd("\\:");
+constexpr TByteSet kExtensionStart(".\\:");
 
 constexpr std::string_view kFourLetterExtensions[] = {"html", "java", "jpeg", "mpeg", "jude"};
 constexpr std::string_view kThreeLetterExtensions[] = {"exe", "dll", "ocx", "vcx", "dat", "inf", "ini", "reg",
@@ -68,13 +70,13 @@ size_t FindNoCase(std::string_view needle, std::string_view text, size_t from) {
 
 // The folder part of a path: up to and including the last "\" or ":".
 std::string_view FilePath(std::string_view path) {
-  const size_t at = path.find_last_of("\\:");
+  const size_t at = FindLastOf(path, kFolderEnd);
   return at == std::string_view::npos ? std::string_view() : path.substr(0, at + 1);
 }
 
 // The extension: from the last "." after the folder part; "" when none.
 std::string_view FileExt(std::string_view path) {
-  const size_t at = path.find_last_of(".\\:");
+  const size_t at = FindLastOf(path, kExtensionStart);
   return (at == std::string_view::npos || path[at] != '.') ? std::string_view() : path.substr(at);
 }
 
@@ -208,7 +210,7 @@ std::string NormalizeExtension(std::string_view text) {
     for (std::string_view known : kThreeLetterExtensions)
       if (three == known) return three;
   }
-  const size_t end = text.find_first_of(kExtensionEnd);
+  const size_t end = FindFirstOf(text, kExtensionEnd);
   std::string_view rest = end == std::string_view::npos ? text : text.substr(0, end);
   if (rest.size() == 10) rest = rest.substr(0, 3);
   return std::string(rest);
@@ -290,7 +292,7 @@ std::string BestPathIn(std::string_view text) {
 }
 
 bool IsCheckablePath(std::string_view candidate, std::string_view workingData, const TScanContext& context) {
-  if (candidate.find_first_of(kCandidateEnd) != std::string_view::npos) return false;
+  if (FindFirstOf(candidate, kCandidateEnd) != std::string_view::npos) return false;
   if (candidate.find("\\\\") != std::string_view::npos) return false;
   if (candidate.find(":\\") != 1) return false;
   if (candidate.find(':', 2) != std::string_view::npos) return false;
@@ -358,7 +360,7 @@ TCandidateCheck CheckCandidateMemo(std::string_view input, std::string_view work
       if (Contains(uncut, suiteFile)) return check;
 
   std::string text = uncut;
-  if (const size_t end = text.find_first_of(kCandidateEnd); end != std::string::npos) text.resize(end);
+  if (const size_t end = FindFirstOf(text, kCandidateEnd); end != std::string::npos) text.resize(end);
   if (const size_t drive = text.find(":\\", 2); drive != std::string::npos) text.resize(drive);
   if (const size_t colon = text.find(':', 2); colon != std::string::npos) text.resize(colon);
   if (const size_t doubled = text.find("\\\\"); doubled != std::string::npos) text.resize(doubled);

@@ -31,13 +31,35 @@ inline bool SameByte(char a, char b, bool exact) {
   return !exact && kFixedUpper[static_cast<unsigned char>(a)] == kFixedUpper[static_cast<unsigned char>(b)];
 }
 
-// 0-based index of the first occurrence at or after from, or npos.
+// 0-based index of the first occurrence at or after from, or npos. Without
+// regard to case the needle is folded once, and each position of the text
+// costs one table lookup until its first byte matches (searches of key paths
+// for fixed parts run for every key a scan walks).
 size_t Find(std::string_view needle, std::string_view text, size_t from, bool exact) {
   if (needle.empty() || needle.size() > text.size()) return std::string_view::npos;
   const size_t last = text.size() - needle.size();
+  if (exact) {
+    for (size_t i = from; i <= last; ++i)
+      if (text[i] == needle[0] && text.compare(i, needle.size(), needle) == 0) return i;
+    return std::string_view::npos;
+  }
+  constexpr size_t kShortNeedle = 64;
+  unsigned char shortFolded[kShortNeedle];
+  std::string longFolded;
+  const unsigned char* folded = shortFolded;
+  if (needle.size() <= kShortNeedle) {
+    for (size_t k = 0; k < needle.size(); ++k)
+      shortFolded[k] = kFixedUpper[static_cast<unsigned char>(needle[k])];
+  } else {
+    longFolded = FixedUpperText(needle);
+    folded = reinterpret_cast<const unsigned char*>(longFolded.data());
+  }
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const unsigned char first = folded[0];
   for (size_t i = from; i <= last; ++i) {
-    size_t k = 0;
-    while (k < needle.size() && SameByte(text[i + k], needle[k], exact)) ++k;
+    if (kFixedUpper[bytes[i]] != first) continue;
+    size_t k = 1;
+    while (k < needle.size() && kFixedUpper[bytes[i + k]] == folded[k]) ++k;
     if (k == needle.size()) return i;
   }
   return std::string_view::npos;
@@ -80,6 +102,18 @@ std::string FixedUpperText(std::string_view text) {
 }
 
 // ---------------------------------------------------------------- comparison and search
+
+size_t FindFirstOf(std::string_view text, const TByteSet& set, size_t from) {
+  for (size_t i = from; i < text.size(); ++i)
+    if (set.Has(text[i])) return i;
+  return std::string_view::npos;
+}
+
+size_t FindLastOf(std::string_view text, const TByteSet& set) {
+  for (size_t i = text.size(); i-- > 0;)
+    if (set.Has(text[i])) return i;
+  return std::string_view::npos;
+}
 
 bool SameText(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -194,7 +228,8 @@ std::string CapitalizeWords(std::string_view text) {
 }
 
 std::string FileNameWithoutExt(std::string_view path) {
-  const size_t delimiter = path.find_last_of("\\:");
+  static constexpr TByteSet kDelimiters("\\:");
+  const size_t delimiter = FindLastOf(path, kDelimiters);
   const std::string_view name = delimiter == std::string_view::npos ? path : path.substr(delimiter + 1);
   const size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return std::string(name);

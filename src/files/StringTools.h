@@ -8,6 +8,7 @@
 // upper-case table that does not depend on the system locale; the functions
 // documented as using the system case mapping go through the platform seam.
 
+#include <array>
 #include <atomic>
 #include <string>
 #include <string_view>
@@ -33,6 +34,25 @@ inline char FixedUpper(char c) {
 std::string FixedUpperText(std::string_view text);
 
 // ---------------------------------------------------------------- comparison and search
+
+// A set of bytes to search for: one table lookup per byte of the text, where
+// the library's find_first_of / find_last_of run a memchr over the set for
+// every byte (and the Windows runtime's memchr goes byte by byte).
+class TByteSet {
+ public:
+  constexpr explicit TByteSet(std::string_view bytes) {
+    for (char c : bytes) bits_[static_cast<unsigned char>(c)] = true;
+  }
+  constexpr bool Has(char c) const { return bits_[static_cast<unsigned char>(c)]; }
+
+ private:
+  std::array<bool, 256> bits_{};
+};
+
+// Index of the first / last byte of text in the set (the first at or after
+// from); npos when none.
+size_t FindFirstOf(std::string_view text, const TByteSet& set, size_t from = 0);
+size_t FindLastOf(std::string_view text, const TByteSet& set);
 
 // Case flag of PosEx and IndexOfContained: 1 compares bytes exactly, any other
 // value compares through the fixed table.

@@ -35,6 +35,12 @@ TEST(StringToolsTest, Searches) {
       {"", "banana", 1, 0, 0},
       {"a", "", 1, 0, 0},
       {"nanas", "banana", 1, 0, 0},
+      {"ana", "banana", 3, kMatchCase, 4},
+      {"\xE4\xFF", "x\xC4\xDF", 1, kIgnoreCase, 2},  // both bytes through the table
+      {"\xE4\xFF", "x\xC4\xDF", 1, kMatchCase, 0},
+      // Needles past the short buffer are folded on the heap.
+      {std::string(70, 'q') + "Z", "w" + std::string(70, 'Q') + "z", 1, kIgnoreCase, 2},
+      {std::string(70, 'q') + "Z", std::string(70, 'Q') + "y", 1, kIgnoreCase, 0},
   };
   for (const auto& c : cases)
     EXPECT_EQ(PosEx(c.needle, c.text, c.start, c.caseFlag), c.expected) << c.needle << " in " << c.text;
@@ -42,6 +48,13 @@ TEST(StringToolsTest, Searches) {
   EXPECT_EQ(IndexOfContained({"", "SYSTEM32", "system"}, "c:\\windows\\system32\\x.dll"), 1);
   EXPECT_EQ(IndexOfContained({"", "SYSTEM32", "system"}, "c:\\windows\\system32\\x.dll", kMatchCase), 2);
   EXPECT_EQ(IndexOfContained({"x"}, "abc"), -1);
+
+  const TByteSet delimiters("\\:");
+  EXPECT_EQ(FindFirstOf("C:\\a\\b", delimiters), 1u);
+  EXPECT_EQ(FindFirstOf("C:\\a\\b", delimiters, 2), 2u);
+  EXPECT_EQ(FindLastOf("C:\\a\\b", delimiters), 4u);
+  EXPECT_EQ(FindFirstOf("abc", delimiters), std::string_view::npos);
+  EXPECT_EQ(FindLastOf("", delimiters), std::string_view::npos);
 
   EXPECT_EQ(LastPos("aa", "xAaAa"), 4);  // overlapping hits count
   EXPECT_EQ(LastPos("q", "abc"), 0);
