@@ -29,5 +29,33 @@ TEST(CodePage1252, EveryByteRoundTripsAndUpperHalfMapsAsTheSystemDoes) {
   EXPECT_FALSE(Utf16ToCp1252(std::u16string(u"ab\u4E2D")).has_value());
 }
 
+#ifdef _WIN32
+// Whole texts through the system's conversion: ASCII takes a shortcut, any
+// other byte or character the checked conversion, wherever it stands.
+TEST(CodePage1252, TextsConvertExactlyOrNotAtAll) {
+  struct Case {
+    std::string narrow;
+    std::wstring wide;
+    bool convertible;
+  };
+  const Case cases[] = {
+      {"Software\\Classes", L"Software\\Classes", true},
+      {std::string("a\0b", 3), std::wstring(L"a\0b", 3), true},
+      {"caf\xE9 \x80", L"caf\u00E9 \u20AC", true},
+      {"", L"a\u4E2Db", false},
+      {"", L"\u0100", false},
+  };
+  for (const auto& c : cases) {
+    const auto narrow = platform::win32::FromWide(c.wide);
+    EXPECT_EQ(narrow.has_value(), c.convertible);
+    if (!c.convertible) continue;
+    EXPECT_EQ(*narrow, c.narrow);
+    const auto wide = platform::win32::ToWide(c.narrow);
+    ASSERT_TRUE(wide.has_value());
+    EXPECT_EQ(*wide, c.wide);
+  }
+}
+#endif
+
 }  // namespace
 }  // namespace vp

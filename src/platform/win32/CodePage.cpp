@@ -6,8 +6,29 @@
 
 namespace vp::platform::win32 {
 
+namespace {
+
+// Every ANSI code page of Windows maps the bytes 0 to 127 onto the characters
+// 0 to 127 and back: such text converts without asking the system (most
+// registry names and data are plain ASCII; the system's conversions, checked
+// by a round trip, cost several calls per text).
+bool IsAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+bool IsAscii(std::wstring_view text) {
+  for (wchar_t c : text)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+}  // namespace
+
 std::optional<std::wstring> ToWide(std::string_view text) {
   if (text.empty()) return std::wstring();
+  if (IsAscii(text)) return std::wstring(text.begin(), text.end());
   if (text.size() > INT_MAX) return std::nullopt;
   const int length = static_cast<int>(text.size());
   const int needed = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
@@ -24,6 +45,11 @@ std::optional<std::wstring> ToWide(std::string_view text) {
 
 std::optional<std::string> FromWide(std::wstring_view text) {
   if (text.empty()) return std::string();
+  if (IsAscii(text)) {
+    std::string narrow(text.size(), '\0');
+    for (size_t i = 0; i < text.size(); ++i) narrow[i] = static_cast<char>(text[i]);
+    return narrow;
+  }
   if (text.size() > INT_MAX) return std::nullopt;
   const int length = static_cast<int>(text.size());
   BOOL usedDefault = FALSE;
