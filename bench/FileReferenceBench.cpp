@@ -7,6 +7,7 @@
 // the memo changed no verdict).
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <atomic>
 #include <chrono>
@@ -77,20 +78,29 @@ void BM_Analyze(benchmark::State& state) {
   Tally total;
   uint64_t calls = 0;
   size_t memoSize = 0;
+  double memoHeap = 0;
   double seconds = 0;  // of the last iteration
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
-    vp::TExistenceMemo memo;  // one per scan
     std::vector<Tally> tallies(threads);
+    const size_t heapBefore = mallinfo2().uordblks;
+    vp::TExistenceMemo memo;  // one per scan
     setup.machine.Files().ResetCallCount();
-    std::vector<std::thread> workers;
-    for (size_t t = 0; t < threads; ++t)
-      workers.emplace_back(AnalyzeRange, std::cref(setup.strings), t, threads, useMemo ? &memo : nullptr,
-                           std::ref(tallies[t]));
-    for (auto& worker : workers) worker.join();
+    if (threads == 1) {
+      // On this thread, so that the heap figure (main arena) holds the memo.
+      AnalyzeRange(setup.strings, 0, 1, useMemo ? &memo : nullptr, tallies[0]);
+    } else {
+      std::vector<std::thread> workers;
+      for (size_t t = 0; t < threads; ++t)
+        workers.emplace_back(AnalyzeRange, std::cref(setup.strings), t, threads, useMemo ? &memo : nullptr,
+                             std::ref(tallies[t]));
+      for (auto& worker : workers) worker.join();
+    }
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     calls = setup.machine.Files().CallCount();
     memoSize = memo.Size();
+    if (threads == 1 && memoSize > 0)
+      memoHeap = static_cast<double>(mallinfo2().uordblks - heapBefore) / static_cast<double>(memoSize);
     total = Tally{};
     for (const Tally& t : tallies) {
       total.missing += t.missing;
@@ -106,6 +116,9 @@ void BM_Analyze(benchmark::State& state) {
   state.counters["excused"] = static_cast<double>(total.excused);
   state.counters["digest"] = static_cast<double>(total.digest % 1000000007);
   state.counters["memo_entries"] = static_cast<double>(memoSize);
+  // Heap per remembered form, its text included (one thread only: the other
+  // threads allocate from arenas of their own).
+  if (memoHeap > 0) state.counters["memo_bytes_per_entry"] = memoHeap;
 }
 BENCHMARK(BM_Analyze)
     ->Args({0, 1})

@@ -86,19 +86,23 @@ double Median(std::vector<double> values) {
   return n == 0 ? 0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
 }
 
-// Each iteration is one pair: the bare walk, then the scan. The reported
-// time is the scan's; the counters carry both medians and the median of the
-// pair ratios.
+// Each iteration is one triple: the bare walk, the walk with one existence
+// test per value naming a path, then the scan. The reported time is the
+// scan's; the counters carry the medians and the medians of the ratios.
 void BM_ScanVsWalk(benchmark::State& state) {
   const bool deep = state.range(0) != 0;
   const Loaded& loaded = Registry();
-  std::vector<double> walks, scans, ratios;
+  std::vector<double> walks, tested, scans, ratios, testedRatios;
+  int64_t tests = 0;
   vp::bench::TScanTotals totals;
   double cpu = 0;  // process CPU time of the scans, every thread
   for (auto _ : state) {
     auto start = std::chrono::steady_clock::now();
     const vp::bench::TWalkTotals walk = vp::bench::BareWalkAll();
     const double walkSeconds = Seconds(start);
+    start = std::chrono::steady_clock::now();
+    tests = vp::bench::WalkAndTestAll().existenceTests;
+    const double testedSeconds = Seconds(start);
     start = std::chrono::steady_clock::now();
     const std::clock_t cpuStart = std::clock();
     totals = vp::bench::RunScan(deep);
@@ -109,10 +113,15 @@ void BM_ScanVsWalk(benchmark::State& state) {
     walks.push_back(walkSeconds);
     scans.push_back(scanSeconds);
     ratios.push_back(scanSeconds / walkSeconds);
+    tested.push_back(testedSeconds);
+    testedRatios.push_back(scanSeconds / testedSeconds);
   }
   state.counters["walk_ms"] = Median(walks) * 1000;
   state.counters["scan_ms"] = Median(scans) * 1000;
   state.counters["ratio"] = Median(ratios);
+  state.counters["walk_tests_ms"] = Median(tested) * 1000;
+  state.counters["existence_tests"] = static_cast<double>(tests);
+  state.counters["ratio_to_walk_tests"] = Median(testedRatios);
   state.counters["walk_keys_per_s"] = static_cast<double>(loaded.walk.keys) / Median(walks);
   state.counters["scan_keys_per_s"] = static_cast<double>(totals.keys) / Median(scans);
   state.counters["scan_keys"] = static_cast<double>(totals.keys);

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "files/FileReferences.h"
+#include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "scanner/Dispatcher.h"
 #include "scanner/ScanDriver.h"
@@ -11,7 +13,7 @@ namespace vp::bench {
 
 namespace {
 
-void WalkBelow(platform::Registry& registry, platform::RegHandle key, TWalkTotals& totals) {
+void WalkBelow(platform::Registry& registry, platform::RegHandle key, bool testFiles, TWalkTotals& totals) {
   ++totals.keys;
   std::string name;
   uint32_t type = 0;
@@ -21,7 +23,13 @@ void WalkBelow(platform::Registry& registry, platform::RegHandle key, TWalkTotal
     const platform::RegStatus status = registry.EnumValue(key, i, name, &type, &data);
     if (status != platform::kErrorSuccess && status != platform::kErrorNoUnicodeTranslation) break;
     ++totals.values;
-    if (status == platform::kErrorSuccess) totals.bytes += static_cast<int64_t>(data.size());
+    if (status != platform::kErrorSuccess) continue;
+    totals.bytes += static_cast<int64_t>(data.size());
+    if (!testFiles || !platform::IsTextType(type) || data.find(":\\") == std::string::npos) continue;
+    const std::string path = BestPathIn(data);
+    if (path.empty()) continue;
+    ++totals.existenceTests;
+    platform::Files().Attributes(path);
   }
   // Sub-keys are listed first and then opened one at a time, so only one
   // handle per level is open.
@@ -34,7 +42,7 @@ void WalkBelow(platform::Registry& registry, platform::RegHandle key, TWalkTotal
   for (const std::string& sub : names) {
     platform::RegHandle child = platform::kNoKey;
     if (registry.OpenKey(key, sub, platform::kKeyRead, child) != platform::kErrorSuccess) continue;
-    WalkBelow(registry, child, totals);
+    WalkBelow(registry, child, testFiles, totals);
     registry.CloseKey(child);
   }
 }
@@ -43,19 +51,27 @@ void WalkBelow(platform::Registry& registry, platform::RegHandle key, TWalkTotal
 
 TWalkTotals BareWalk(platform::RegHandle root) {
   TWalkTotals totals;
-  WalkBelow(platform::Reg(), root, totals);
+  WalkBelow(platform::Reg(), root, false, totals);
   return totals;
 }
 
-TWalkTotals BareWalkAll() {
+namespace {
+
+TWalkTotals WalkRoots(bool testFiles) {
   TWalkTotals totals;
-  for (platform::RegHandle root : {platform::kHkeyLocalMachine, platform::kHkeyUsers}) {
-    const TWalkTotals part = BareWalk(root);
-    totals.keys += part.keys;
-    totals.values += part.values;
-    totals.bytes += part.bytes;
-  }
+  for (platform::RegHandle root : {platform::kHkeyLocalMachine, platform::kHkeyUsers})
+    WalkBelow(platform::Reg(), root, testFiles, totals);
   return totals;
+}
+
+}  // namespace
+
+TWalkTotals BareWalkAll() {
+  return WalkRoots(false);
+}
+
+TWalkTotals WalkAndTestAll() {
+  return WalkRoots(true);
 }
 
 TScanTotals RunScan(bool deep, const std::vector<int32_t>& areas) {

@@ -14,6 +14,7 @@ struct TWalkTotals {
   int64_t keys = 0;
   int64_t values = 0;
   int64_t bytes = 0;  // value data read
+  int64_t existenceTests = 0;
 };
 
 // On one thread: opens every key below the root once, lists its sub-keys and
@@ -23,6 +24,11 @@ TWalkTotals BareWalk(platform::RegHandle root);
 // The bare walk over every distinct key: HKEY_LOCAL_MACHINE and HKEY_USERS
 // (the other roots are views into these two).
 TWalkTotals BareWalkAll();
+
+// The bare walk plus one existence test for every text value that names a
+// path (its most plausible path): the least a scan that checks file
+// references must do on top of reading the registry.
+TWalkTotals WalkAndTestAll();
 
 struct TScanTotals {
   int64_t keys = 0;

@@ -27,6 +27,8 @@
 
 #include "backup/BackupSets.h"
 #include "backup/BackupTool.h"
+#include "backup/RegExport.h"
+#include "backup/RegExportText.h"
 #include "files/FileTools.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
@@ -34,6 +36,7 @@
 #include "registry/FastRegistry.h"
 #include "registry/RegFile.h"
 #include "support/BenchWork.h"
+#include "support/CountingFiles.h"
 #include "support/CountingRegistry.h"
 
 namespace {
@@ -118,6 +121,7 @@ int Walk(int runs) {
 
 // One whole scan alone, with the registry calls it made.
 int Once(bool deep) {
+  vp::bench::TCountedTests tests;
   vp::bench::TCountedCalls counted;
   vp::bench::TScanTotals totals;
   const double seconds = SecondsOf([&] { totals = vp::bench::RunScan(deep); });
@@ -126,6 +130,9 @@ int Once(bool deep) {
               deep ? "deep" : "normal", seconds, static_cast<long long>(totals.keys),
               static_cast<long long>(totals.values), static_cast<long long>(totals.items),
               static_cast<long long>(calls.Total()), calls.Describe().c_str());
+  std::printf("%lld existence tests (%lld missing) took %.3f s in all threads\n",
+              static_cast<long long>(tests.Files().Tests()), static_cast<long long>(tests.Files().Missing()),
+              tests.Files().TestSeconds());
   return 0;
 }
 
@@ -137,6 +144,7 @@ int Areas(std::vector<int32_t> areas) {
   int64_t allCalls = 0;
   double allSeconds = 0;
   for (int32_t area : areas) {
+    vp::bench::TCountedTests tests;
     vp::bench::TCountedCalls counted;
     vp::bench::TScanTotals totals;
     const double seconds = SecondsOf([&] { totals = vp::bench::RunScan(true, {area}); });
@@ -147,6 +155,10 @@ int Areas(std::vector<int32_t> areas) {
                 static_cast<long long>(totals.keys), static_cast<long long>(totals.values),
                 static_cast<long long>(totals.items), static_cast<long long>(calls.Total()),
                 calls.Describe().c_str());
+    if (tests.Files().Tests() > 0)
+      std::printf("         %lld existence tests (%lld missing) took %.3f s\n",
+                  static_cast<long long>(tests.Files().Tests()),
+                  static_cast<long long>(tests.Files().Missing()), tests.Files().TestSeconds());
   }
   std::printf("all areas one after another: %.3f s, %lld calls\n", allSeconds,
               static_cast<long long>(allCalls));
@@ -243,6 +255,17 @@ int Backup(int pairs, const std::string& fullKey, std::string work) {
     reading.push_back(SecondsOf([&] { registry.GetValuesComplete(read); }));
   }
   std::printf("  of which reading the values: %.3f s (median)\n", Median(reading));
+  // The rest of the export: the key's text, and that text as the set's
+  // UTF-16 bytes, each without the file.
+  std::vector<double> texts, encodings;
+  for (int i = 0; i < pairs; ++i) {
+    vp::backup::ExportText out;
+    texts.push_back(
+        SecondsOf([&] { vp::backup::ExportKeyTree(vp::NameToRootKey(root), root, key + "\\", out); }));
+    encodings.push_back(SecondsOf([&] { vp::backup::EntriesFileBytes(out.text, true, false); }));
+  }
+  std::printf("  reading the values and making their text: %.3f s; the text as UTF-16: %.3f s (medians)\n",
+              Median(texts), Median(encodings));
   PrintPairs("restore", "restore of the set", "regedit /s", ourRestores, theirRestores);
   std::printf("  of which reading and parsing the set's file: %.3f s (median)\n", Median(parsing));
   vp::platform::Files().RemoveFile(peerFile);
@@ -266,8 +289,8 @@ int main(int argc, char** argv) {
     return Once(args.size() == 2 && args[1] == "deep");
   if (args.size() == 4 && args[0] == "backup")
     return Backup(std::max(1, std::atoi(args[1].c_str())), args[2], args[3]);
-  std::fprintf(
-      stderr,
-      "usage: WineBench load FILE.reg | scan N | walk N | once [deep] | areas [N...] | backup N KEY WORKFOLDER\n");
+  std::fprintf(stderr,
+               "usage: WineBench load FILE.reg | scan N | walk N | once [deep] | areas [N...] | backup N KEY "
+               "WORKFOLDER\n");
   return 2;
 }
