@@ -78,7 +78,7 @@ bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string&
   // earlier set keeps its files as they are.
   setFolder_ = *folder;
   entriesPath_ = setFolder_ + std::string(backup::kEntriesFile);
-  entriesBytes_.clear();
+  entriesSize_ = 0;
   entriesWide_ = !oldFormat_ && platform::Sys().AnsiCodePage() == 1252;
   lastHeader_.clear();
   entriesBroken_ = true;
@@ -93,7 +93,7 @@ bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string&
   for (auto name : {backup::kFilesFile, backup::kStringsFile, backup::kCookiesFile}) {
     Files().WriteWholeFile(setFolder_ + std::string(name), "");
   }
-  entriesBytes_ = headerBytes;
+  entriesSize_ = headerBytes.size();
   entriesBroken_ = false;
 
   backup::IndexInfo index;
@@ -129,14 +129,17 @@ bool TBackupTool::AppendEntries(const std::string& text) {
   if (!setOpen_ || entriesBroken_) return false;
   const std::string bytes = backup::EntriesFileBytes(text, entriesWide_, false);
   if (Files().AppendToFile(entriesPath_, bytes)) {
-    entriesBytes_ += bytes;
+    entriesSize_ += bytes.size();
     return true;
   }
   // Part of the text may have reached the file: put back what is known to be
-  // there, or a later append would follow a torn line. Rewriting in place
+  // there, or a later append would follow a torn line. The bytes before the
+  // append were flushed by the appends before it and are read back (the tool
+  // keeps no copy of a set's entries, which can be large). Rewriting in place
   // needs no more room than the file had, when a full disk refuses a copy.
-  if (!Files().ReplaceWholeFile(entriesPath_, entriesBytes_) &&
-      !Files().WriteWholeFile(entriesPath_, entriesBytes_)) {
+  const auto known = Files().ReadWholeFile(entriesPath_, entriesSize_);
+  if (!known || known->size() != entriesSize_ ||
+      (!Files().ReplaceWholeFile(entriesPath_, *known) && !Files().WriteWholeFile(entriesPath_, *known))) {
     entriesBroken_ = true;
   }
   return false;

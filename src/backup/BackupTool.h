@@ -87,9 +87,9 @@ class TBackupTool {
   int32_t stringCount_ = 0;
   int32_t fileCount_ = 0;
 
-  // The bytes "Entries.reg" holds as far as this tool knows they are on
-  // disk, their form (see EntriesFileBytes), and the key header they end under.
-  std::string entriesBytes_;
+  // How many bytes of "Entries.reg" this tool knows to be on disk, their
+  // form (see EntriesFileBytes), and the key header they end under.
+  size_t entriesSize_ = 0;
   bool entriesWide_ = false;
   std::string lastHeader_;
   // Set when "Entries.reg" may hold a torn write that could not be undone:
