@@ -52,6 +52,15 @@ RegStatus NarrowData(DWORD valueType, const BYTE* bytes, DWORD size, std::string
     return kErrorSuccess;
   }
   if (size % 2 != 0) return kErrorNoUnicodeTranslation;
+  // ASCII text (every unit below 128) is the same in every code page: taken
+  // straight from the bytes, without the checked conversion.
+  bool ascii = true;
+  for (DWORD i = 0; i < size && ascii; i += 2) ascii = bytes[i] < 0x80 && bytes[i + 1] == 0;
+  if (ascii) {
+    data.resize(size / 2);
+    for (DWORD i = 0; i < size / 2; ++i) data[i] = static_cast<char>(bytes[2 * i]);
+    return kErrorSuccess;
+  }
   std::wstring text(size / 2, L'\0');
   if (size != 0) std::memcpy(text.data(), bytes, size);
   auto narrow = FromWide(text);
@@ -202,22 +211,28 @@ RegStatus Win32Registry::QuerySubKeyInfo(RegHandle key, std::uint32_t index, Reg
   if (enumerate == nullptr) return kErrorInvalidParameter;
 
   // The fixed part of the answer, then the key's class name (rarely any).
-  std::vector<unsigned char> buffer(sizeof(NativeKeyFullInformation) + 256);
+  alignas(8) unsigned char stackBuffer[sizeof(NativeKeyFullInformation) + 256];
+  std::vector<unsigned char> heapBuffer;
+  unsigned char* buffer = stackBuffer;
+  ULONG capacity = sizeof stackBuffer;
   for (int attempt = 0;; ++attempt) {
     ULONG length = 0;
-    const LONG status = enumerate(static_cast<HANDLE>(systemKey), index, kNativeKeyFullInformation,
-                                  buffer.data(), static_cast<ULONG>(buffer.size()), &length);
-    if ((status == kNativeBufferOverflow || status == kNativeBufferTooSmall) && attempt < 4 &&
-        length > buffer.size()) {
-      buffer.resize(length);
+    const LONG status = enumerate(static_cast<HANDLE>(systemKey), index, kNativeKeyFullInformation, buffer,
+                                  capacity, &length);
+    // An overflow leaves the class name out but the counts in; only a buffer
+    // too small for the counts themselves is asked again, larger.
+    if (status == kNativeBufferTooSmall && attempt < 4 && length > capacity) {
+      heapBuffer.assign(length, 0);
+      buffer = heapBuffer.data();
+      capacity = length;
       continue;
     }
     if (status == kNativeNoMoreEntries) return kErrorNoMoreItems;
     if (status == kNativeAccessDenied) return kErrorAccessDenied;
     if (status == kNativeKeyDeleted) return kErrorKeyDeleted;
-    if (status < 0) return kErrorInvalidParameter;
+    if (status < 0 && status != kNativeBufferOverflow) return kErrorInvalidParameter;
     NativeKeyFullInformation full;
-    std::memcpy(&full, buffer.data(), sizeof full);
+    std::memcpy(&full, buffer, sizeof full);
     // The native lengths are in bytes; the registry functions count characters.
     info.subKeys = full.SubKeys;
     info.maxSubKeyLength = full.MaxNameLen / sizeof(wchar_t);
@@ -260,27 +275,45 @@ RegStatus Win32Registry::EnumValue(RegHandle key, std::uint32_t index, std::stri
   if (data) data->clear();
   SystemKey systemKey;
   if (!Find(key, systemKey)) return kErrorInvalidHandle;
-  std::vector<wchar_t> buffer(512);
-  std::vector<BYTE> bytes(data ? 4096 : 0);
+  // Most names and data fit the buffers on the stack; a larger value moves
+  // to the heap. A whole key is read at one call per value, so nothing is
+  // allocated or cleared per call that need not be.
+  constexpr DWORD kStackName = 512, kStackData = 4096;
+  wchar_t nameStack[kStackName];
+  BYTE dataStack[kStackData];
+  std::vector<wchar_t> nameHeap;
+  std::vector<BYTE> dataHeap;
+  wchar_t* nameBuffer = nameStack;
+  DWORD nameCapacity = kStackName;
+  BYTE* dataBuffer = data ? dataStack : nullptr;
+  DWORD dataCapacity = data ? kStackData : 0;
   for (int attempt = 0;; ++attempt) {
-    DWORD length = static_cast<DWORD>(buffer.size());
+    DWORD length = nameCapacity;
     DWORD valueType = 0;
-    DWORD size = static_cast<DWORD>(bytes.size());
-    const LONG status = RegEnumValueW(static_cast<HKEY>(systemKey), index, buffer.data(), &length, nullptr,
-                                      &valueType, data ? bytes.data() : nullptr, data ? &size : nullptr);
+    DWORD size = dataCapacity;
+    const LONG status = RegEnumValueW(static_cast<HKEY>(systemKey), index, nameBuffer, &length, nullptr,
+                                      &valueType, dataBuffer, data ? &size : nullptr);
     // The name or the data did not fit (or the value grew meanwhile): the
     // call does not say which, so both grow, within bounds.
     if (status == ERROR_MORE_DATA && attempt < 8) {
-      if (buffer.size() <= kLongestName) buffer.resize(buffer.size() * 2);
-      if (data) bytes.resize(std::max<size_t>(size, bytes.size()) + 2);
+      if (nameCapacity <= kLongestName) {
+        nameCapacity *= 2;
+        nameHeap.assign(nameCapacity, L'\0');
+        nameBuffer = nameHeap.data();
+      }
+      if (data) {
+        dataCapacity = std::max<DWORD>(size, dataCapacity) + 2;
+        dataHeap.assign(dataCapacity, 0);
+        dataBuffer = dataHeap.data();
+      }
       continue;
     }
     if (status != ERROR_SUCCESS) return status;
-    auto narrow = FromWide(std::wstring_view(buffer.data(), length));
+    auto narrow = FromWide(std::wstring_view(nameBuffer, length));
     if (!narrow) return kErrorNoUnicodeTranslation;
     name = std::move(*narrow);
     if (data) {
-      const RegStatus converted = NarrowData(valueType, bytes.data(), size, *data);
+      const RegStatus converted = NarrowData(valueType, dataBuffer, size, *data);
       if (converted != kErrorSuccess) return converted;
     }
     if (type) *type = valueType;
