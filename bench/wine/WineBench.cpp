@@ -257,15 +257,24 @@ int Backup(int pairs, const std::string& fullKey, std::string work) {
   std::printf("  of which reading the values: %.3f s (median)\n", Median(reading));
   // The rest of the export: the key's text, and that text as the set's
   // UTF-16 bytes, each without the file.
-  std::vector<double> texts, encodings;
+  std::vector<double> texts, encodings, creations, appends;
   for (int i = 0; i < pairs; ++i) {
     vp::backup::ExportText out;
     texts.push_back(
         SecondsOf([&] { vp::backup::ExportKeyTree(vp::NameToRootKey(root), root, key + "\\", out); }));
-    encodings.push_back(SecondsOf([&] { vp::backup::EntriesFileBytes(out.text, true, false); }));
+    std::string bytes;
+    encodings.push_back(SecondsOf([&] { bytes = vp::backup::EntriesFileBytes(out.text, true, false); }));
+    vp::TBackupTool tool;
+    creations.push_back(SecondsOf([&] { tool.CreateBackup(backups, "benchmark", 9, "1.2", "Veltaro Pro"); }));
+    const std::string scratch = work + "append.bin";
+    appends.push_back(SecondsOf([&] { vp::platform::Files().AppendToFile(scratch, bytes); }));
+    vp::platform::Files().RemoveFile(scratch);
+    vp::DeleteBackupSet(tool.SetFolder());
   }
-  std::printf("  reading the values and making their text: %.3f s; the text as UTF-16: %.3f s (medians)\n",
-              Median(texts), Median(encodings));
+  std::printf(
+      "  reading the values and making their text: %.3f s; the text as UTF-16: %.3f s; an empty set: "
+      "%.3f s; appending the bytes to a file (flushed): %.3f s (medians)\n",
+      Median(texts), Median(encodings), Median(creations), Median(appends));
   PrintPairs("restore", "restore of the set", "regedit /s", ourRestores, theirRestores);
   std::printf("  of which reading and parsing the set's file: %.3f s (median)\n", Median(parsing));
   vp::platform::Files().RemoveFile(peerFile);
