@@ -104,9 +104,9 @@ class Registry {
   // What QueryKeyInfo would tell of the sub-key at index, without opening it
   // (the right to list key's sub-keys is what it needs): a walk learns which
   // sub-keys have sub-keys or values of their own at one call each, instead
-  // of opening, asking and closing every one. kErrorNoMoreItems past the end;
-  // an entry whose name has no exact 8-bit form may answer
-  // kErrorNoUnicodeTranslation.
+  // of opening, asking and closing every one. kErrorNoMoreItems past the end.
+  // The sub-key's name plays no part: one with no exact 8-bit form is
+  // described like any other.
   virtual RegStatus QuerySubKeyInfo(RegHandle key, std::uint32_t index, RegKeyInfo& info) = 0;
 
   // The name of the sub-key or value at index (0-based). kErrorNoMoreItems

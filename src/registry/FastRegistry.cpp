@@ -308,7 +308,8 @@ namespace {
 constexpr std::string_view kLinkValueName = "SymbolicLinkValue";
 }  // namespace
 
-void TFastRegistry::GetSubKeysDescribed(std::vector<TSubKey>& list, const TRegKeyInfo* known) {
+void TFastRegistry::GetSubKeysDescribed(std::vector<TSubKey>& list, const TRegKeyInfo* known,
+                                        const std::function<bool(const TRegKeyInfo&)>& nameWanted) {
   list.clear();
   TRegKeyInfo info;
   if (known != nullptr && currentKey_ != kNoKey)
@@ -316,16 +317,13 @@ void TFastRegistry::GetSubKeysDescribed(std::vector<TSubKey>& list, const TRegKe
   else if (!GetKeyInfo(info))
     return;
   bool describe = true;
-  TSubKey entry;
   for (std::uint32_t index = 0; index < info.NumSubKeys; ++index) {
-    const RegStatus status = Reg().EnumKey(currentKey_, index, entry.Name);
-    if (status == kErrorNoMoreItems) break;
-    if (status != kErrorSuccess || entry.Name.empty()) continue;
-    entry.Described = false;
-    entry.Info = TRegKeyInfo();
+    TSubKey entry;
     if (describe) {
       RegKeyInfo raw;
       const RegStatus described = Reg().QuerySubKeyInfo(currentKey_, index, raw);
+      if (described == kErrorNoMoreItems) break;                  // removed meanwhile; nothing was missed
+      if (described == kErrorInvalidParameter) describe = false;  // not for this key; no use asking again
       // A link to another key describes itself: no sub-keys and its one
       // value naming the target, where opening it shows the target. What
       // looks like one is left undescribed, so the caller opens it.
@@ -338,11 +336,16 @@ void TFastRegistry::GetSubKeysDescribed(std::vector<TSubKey>& list, const TRegKe
         entry.Info.MaxValueLen = raw.maxValueNameLength;
         entry.Info.MaxDataLen = raw.maxValueDataSize;
         entry.Info.FileTime = raw.lastWriteTime;
-      } else if (described == kErrorInvalidParameter) {
-        describe = false;  // not for this key at all; no use asking again
+        if (nameWanted && !nameWanted(entry.Info)) {
+          list.push_back(std::move(entry));
+          continue;
+        }
       }
     }
-    list.push_back(entry);
+    const RegStatus status = Reg().EnumKey(currentKey_, index, entry.Name);
+    if (status == kErrorNoMoreItems) break;
+    if (status != kErrorSuccess || entry.Name.empty()) continue;
+    list.push_back(std::move(entry));
   }
 }
 

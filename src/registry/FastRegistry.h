@@ -9,6 +9,7 @@
 // throw (ERegistryException). An instance belongs to one thread at a time.
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -120,11 +121,15 @@ class TFastRegistry {
   // rather than asked for again, which saves a registry call per key.
   void GetKeyNames(std::vector<std::string>& list, const TRegKeyInfo* known = nullptr);
   void GetValueNames(std::vector<std::string>& list, const TRegKeyInfo* known = nullptr);
-  // The sub-key names as GetKeyNames gives them, each with its information
-  // asked of this key (one call per sub-key, none to open it). Where the
-  // system cannot describe sub-keys this way (the roots themselves, the
-  // classes root) they are listed undescribed.
-  void GetSubKeysDescribed(std::vector<TSubKey>& list, const TRegKeyInfo* known = nullptr);
+  // The sub-keys with their information asked of this key (one call per
+  // sub-key, none to open it). Where the system cannot describe sub-keys
+  // this way (the roots themselves, the classes root) they are listed
+  // undescribed, by name as GetKeyNames gives them. A described sub-key's
+  // name costs one more call and is read only when nameWanted, given the
+  // information, says so (always when nameWanted is empty); otherwise the
+  // entry is listed with an empty name.
+  void GetSubKeysDescribed(std::vector<TSubKey>& list, const TRegKeyInfo* known = nullptr,
+                           const std::function<bool(const TRegKeyInfo&)>& nameWanted = {});
   // The same lists for callers that must not miss an entry (exports): false
   // when the key cannot be listed or any entry was left out.
   bool GetKeyNamesComplete(std::vector<std::string>& list);

@@ -172,7 +172,7 @@ void TSweeper::CheckSoftwareKeys() {
 
 // Each key of the walk is opened once at most: its sub-keys are listed with
 // what each holds, so a sub-key with no sub-keys of its own and too few
-// values for a series is never opened. A key that is opened gives its
+// values for a series is never opened, nor its name read. A key that is opened gives its
 // sub-keys for the walk and, when it may hold a history list, its value
 // names for the check that follows the walk below it.
 bool TSweeper::ReadHistoryKey(RegHandle root, const std::string& key, const TRegKeyInfo* known,
@@ -187,7 +187,12 @@ bool TSweeper::ReadHistoryKey(RegHandle root, const std::string& key, const TReg
     info = *known;
   else if (!registry.GetKeyInfo(info))
     return true;
-  if (info.NumSubKeys > 0) registry.GetSubKeysDescribed(subKeys, &info);
+  // A sub-key with nothing below it and too few values for a series needs
+  // neither opening nor its name: it is only counted.
+  if (info.NumSubKeys > 0)
+    registry.GetSubKeysDescribed(subKeys, &info, [](const TRegKeyInfo& sub) {
+      return sub.NumSubKeys > 0 || sub.NumValues >= kHistoryMinimumSeries;
+    });
   if (candidate && info.NumValues >= kHistoryMinimumSeries) registry.GetValueNames(valueNames, &info);
   return true;
 }
@@ -206,6 +211,7 @@ void TSweeper::WalkHistorySubKeys(RegHandle root, const std::string& rootName, c
   for (const TSubKey& entry : subKeys) {
     if (StopRequested()) return;
     IncKeys();
+    if (entry.Name.empty()) continue;  // described, and nothing for the walk or the check
     const std::string subKey = key + entry.Name;
     bool candidate = SameText(entry.Name, "Filemenu") || SameText(entry.Name, "Closed Projects");
     const std::string fullPath = rootName + "\\" + subKey;

@@ -342,6 +342,11 @@ TEST_F(RegistryConformance, NamesOutsideTheCodePageAreLeftOut) {
   RegKeyInfo info;
   ASSERT_EQ(Reg().QueryKeyInfo(international.handle, info), kErrorSuccess);
   EXPECT_EQ(info.subKeys, names.size() + 1);
+  // Described from the parent, the sub-key without a name is no exception.
+  for (std::uint32_t index = 0; index < info.subKeys; ++index) {
+    RegKeyInfo described;
+    EXPECT_EQ(Reg().QuerySubKeyInfo(international.handle, index, described), kErrorSuccess) << index;
+  }
 }
 
 TEST_F(RegistryConformance, CurrentUserIsAViewOfTheUsersSid) {

@@ -399,11 +399,14 @@ RegStatus SimRegistry::QuerySubKeyInfo(RegHandle key, std::uint32_t index, RegKe
     if (index < children.size()) child = children[index].get();
   }
   if (!child) return kErrorNoMoreItems;
-  if (child->foreign) return kErrorNoUnicodeTranslation;
   // The sub-key as its own handle would see it (both parts of a classes
-  // view), whatever its own access rules say.
+  // view), whatever its own access rules say; a name outside the code page
+  // does not matter here.
   View childView;
-  if (Walk(view, {child->name}, childView) != kErrorSuccess) return kErrorNoMoreItems;
+  if (view.main) childView.main = view.main->FindChildPtr(child->key);
+  if (view.overlay) childView.overlay = view.overlay->FindChildPtr(child->key);
+  childView.classes = view.classes;
+  if (!childView.Exists()) return kErrorNoMoreItems;
   HandleEntry described;
   described.view = childView;
   Describe(described, childView, info);
