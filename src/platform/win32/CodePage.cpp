@@ -8,16 +8,6 @@ namespace vp::platform::win32 {
 
 namespace {
 
-// Every ANSI code page of Windows maps the bytes 0 to 127 onto the characters
-// 0 to 127 and back: such text converts without asking the system (most
-// registry names and data are plain ASCII; the system's conversions, checked
-// by a round trip, cost several calls per text).
-bool IsAscii(std::string_view text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
-}
-
 bool IsAscii(std::wstring_view text) {
   for (wchar_t c : text)
     if (c >= 0x80) return false;
@@ -25,6 +15,14 @@ bool IsAscii(std::wstring_view text) {
 }
 
 }  // namespace
+
+// Most registry names and data are plain ASCII; the system's conversions,
+// checked by a round trip, cost several calls per text.
+bool IsAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
 
 std::optional<std::wstring> ToWide(std::string_view text) {
   if (text.empty()) return std::wstring();

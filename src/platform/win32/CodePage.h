@@ -13,4 +13,8 @@ namespace vp::platform::win32 {
 std::optional<std::wstring> ToWide(std::string_view text);
 std::optional<std::string> FromWide(std::wstring_view text);
 
+// Every ANSI code page of Windows maps the bytes 0 to 127 onto the characters
+// 0 to 127 and back, so such text converts unit by unit.
+bool IsAscii(std::string_view text);
+
 }  // namespace vp::platform::win32

@@ -358,14 +358,21 @@ RegStatus Win32Registry::SetValue(RegHandle key, std::string_view name, std::uin
   auto wideName = WideName(name);
   if (!wideName) return kErrorNoUnicodeTranslation;
   if (IsTextType(type)) {
-    auto text = ToWide(data);
-    if (!text) return kErrorNoUnicodeTranslation;
-    const DWORD size = static_cast<DWORD>(text->size() * 2);
     // The system counts a terminator that follows the data but was left out
     // of its size; a character that is not NUL there keeps the bytes exact.
-    text->push_back(L'x');
+    std::wstring text;
+    if (IsAscii(data)) {
+      text.assign(data.size() + 1, L'x');
+      for (size_t i = 0; i < data.size(); ++i) text[i] = static_cast<unsigned char>(data[i]);
+    } else {
+      auto wide = ToWide(data);
+      if (!wide) return kErrorNoUnicodeTranslation;
+      text = std::move(*wide);
+      text.push_back(L'x');
+    }
+    const DWORD size = static_cast<DWORD>((text.size() - 1) * 2);
     return RegSetValueExW(static_cast<HKEY>(systemKey), wideName->c_str(), 0, type,
-                          reinterpret_cast<const BYTE*>(text->data()), size);
+                          reinterpret_cast<const BYTE*>(text.data()), size);
   }
   return RegSetValueExW(static_cast<HKEY>(systemKey), wideName->c_str(), 0, type,
                         reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
