@@ -382,15 +382,13 @@ RegStatus SimRegistry::QueryKeyInfo(RegHandle key, RegKeyInfo& info) {
   return kErrorSuccess;
 }
 
-RegStatus SimRegistry::QuerySubKeyInfo(RegHandle key, std::uint32_t index, RegKeyInfo& info) {
-  info = RegKeyInfo();
-  std::shared_lock lock(treeMutex_);
-  View view;
+// The sub-key at index of the key behind the handle, and that key's view.
+// The caller holds the tree lock.
+RegStatus SimRegistry::SubKeyAt(RegHandle key, std::uint32_t index, View& view, const Node*& child) {
+  child = nullptr;
   std::shared_ptr<HandleEntry> entry;
   if (RegStatus status = ResolveBase(key, view, &entry); status != kErrorSuccess) return status;
   if (!Holds(key, entry->access, kKeyEnumerateSubKeys)) return kErrorAccessDenied;
-
-  const Node* child = nullptr;
   if (view.main && view.overlay) {
     const auto merged = MergedChildren(*entry, view);
     if (index < merged->size()) child = (*merged)[index].get();
@@ -398,7 +396,15 @@ RegStatus SimRegistry::QuerySubKeyInfo(RegHandle key, std::uint32_t index, RegKe
     const auto& children = view.Primary()->children;
     if (index < children.size()) child = children[index].get();
   }
-  if (!child) return kErrorNoMoreItems;
+  return child ? kErrorSuccess : kErrorNoMoreItems;
+}
+
+RegStatus SimRegistry::QuerySubKeyInfo(RegHandle key, std::uint32_t index, RegKeyInfo& info) {
+  info = RegKeyInfo();
+  std::shared_lock lock(treeMutex_);
+  View view;
+  const Node* child = nullptr;
+  if (RegStatus status = SubKeyAt(key, index, view, child); status != kErrorSuccess) return status;
   // The sub-key as its own handle would see it (both parts of a classes
   // view), whatever its own access rules say; a name outside the code page
   // does not matter here.
@@ -450,19 +456,8 @@ RegStatus SimRegistry::EnumKey(RegHandle key, std::uint32_t index, std::string& 
   name.clear();
   std::shared_lock lock(treeMutex_);
   View view;
-  std::shared_ptr<HandleEntry> entry;
-  if (RegStatus status = ResolveBase(key, view, &entry); status != kErrorSuccess) return status;
-  if (!Holds(key, entry->access, kKeyEnumerateSubKeys)) return kErrorAccessDenied;
-
   const Node* child = nullptr;
-  if (view.main && view.overlay) {
-    const auto merged = MergedChildren(*entry, view);
-    if (index < merged->size()) child = (*merged)[index].get();
-  } else {
-    const auto& children = view.Primary()->children;
-    if (index < children.size()) child = children[index].get();
-  }
-  if (!child) return kErrorNoMoreItems;
+  if (RegStatus status = SubKeyAt(key, index, view, child); status != kErrorSuccess) return status;
   if (child->foreign) return kErrorNoUnicodeTranslation;
   name = child->name;
   return kErrorSuccess;

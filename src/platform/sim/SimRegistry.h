@@ -99,6 +99,7 @@ class SimRegistry : public Registry {
   RegStatus NodeAt(RegHandle root, std::string_view path, NodePtr& node) const;
   std::shared_ptr<const std::vector<NodePtr>> MergedChildren(HandleEntry& entry, const View& view) const;
   void Describe(HandleEntry& entry, const View& view, RegKeyInfo& info) const;
+  RegStatus SubKeyAt(RegHandle key, std::uint32_t index, View& view, const Node*& child);
   static const Node* ValueOwner(const View& view, const std::string& name, const Value** value);
 
   // A reader-writer lock that lets a waiting writer in: the system's shared
