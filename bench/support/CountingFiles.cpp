@@ -15,14 +15,4 @@ std::optional<uint32_t> TCountingFiles::Attributes(std::string_view path) const 
   return attributes;
 }
 
-TCountedTests::TCountedTests() : previous_(platform::Current()), counting_(*previous_.files) {
-  platform::Services counted = previous_;
-  counted.files = &counting_;
-  platform::Install(counted);
-}
-
-TCountedTests::~TCountedTests() {
-  platform::Install(previous_);
-}
-
 }  // namespace vp::bench

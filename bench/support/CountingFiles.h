@@ -9,6 +9,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
+#include "support/ScopedServices.h"
 
 namespace vp::bench {
 
@@ -62,20 +63,17 @@ class TCountingFiles final : public platform::FileSystem {
   mutable std::atomic<int64_t> tests_{0}, missing_{0}, nanoseconds_{0};
 };
 
-// Installs a counting file system over the one in force for the life of the
-// object (between pieces of work only, as TCountedCalls).
+// A counting file system over the one in force, installed for the life of
+// the object (between pieces of work only).
 class TCountedTests {
  public:
-  TCountedTests();
-  ~TCountedTests();
-  TCountedTests(const TCountedTests&) = delete;
-  TCountedTests& operator=(const TCountedTests&) = delete;
+  TCountedTests() : counting_(platform::Files()), installed_(WithFiles(counting_)) {}
 
   const TCountingFiles& Files() const { return counting_; }
 
  private:
-  platform::Services previous_;
   TCountingFiles counting_;
+  TScopedServices installed_;
 };
 
 }  // namespace vp::bench

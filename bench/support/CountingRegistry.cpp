@@ -97,14 +97,4 @@ RegStatus TCountingRegistry::FlushKey(RegHandle key) {
   return inner_.FlushKey(key);
 }
 
-TCountedCalls::TCountedCalls() : previous_(platform::Current()), counting_(*previous_.registry) {
-  platform::Services counted = previous_;
-  counted.registry = &counting_;
-  platform::Install(counted);
-}
-
-TCountedCalls::~TCountedCalls() {
-  platform::Install(previous_);
-}
-
 }  // namespace vp::bench

@@ -11,6 +11,7 @@
 
 #include "platform/Platform.h"
 #include "platform/Registry.h"
+#include "support/ScopedServices.h"
 
 namespace vp::bench {
 
@@ -65,21 +66,17 @@ class TCountingRegistry final : public platform::Registry {
   std::array<std::atomic<int64_t>, kCallKinds> counts_{};
 };
 
-// Installs a counting registry over the one in force for the life of the
-// object, and puts the previous services back when it ends. Only between
-// pieces of work: services are never replaced while threads run.
+// A counting registry over the one in force, installed for the life of the
+// object (between pieces of work only).
 class TCountedCalls {
  public:
-  TCountedCalls();
-  ~TCountedCalls();
-  TCountedCalls(const TCountedCalls&) = delete;
-  TCountedCalls& operator=(const TCountedCalls&) = delete;
+  TCountedCalls() : counting_(platform::Reg()), installed_(WithRegistry(counting_)) {}
 
   TCountingRegistry& Registry() { return counting_; }
 
  private:
-  platform::Services previous_;
   TCountingRegistry counting_;
+  TScopedServices installed_;
 };
 
 }  // namespace vp::bench
