@@ -265,6 +265,12 @@ bool TFastRegistry::GetKeyInfo(TRegKeyInfo& info) {
   return true;
 }
 
+bool TFastRegistry::KnownOrAskedInfo(const TRegKeyInfo* known, TRegKeyInfo& info) {
+  if (known == nullptr || currentKey_ == kNoKey) return GetKeyInfo(info);
+  info = *known;
+  return true;
+}
+
 bool TFastRegistry::HasSubKeys() {
   TRegKeyInfo info;
   return GetKeyInfo(info) && info.NumSubKeys > 0;
@@ -273,10 +279,7 @@ bool TFastRegistry::HasSubKeys() {
 bool TFastRegistry::EnumerateNames(bool values, std::vector<std::string>& list, const TRegKeyInfo* known) {
   list.clear();
   TRegKeyInfo info;
-  if (known != nullptr && currentKey_ != kNoKey)
-    info = *known;
-  else if (!GetKeyInfo(info))
-    return false;
+  if (!KnownOrAskedInfo(known, info)) return false;
   const std::uint32_t count = values ? info.NumValues : info.NumSubKeys;
   bool complete = true;
   std::string name;
@@ -312,10 +315,7 @@ void TFastRegistry::GetSubKeysDescribed(std::vector<TSubKey>& list, const TRegKe
                                         const std::function<bool(const TRegKeyInfo&)>& nameWanted) {
   list.clear();
   TRegKeyInfo info;
-  if (known != nullptr && currentKey_ != kNoKey)
-    info = *known;
-  else if (!GetKeyInfo(info))
-    return;
+  if (!KnownOrAskedInfo(known, info)) return;
   bool describe = true;
   for (std::uint32_t index = 0; index < info.NumSubKeys; ++index) {
     TSubKey entry;
@@ -356,10 +356,7 @@ bool TFastRegistry::GetKeyNamesComplete(std::vector<std::string>& list) {
 bool TFastRegistry::GetValuesComplete(std::vector<TRegValue>& list, const TRegKeyInfo* known) {
   list.clear();
   TRegKeyInfo info;
-  if (known != nullptr && currentKey_ != kNoKey)
-    info = *known;
-  else if (!GetKeyInfo(info))
-    return false;
+  if (!KnownOrAskedInfo(known, info)) return false;
   bool complete = true;
   TRegValue value;
   for (std::uint32_t index = 0; index < info.NumValues; ++index) {

@@ -178,6 +178,8 @@ class TFastRegistry {
  private:
   bool Query(std::string_view name, std::uint32_t& type, std::string& data);
   bool OpenBelow(std::string_view path, std::uint32_t access, bool canCreate);
+  // The information the caller just read from this key, or else asked for.
+  bool KnownOrAskedInfo(const TRegKeyInfo* known, TRegKeyInfo& info);
   // False when the key cannot be listed or an entry had to be left out.
   bool EnumerateNames(bool values, std::vector<std::string>& list, const TRegKeyInfo* known = nullptr);
   void AddKeyTree(std::vector<std::string>& list, const std::string& name, const std::string& parent);
