@@ -172,9 +172,9 @@ void TSweeper::CheckSoftwareKeys() {
 
 // Each key of the walk is opened once at most: its sub-keys are listed with
 // what each holds, so a sub-key with no sub-keys of its own and too few
-// values for a series is never opened, nor its name read. A key that is opened gives its
-// sub-keys for the walk and, when it may hold a history list, its value
-// names for the check that follows the walk below it.
+// values for a series is never opened, nor its name read. A key that is
+// opened gives its sub-keys for the walk and, when it may hold a history
+// list, its value names for the check that follows the walk below it.
 bool TSweeper::ReadHistoryKey(RegHandle root, const std::string& key, const TRegKeyInfo* known,
                               bool candidate, std::vector<TSubKey>& subKeys, StringList& valueNames) {
   subKeys.clear();
