@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +31,31 @@ struct TimeZoneState {
   int32_t bias = 0;
   int32_t standardBias = 0;
   int32_t daylightBias = 0;
+};
+
+// The strings a version resource is asked for, in the order the program
+// shows them.
+inline constexpr std::array<std::string_view, 9> kVersionStringNames = {
+    "CompanyName", "FileDescription", "FileVersion",    "LegalCopyright", "OriginalFilename",
+    "Comments",    "ProductName",     "ProductVersion", "InternalName"};
+
+struct FileVersionInfo {
+  // The first language and code page of the resource as eight upper-case
+  // hexadecimal digits ("040904B0"); "040904E4" when the resource lists none.
+  std::string translation;
+  // Names of kVersionStringNames that the translation's table holds.
+  std::map<std::string, std::string, std::less<>> strings;
+};
+
+struct ShortcutTarget {
+  std::string path;
+  std::string arguments;
+};
+
+// The shell folders the program reads.
+enum class ShellFolder : int {
+  Startup,        // the user's Startup folder of the Start menu
+  CommonStartup,  // the Startup folder shared by all users
 };
 
 // What the program needs of the operating system beyond the registry and the
@@ -65,10 +93,24 @@ class System {
   // extension); empty when there is none or the file does not exist.
   virtual std::optional<std::string> AssociatedProgram(std::string_view file) const = 0;
 
-  // A string of a program file's version resource ("FileDescription",
-  // "CompanyName", ...), from its first translation; empty when absent.
-  virtual std::optional<std::string> FileVersionString(std::string_view file,
-                                                       std::string_view name) const = 0;
+  // The version resource of a program file: its first translation and the
+  // strings of kVersionStringNames found in that translation's table. Empty
+  // when the file is missing, is no program file or carries no version
+  // resource.
+  virtual std::optional<FileVersionInfo> VersionInfo(std::string_view file) const = 0;
+
+  // One string of a program file's version resource ("FileDescription",
+  // "CompanyName", ...); empty when the file or the string is absent.
+  std::optional<std::string> FileVersionString(std::string_view file, std::string_view name) const;
+
+  // The target of a shell shortcut (.lnk) file: the path it starts and the
+  // arguments it passes. Empty when the file is missing, is no shortcut or
+  // names no file-system target (a shortcut to a control panel item, say).
+  virtual std::optional<ShortcutTarget> ResolveShortcut(std::string_view file) const = 0;
+
+  // A folder of the shell, without a trailing backslash; empty when the
+  // system has none. The folder need not exist.
+  virtual std::optional<std::string> ShellFolderPath(ShellFolder folder) const = 0;
 
   // Sets the priority of the calling thread; false when the system refuses.
   virtual bool SetCurrentThreadPriority(ThreadPriority priority) = 0;

@@ -228,17 +228,5 @@ TEST(FileSystemConformance, AssociatedProgramOfAnExistingFile) {
   EXPECT_FALSE(Sys().AssociatedProgram(scratch.Path("file.vpnoassoc")).has_value());
 }
 
-TEST(FileSystemConformance, FileVersionStrings) {
-  ScratchFolder scratch;
-  const std::string kernel = Sys().SystemFolder() + "\\kernel32.dll";
-  if (scratch.Sim()) scratch.Sim()->System().SetVersionString(kernel, "FileDescription", "Kernel DLL");
-  auto description = Sys().FileVersionString(kernel, "FileDescription");
-  ASSERT_TRUE(description.has_value());
-  EXPECT_NE(Sys().UpperCase(*description).find("KERNEL"), std::string::npos) << *description;
-  scratch.PutFile("plain.txt", "no resources");
-  EXPECT_FALSE(Sys().FileVersionString(scratch.Path("plain.txt"), "FileDescription").has_value());
-  EXPECT_FALSE(Sys().FileVersionString(kernel, "NoSuchString").has_value());
-}
-
 }  // namespace
 }  // namespace vp::platform

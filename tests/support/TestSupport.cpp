@@ -5,14 +5,31 @@
 
 namespace vp::test {
 
-std::string DataPath(const std::string& relative) {
-  std::string path = std::string(VP_TEST_DATA_DIR) + "/" + relative;
+namespace {
+
+// A host path as the program under test names it.
+std::string ProgramPath(std::string path) {
 #ifdef _WIN32
   for (char& c : path)
     if (c == '/') c = '\\';
   path = "Z:" + path;
 #endif
   return path;
+}
+
+}  // namespace
+
+std::string DataPath(const std::string& relative) {
+  return ProgramPath(std::string(VP_TEST_DATA_DIR) + "/" + relative);
+}
+
+std::string BuiltFixturePath(const std::string& name) {
+#ifdef VP_TEST_FIXTURE_DIR
+  return ProgramPath(std::string(VP_TEST_FIXTURE_DIR) + "/" + name);
+#else
+  (void)name;
+  return std::string();
+#endif
 }
 
 std::string HostFileBytes(const std::filesystem::path& path) {

@@ -17,6 +17,11 @@ constexpr bool kOnRealWindows =
 // (the Linux path as seen from Wine's Z: drive in the Windows build).
 std::string DataPath(const std::string& relative);
 
+// A program file built for the tests (tests/data/version), as a path the
+// program under test can open; empty when the build had no cross compiler
+// to make it.
+std::string BuiltFixturePath(const std::string& name);
+
 // A file's bytes, read by the test itself; empty when it cannot be read.
 std::string HostFileBytes(const std::filesystem::path& path);
 

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/sim/ByteView.h"
 #include "platform/sim/SimSystem.h"
 
 namespace vp::platform::sim {
@@ -156,6 +157,21 @@ std::optional<std::string> Utf8ToCp1252(std::string_view text) {
     }
     const auto* found =
         std::find(std::begin(kCp1252High), std::end(kCp1252High), static_cast<char16_t>(code));
+    if (found == std::end(kCp1252High)) return std::nullopt;
+    result += static_cast<char>(0x80 + (found - std::begin(kCp1252High)));
+  }
+  return result;
+}
+
+std::optional<std::string> Utf16ToCp1252(std::u16string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  for (char16_t unit : text) {
+    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
+      result += static_cast<char>(unit);
+      continue;
+    }
+    const auto* found = std::find(std::begin(kCp1252High), std::end(kCp1252High), unit);
     if (found == std::end(kCp1252High)) return std::nullopt;
     result += static_cast<char>(0x80 + (found - std::begin(kCp1252High)));
   }

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/sim/ShellLinkFile.h"
+#include "platform/sim/VersionResource.h"
+
 namespace vp::platform::sim {
 
 unsigned char Cp1252Upper(unsigned char c) {
@@ -47,6 +50,7 @@ SimSystem::SimSystem() {
   SetEnvironment("ProgramFiles", "C:\\Program Files");
   SetEnvironment("CommonProgramFiles", "C:\\Program Files\\Common Files");
   SetEnvironment("USERPROFILE", "C:\\users\\user");
+  SetEnvironment("ProgramData", "C:\\ProgramData");
   SetEnvironment("APPDATA", "C:\\users\\user\\AppData\\Roaming");
   SetEnvironment("TEMP", "C:\\users\\user\\Temp");
   SetEnvironment("TMP", "C:\\users\\user\\Temp");
@@ -171,11 +175,6 @@ void SimSystem::SetAssociation(const std::string& extension, const std::string& 
   associations_[extension.empty() || extension[0] == '.' ? extension : '.' + extension] = program;
 }
 
-void SimSystem::SetVersionString(const std::string& file, const std::string& name, const std::string& value) {
-  std::lock_guard lock(mutex_);
-  versionStrings_[file + '|' + name] = value;
-}
-
 void SimSystem::AttachFiles(const FileSystem* files) {
   std::lock_guard lock(mutex_);
   files_ = files;
@@ -199,11 +198,49 @@ std::optional<std::string> SimSystem::AssociatedProgram(std::string_view file) c
   return it->second;
 }
 
-std::optional<std::string> SimSystem::FileVersionString(std::string_view file, std::string_view name) const {
+std::optional<FileVersionInfo> SimSystem::VersionInfo(std::string_view file) const {
+  auto bytes = FileBytes(file, kLargestProgramFile);
+  if (!bytes) return std::nullopt;
+  auto info = ParseVersionResource(*bytes);
+  if (!info) return std::nullopt;
+  // Only the strings the system is asked for, as the version interface gives.
+  std::erase_if(info->strings, [](const auto& entry) {
+    return std::find(kVersionStringNames.begin(), kVersionStringNames.end(), entry.first) ==
+           kVersionStringNames.end();
+  });
+  return info;
+}
+
+std::optional<ShortcutTarget> SimSystem::ResolveShortcut(std::string_view file) const {
+  auto bytes = FileBytes(file, kLargestShortcut);
+  if (!bytes) return std::nullopt;
+  return ParseShellLink(*bytes);
+}
+
+std::optional<std::string> SimSystem::ShellFolderPath(ShellFolder folder) const {
+  {
+    std::lock_guard lock(mutex_);
+    if (auto it = shellFolders_.find(folder); it != shellFolders_.end()) return it->second;
+  }
+  const char* base = folder == ShellFolder::Startup ? "APPDATA" : "ProgramData";
+  auto root = GetEnvironment(base);
+  if (!root || root->empty()) return std::nullopt;
+  return *root + "\\Microsoft\\Windows\\Start Menu\\Programs\\Startup";
+}
+
+void SimSystem::SetShellFolder(ShellFolder folder, const std::string& path) {
   std::lock_guard lock(mutex_);
-  auto it = versionStrings_.find(std::string(file) + '|' + std::string(name));
-  if (it == versionStrings_.end()) return std::nullopt;
-  return it->second;
+  shellFolders_[folder] = path;
+}
+
+std::optional<std::string> SimSystem::FileBytes(std::string_view file, size_t limit) const {
+  const FileSystem* files = nullptr;
+  {
+    std::lock_guard lock(mutex_);
+    files = files_;
+  }
+  if (files == nullptr) return std::nullopt;
+  return files->ReadWholeFile(file, limit);
 }
 
 }  // namespace vp::platform::sim

@@ -30,13 +30,17 @@ class SimSystem : public System {
   // trailing backslash.
   std::string TempFolder() const override;
   std::optional<std::string> AssociatedProgram(std::string_view file) const override;
-  std::optional<std::string> FileVersionString(std::string_view file, std::string_view name) const override;
+  // Read from the files' own bytes, as the system reads them.
+  std::optional<FileVersionInfo> VersionInfo(std::string_view file) const override;
+  std::optional<ShortcutTarget> ResolveShortcut(std::string_view file) const override;
+  // A folder set with SetShellFolder, else the stock one under %APPDATA% or
+  // %ProgramData%.
+  std::optional<std::string> ShellFolderPath(ShellFolder folder) const override;
+  void SetShellFolder(ShellFolder folder, const std::string& path);
 
   void SetFolders(const std::string& windowsFolder, const std::string& systemFolder);
   // The program associated with files of an extension (".txt", any case).
   void SetAssociation(const std::string& extension, const std::string& program);
-  // A version string of a program file (path compared without regard to case).
-  void SetVersionString(const std::string& file, const std::string& name, const std::string& value);
   // The machine's file system, consulted for the existence of files.
   void AttachFiles(const FileSystem* files);
 
@@ -54,6 +58,12 @@ class SimSystem : public System {
   uint32_t ErrorMode() const { return errorMode_.load(); }
 
  private:
+  // Larger files are not read: no shortcut or program file of interest
+  // comes near these sizes.
+  static constexpr size_t kLargestShortcut = size_t{1} << 20;
+  static constexpr size_t kLargestProgramFile = size_t{256} << 20;
+  std::optional<std::string> FileBytes(std::string_view file, size_t limit) const;
+
   struct NoCaseLess {
     bool operator()(const std::string& a, const std::string& b) const;
   };
@@ -63,7 +73,7 @@ class SimSystem : public System {
   std::string windowsFolder_ = "C:\\Windows";
   std::string systemFolder_ = "C:\\Windows\\system32";
   std::map<std::string, std::string, NoCaseLess> associations_;
-  std::map<std::string, std::string, NoCaseLess> versionStrings_;  // file + '|' + name
+  std::map<ShellFolder, std::string> shellFolders_;
   const FileSystem* files_ = nullptr;
   std::atomic<int> lastThreadPriority_{static_cast<int>(ThreadPriority::Normal)};
   std::atomic<uint32_t> errorMode_{0};

@@ -114,11 +114,9 @@ std::optional<std::string> Win32System::AssociatedProgram(std::string_view file)
   return FromWide(std::wstring_view(result));
 }
 
-std::optional<std::string> Win32System::FileVersionString(std::string_view file,
-                                                          std::string_view name) const {
+std::optional<FileVersionInfo> Win32System::VersionInfo(std::string_view file) const {
   auto wide = ToWide(file);
-  auto wideName = ToWide(name);
-  if (!wide || wide->empty() || !wideName || wideName->empty()) return std::nullopt;
+  if (!wide || wide->empty()) return std::nullopt;
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(wide->c_str(), &ignored);
   if (size == 0) return std::nullopt;
@@ -130,24 +128,29 @@ std::optional<std::string> Win32System::FileVersionString(std::string_view file,
   };
   Translation* translations = nullptr;
   UINT length = 0;
-  Translation first{0x0409, 0x04E4};  // US English, Windows-1252: the usual fallback
+  Translation first{0x0409, 0x04E4};  // US English, Windows-1252: what the system assumes without one
   if (VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
                      &length) &&
-      length >= sizeof(Translation))
+      translations != nullptr && length >= sizeof(Translation))
     first = translations[0];
-  std::wstring query = L"\\StringFileInfo\\";
+  FileVersionInfo info;
   for (WORD part : {first.language, first.codePage})
-    for (int shift = 12; shift >= 0; shift -= 4) query += L"0123456789abcdef"[(part >> shift) & 0xF];
-  query += L'\\';
-  query += *wideName;
-  wchar_t* value = nullptr;
-  if (!VerQueryValueW(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length) ||
-      value == nullptr)
-    return std::nullopt;
-  // The length counts characters, including the terminating NUL when present.
-  std::wstring_view text(value, length);
-  if (const size_t nul = text.find(L'\0'); nul != std::wstring_view::npos) text = text.substr(0, nul);
-  return FromWide(text);
+    for (int shift = 12; shift >= 0; shift -= 4)
+      info.translation += "0123456789ABCDEF"[(part >> shift) & 0xF];
+  const std::wstring table =
+      L"\\StringFileInfo\\" + std::wstring(info.translation.begin(), info.translation.end()) + L'\\';
+  for (std::string_view name : kVersionStringNames) {
+    const std::wstring query = table + std::wstring(name.begin(), name.end());
+    wchar_t* value = nullptr;
+    if (!VerQueryValueW(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length) ||
+        value == nullptr)
+      continue;
+    // The length counts characters, including the terminating NUL when present.
+    std::wstring_view text(value, length);
+    if (const size_t nul = text.find(L'\0'); nul != std::wstring_view::npos) text = text.substr(0, nul);
+    if (auto narrow = FromWide(text)) info.strings.emplace(std::string(name), std::move(*narrow));
+  }
+  return info;
 }
 
 }  // namespace vp::platform::win32

@@ -17,7 +17,9 @@ class Win32System : public System {
   std::string SystemFolder() const override;
   std::string TempFolder() const override;
   std::optional<std::string> AssociatedProgram(std::string_view file) const override;
-  std::optional<std::string> FileVersionString(std::string_view file, std::string_view name) const override;
+  std::optional<FileVersionInfo> VersionInfo(std::string_view file) const override;
+  std::optional<ShortcutTarget> ResolveShortcut(std::string_view file) const override;
+  std::optional<std::string> ShellFolderPath(ShellFolder folder) const override;
   bool SetCurrentThreadPriority(ThreadPriority priority) override;
   TimeZoneState CurrentTimeZone() const override;
   uint32_t ExchangeErrorMode(uint32_t mode) override;

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "platform/System.h"
+
+namespace vp::platform::sim {
+
+// The target of a shell shortcut read from the bytes of its .lnk file: the
+// local path (or network share and path) of its link information and its
+// argument string. Empty for anything that is not a well-formed shortcut
+// with such a target, and for text that has no form in code page 1252.
+// Targets known only by their item-ID list (no link information) are not
+// read.
+std::optional<ShortcutTarget> ParseShellLink(std::string_view bytes);
+
+}  // namespace vp::platform::sim
