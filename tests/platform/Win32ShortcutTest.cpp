@@ -4,9 +4,10 @@
 #ifdef _WIN32
 
 #include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h, which they need.
 #include <objidl.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <cstdlib>
 #include <optional>

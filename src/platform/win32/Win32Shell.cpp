@@ -1,8 +1,9 @@
 // Shortcut targets and shell folders, through the shell's own interfaces.
+#include <windows.h>
+// After windows.h, which they need.
 #include <knownfolders.h>
 #include <objidl.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <utility>
 

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include "files/StringTools.h"
+#include "manager/ManagerReaders.h"
+#include "manager/PlantedEntries.h"
+#include "platform/Platform.h"
+#include "platform/System.h"
+#include "platform/sim/SimMachine.h"
+#include "support/ScratchFolder.h"
+#include "support/TestSupport.h"
+
+// Entries planted for each tab beside near misses, on the real registry
+// under Wine and on the simulated one natively; the rows of the planted
+// entries (all named "vpt...") must be exactly those expected. The real
+// system has entries of its own, which the filter leaves out.
+namespace vp {
+namespace {
+
+using platform::kHkeyClassesRoot;
+using platform::kHkeyCurrentUser;
+using platform::kHkeyLocalMachine;
+
+struct Row {
+  std::string caption;
+  StringList columns;
+  bool operator==(const Row&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Row& row) {
+  out << '"' << row.caption << '"';
+  for (const auto& column : row.columns) out << " | \"" << column << '"';
+  return out;
+}
+
+std::vector<Row> PlantedRows(int tab, const TReaderContext& context) {
+  TRowCollector rows;
+  ReaderOfTab(tab)(context, rows);
+  std::vector<Row> planted;
+  for (const auto& row : rows.Rows()) {
+    if (FixedUpperText(row.caption + row.columns).find("VPT") == std::string::npos) continue;
+    planted.push_back({row.caption, SplitColumns(row.columns)});
+  }
+  return planted;
+}
+
+const std::string kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::string kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+TEST(ManagerReaders, SoftwareAndUninstallLists) {
+  test::ScratchFolder scratch;
+  test::PlantedEntries planted;
+  planted.Key(kHkeyCurrentUser, "Software\\VptVendor\\VptProgram");
+  planted.Key(kHkeyCurrentUser, "Software\\VptVendor\\Second Tool");
+  planted.Key(kHkeyCurrentUser, "Software\\VPTLONE");
+  planted.Key(kHkeyCurrentUser, "Software\\Voice\\VptSpeech");
+  planted.Value(kHkeyLocalMachine, kUninstall + "\\VptOne", "DisplayName", "Vpt One");
+  planted.Value(kHkeyCurrentUser, kUninstall + "\\VptOneAgain", "DisplayName", "vpt one");
+  planted.Value(kHkeyLocalMachine, kUninstall + "\\VptQuietKey", "QuietDisplayName", "Vpt Quiet");
+  planted.Key(kHkeyLocalMachine, kUninstall + "\\VptBare");
+  const TReaderContext context;
+
+  // Keys come in the registry's (alphabetical) order.
+  EXPECT_EQ(PlantedRows(0, context), (std::vector<Row>{{"Voice", {"VptSpeech"}},
+                                                       {"[Unknown]", {"VPTLONE"}},
+                                                       {"VptVendor", {"Second Tool"}},
+                                                       {"VptVendor", {"VptProgram"}}}));
+  EXPECT_EQ(PlantedRows(2, context), (std::vector<Row>{{"VptBare", {}}, {"Vpt One", {}}, {"Vpt Quiet", {}}}));
+}
+
+TEST(ManagerReaders, ClassesLists) {
+  test::ScratchFolder scratch;
+  test::PlantedEntries planted;
+  planted.Value(kHkeyClassesRoot, ".vptone", "", "vpt file");
+  planted.Key(kHkeyClassesRoot, ".vpttwo");
+  planted.Key(kHkeyClassesRoot, "vptnodot");
+  planted.Value(kHkeyClassesRoot, "Directory\\Shell\\vptverb\\Command", "", "C:\\Tools\\vpt.exe %1");
+  planted.Key(kHkeyClassesRoot, "*\\Shell\\vptbare");
+  planted.Value(kHkeyClassesRoot, "vptclass\\Shell\\open\\Command", "", "c:\\tools\\vpt view.exe");
+  planted.Key(kHkeyClassesRoot, "vptclass\\Shell\\edit");
+  planted.Key(kHkeyClassesRoot, "Applications\\vptapp.exe");
+  planted.Value(kHkeyClassesRoot, "Applications\\vpthidden.exe", "NoOpenWith", "");
+  planted.Value(kHkeyClassesRoot, "Applications\\other.exe\\Shell", "FriendlyCache", "Vpt Friendly Tool");
+  TReaderContext context;
+
+  EXPECT_EQ(PlantedRows(3, context), (std::vector<Row>{{".vptone", {"Vpt File"}}, {".vpttwo", {"N/A"}}}));
+  EXPECT_EQ(PlantedRows(5, context), (std::vector<Row>{{"[Directory]", {"Vptverb", "C:\\Tools\\vpt.exe %1"}},
+                                                       {"[All files]", {"Vptbare", "N/A"}},
+                                                       {"Directory", {"Vptverb", "C:\\Tools\\Vpt.exe %1"}},
+                                                       {"vptclass", {"Edit", "[Unknown]"}},
+                                                       {"vptclass", {"Open", "c:\\tools\\Vpt View.exe"}}}));
+  // Hidden applications stay hidden on every version of Windows.
+  for (bool xp : {false, true}) {
+    context.isWinXP = xp;
+    EXPECT_EQ(PlantedRows(7, context), (std::vector<Row>{{"Vpt Friendly Tool", {}}, {"Vptapp.exe", {}}}));
+  }
+}
+
+TEST(ManagerReaders, MenuLists) {
+  test::ScratchFolder scratch;
+  test::PlantedEntries planted;
+  planted.Key(kHkeyCurrentUser, "Software\\Microsoft\\Internet Explorer\\MenuExt\\vpt &Search");
+  const std::string search = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FindExtensions\\Static";
+  planted.Value(kHkeyLocalMachine, search + "\\VptGroup\\0", "", "vpt &files");
+  planted.Value(kHkeyLocalMachine, search + "\\VptGroup\\1", "", "&");
+  TReaderContext context;
+
+  EXPECT_EQ(PlantedRows(6, context), (std::vector<Row>{{"Vpt &Search", {}}}));
+  EXPECT_TRUE(PlantedRows(8, context).empty());
+  context.isWin2000 = true;
+  EXPECT_EQ(PlantedRows(8, context), (std::vector<Row>{{"Vpt Files", {}}}));
+}
+
+TEST(ManagerReaders, StartingPrograms) {
+  if (test::BuiltFixturePath("Versioned.exe").empty()) GTEST_SKIP() << "built without mingw-w64";
+  test::ScratchFolder scratch;
+  test::PlantedEntries planted;
+  scratch.PutFile("Versioned.exe", test::HostFileBytes(test::BuiltFixturePath("Versioned.exe")));
+  scratch.PutFile("Data\\StartupCache.dat", "[Cache]\r\nvptrun.exe=Cached description\r\n");
+  const std::string versioned = platform::Sys().LowerCase(scratch.Path("Versioned.exe"));
+  planted.Value(kHkeyCurrentUser, kRun, "VptRun", "C:\\Tools\\VptRun.exe /background");
+  planted.Value(kHkeyCurrentUser, kRun, "VptBlank", "   ");
+  planted.Value(kHkeyLocalMachine, kRun, "vptversioned", scratch.Path("Versioned.exe"));
+  const std::string user = platform::Sys().ShellFolderPath(platform::ShellFolder::Startup).value() + "\\";
+  const std::string common =
+      platform::Sys().ShellFolderPath(platform::ShellFolder::CommonStartup).value() + "\\";
+  planted.File(user + "VptTool.exe.lnk", test::HostFileBytes(test::DataPath("shortcuts/tool.lnk")));
+  planted.File(user + "VptNote.txt", "not a shortcut");
+  planted.File(common + "VptBroken.lnk", "not a shortcut either");
+  TReaderContext context;
+  context.dataFolder = scratch.Path("Data\\");
+
+  EXPECT_EQ(
+      PlantedRows(1, context),
+      (std::vector<Row>{
+          {"VptRun",
+           {"vptrun.exe", "Cached description", "c:\\tools\\vptrun.exe /background", "HKEY_CU\\Run"}},
+          {"Vptversioned", {"versioned.exe", "Werkzeug f\xFCr Tests", versioned, "HKEY_LM\\Run"}},
+          {"VptTool", {"tool.exe", "N/A", "C:\\Program Files\\Tool\\tool.exe", user, "", "VptTool.exe.lnk"}},
+          {"VptBroken", {"", "N/A", "N/A", common, "", "VptBroken.lnk"}},
+      }));
+}
+
+}  // namespace
+}  // namespace vp
