@@ -46,7 +46,8 @@ void ReadFileTypes(const TReaderContext& context, TRowCollector& rows) {
     if (name.empty() || name[0] != '.' || !KeyPresent(kHkeyClassesRoot, name)) continue;
     // The no-value text shows as the language gives it.
     const std::string type = ValueText(kHkeyClassesRoot, name, "");
-    if (!rows.AddRow(CapitalizeWords(name), {type.empty() ? context.texts.noValue : CapitalizeWords(type)})) return;
+    if (!rows.AddRow(CapitalizeWords(name), {type.empty() ? context.texts.noValue : CapitalizeWords(type)}))
+      return;
   }
 }
 

@@ -105,18 +105,21 @@ TEST(TabBuffer, RefillsNeverShowHalfAList) {
     }
     done = true;
   });
+  // Until the last publication has been seen.
   int seen = 0;
-  while (!done) {
+  for (uint64_t generation = 0; generation < static_cast<uint64_t>(kFills);) {
     auto shown = buffer.TakeForTransfer(std::chrono::seconds(10));
     ASSERT_TRUE(shown.has_value());
-    if (shown->generation > 0) {
+    generation = shown->generation;
+    if (generation > 0) {
       ASSERT_EQ(shown->rows.size(), static_cast<size_t>(kRows));
-      for (const auto& row : shown->rows) ASSERT_EQ(row.caption, "Fill " + std::to_string(shown->generation));
+      for (const auto& row : shown->rows) ASSERT_EQ(row.caption, "Fill " + std::to_string(generation));
       ++seen;
     }
     buffer.EndTransfer();
   }
   filler.join();
+  EXPECT_TRUE(done);
   EXPECT_GT(seen, 0);
 }
 

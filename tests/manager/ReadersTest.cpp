@@ -95,6 +95,37 @@ TEST(ManagerReaders, ClassesLists) {
   }
 }
 
+TEST(ManagerReaders, NewFileMenu) {
+  test::ScratchFolder scratch;
+  test::PlantedEntries planted;
+  const std::string editor = scratch.Path("vptedit.exe");
+  scratch.PutFile("vptedit.exe", "MZ");
+  planted.Value(kHkeyClassesRoot, ".vptnew", "", "vptnew.file");
+  planted.Key(kHkeyClassesRoot, ".vptnew\\ShellNew");
+  planted.Value(kHkeyClassesRoot, "vptnew.file\\shell\\open\\command", "", "\"" + editor + "\" %1");
+  planted.Value(kHkeyClassesRoot, ".vptnoprog", "", "vptnoprog.file");
+  planted.Key(kHkeyClassesRoot, ".vptnoprog\\ShellNew");
+  planted.Key(kHkeyClassesRoot, ".vptnotype\\ShellNew");
+  if (auto* machine = scratch.Sim()) {
+    machine->System().SetAssociation(".vptnew", editor);
+    machine->System().SetAssociation(".vptnotype", editor);
+  }
+  TFunctionCacher cacher;
+  TReaderContext context;
+  context.cacher = &cacher;
+
+  const auto rows = PlantedRows(4, context);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].caption, ".vptnew");
+  ASSERT_EQ(rows[0].columns.size(), 2u);
+  EXPECT_EQ(rows[0].columns[0], "vptnew.file");
+  EXPECT_TRUE(SameText(rows[0].columns[1], editor)) << rows[0].columns[1];
+  // The answers are remembered by the thread's cache.
+  std::string remembered;
+  EXPECT_TRUE(cacher.Lookup(".VPTNEW", remembered));
+  EXPECT_EQ(remembered, rows[0].columns[1]);
+}
+
 TEST(ManagerReaders, MenuLists) {
   test::ScratchFolder scratch;
   test::PlantedEntries planted;
