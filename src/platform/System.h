@@ -104,8 +104,9 @@ class System {
   std::optional<std::string> FileVersionString(std::string_view file, std::string_view name) const;
 
   // The target of a shell shortcut (.lnk) file: the path it starts and the
-  // arguments it passes. Empty when the file is missing, is no shortcut or
-  // names no file-system target (a shortcut to a control panel item, say).
+  // arguments it passes. Empty when the file is missing, is no shortcut,
+  // names no file-system target (a shortcut to a control panel item, say) or
+  // a path that has no exact form in the code page.
   virtual std::optional<ShortcutTarget> ResolveShortcut(std::string_view file) const = 0;
 
   // A folder of the shell, without a trailing backslash; empty when the

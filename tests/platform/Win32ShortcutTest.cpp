@@ -74,7 +74,7 @@ TEST(Win32Shortcut, TheShellAndTheFileReaderAgree) {
     ASSERT_TRUE(MakeShortcut(Wide(scratch.Path(c.name)), c.target, c.arguments));
     auto shell = Sys().ResolveShortcut(scratch.Path(c.name));
     auto reader = sim::ParseShellLink(test::HostFileBytes(scratch.Host(c.name)));
-    ASSERT_EQ(shell.has_value(), c.expected.has_value());
+    ASSERT_EQ(shell.has_value(), c.expected.has_value()) << (shell ? shell->path : std::string());
     ASSERT_EQ(reader.has_value(), c.expected.has_value());
     if (!c.expected) continue;
     EXPECT_EQ(Sys().UpperCase(shell->path), Sys().UpperCase(c.expected->path));

@@ -112,7 +112,9 @@ std::optional<ShortcutTarget> ParseShellLink(std::string_view bytes) {
     if ((*flags & kForceNoLinkInfo) == 0) path = LinkInfoPath(view, at);
     at += *infoSize;
   }
-  if (!path || path->empty()) return std::nullopt;
+  // A question mark is no part of any file name: it stands where a shortcut
+  // written without its wide path lost a character the code page lacks.
+  if (!path || path->empty() || path->find('?') != std::string::npos) return std::nullopt;
 
   // The string data follows in a fixed order; only the arguments are kept.
   ShortcutTarget target;

@@ -80,8 +80,10 @@ std::optional<ShortcutTarget> Win32System::ResolveShortcut(std::string_view file
   std::wstring text(kTextUnits, L'\0');
   // S_FALSE: the shortcut has no file-system target.
   if (link->GetPath(text.data(), kTextUnits, nullptr, 0) != S_OK) return std::nullopt;
+  // A question mark is no part of any file name: it stands where a shortcut
+  // written without its wide path lost a character the code page lacks.
   auto path = FromWide(std::wstring_view(text.c_str()));
-  if (!path || path->empty()) return std::nullopt;
+  if (!path || path->empty() || path->find('?') != std::string::npos) return std::nullopt;
   text.assign(kTextUnits, L'\0');
   if (FAILED(link->GetArguments(text.data(), kTextUnits))) return std::nullopt;
   auto arguments = FromWide(std::wstring_view(text.c_str()));
