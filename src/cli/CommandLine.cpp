@@ -8,6 +8,7 @@
 #include "cli/BackupsCommand.h"
 #include "cli/CacheCommand.h"
 #include "cli/FixCommand.h"
+#include "cli/ListCommand.h"
 #include "cli/MachineMode.h"
 #include "cli/ScanCommand.h"
 #include "cli/SelfCheck.h"
@@ -25,6 +26,10 @@ const char* const kUsage =
     "  fix (--all | --select FILE) [--description TEXT] [--dry-run] [--deep] [--area N ...]\n"
     "      scan again, back up and repair or delete every finding (--all) or those\n"
     "      FILE lists as \"Key | Entry\" lines (rows of the scan table serve as well).\n"
+    "  list TAB [--json]\n"
+    "      the rows of a manager list, one per line as \"caption | column | ...\" or as\n"
+    "      JSON objects; TAB is 0 to 8 or one of software startup uninstall filetypes\n"
+    "      newfile verbs iemenu openwith search.\n"
     "  backups list | show ID | restore ID... | remove ID...\n"
     "  cache build | info\n"
     "  selfcheck    print what the program sees of this system\n"
@@ -108,6 +113,7 @@ bool ChangesRegistry(const GlobalOptions& options) {
 int RunCommand(const GlobalOptions& options, const CommandContext& context) {
   if (options.command == "scan") return RunScanCommand(context, options.commandArguments);
   if (options.command == "fix") return RunFixCommand(context, options.commandArguments);
+  if (options.command == "list") return RunListCommand(context, options.commandArguments);
   if (options.command == "backups") return RunBackupsCommand(context, options.commandArguments);
   if (options.command == "cache") return RunCacheCommand(context, options.commandArguments);
   if (options.command == "selfcheck") {

@@ -2,7 +2,7 @@
 
 #include "files/StringTools.h"
 #include "manager/ManagerReaders.h"
-#include "manager/PlantedEntries.h"
+#include "support/PlantedEntries.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "platform/sim/SimMachine.h"

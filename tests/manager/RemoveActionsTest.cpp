@@ -6,7 +6,7 @@
 #include "backup/BackupSets.h"
 #include "files/StringTools.h"
 #include "manager/ManagerReaders.h"
-#include "manager/PlantedEntries.h"
+#include "support/PlantedEntries.h"
 #include "manager/RemoveActions.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"

@@ -1,4 +1,4 @@
-#include "manager/PlantedEntries.h"
+#include "support/PlantedEntries.h"
 
 #include <gtest/gtest.h>
 
