@@ -182,17 +182,40 @@ void ClearFileAttribute(std::string_view path, uint32_t attributeBit) {
   Files().SetAttributes(path, rest == 0 ? platform::kAttrNormal : rest);
 }
 
+namespace {
+
+bool IsReparsePoint(uint32_t attributes) {
+  return (attributes & platform::kAttrReparsePoint) != 0;
+}
+
+// Removes everything a folder (with its backslash) holds. A link, junction
+// or other reparse point is removed itself and never entered: what it leads
+// to lies outside the folder.
+void EmptyFolder(const std::string& folder) {
+  std::vector<platform::DirectoryEntry> entries;
+  ForEachEntry(folder, [&](const platform::DirectoryEntry& entry) { entries.push_back(entry); });
+  for (const auto& entry : entries) {
+    const std::string path = folder + entry.name;
+    if (IsReparsePoint(entry.attributes)) {
+      if (!(entry.IsFolder() && Files().RemoveFolder(path))) Files().RemoveFile(path);
+    } else if (entry.IsFolder()) {
+      EmptyFolder(path + "\\");
+      Files().RemoveFolder(path);
+    } else {
+      DeleteFileChecked(path);
+    }
+  }
+}
+
+}  // namespace
+
 bool DeleteFolder(std::string_view path) {
   if (!FolderExistsChecked(path)) return false;
-  const std::string folder = WithBackslash(path);
-  for (const auto& file : ListFiles(folder, true, {}, true)) DeleteFileChecked(file);
-  StringList remaining = ListSubfolders(folder, true, true);
-  for (int pass = 0; pass < 101 && !remaining.empty(); ++pass)
-    remaining.erase(std::remove_if(remaining.begin(), remaining.end(),
-                                   [](const std::string& sub) { return Files().RemoveFolder(sub); }),
-                    remaining.end());
-  Files().RemoveFolder(ExcludeTrailingBackslash(path));
-  return !Files().Attributes(path).has_value();
+  const std::string folder = ExcludeTrailingBackslash(path);
+  const auto attributes = Files().Attributes(folder);
+  if (attributes && !IsReparsePoint(*attributes)) EmptyFolder(folder + "\\");
+  Files().RemoveFolder(folder);
+  return !Files().Attributes(folder).has_value();
 }
 
 bool ForceFolders(std::string_view path) {

@@ -60,9 +60,10 @@ bool ForceDeleteFile(std::string_view path);
 // are ignored.
 void ClearFileAttribute(std::string_view path, uint32_t attributeBit);
 
-// Deletes every file of the folder tree (DeleteFileChecked), then its
-// sub-folders in at most 101 passes, then the folder. True when the folder
-// is gone.
+// Deletes every file of the folder tree (DeleteFileChecked), each
+// sub-folder after what it holds, then the folder. A symbolic link, junction
+// or other reparse point, the folder itself included, is removed as the link
+// it is and never followed. True when the folder is gone.
 bool DeleteFolder(std::string_view path);
 
 // Creates every missing folder of a path on a fixed drive, from the root
