@@ -1,8 +1,6 @@
 #include "files/FileTools.h"
 
 #include <algorithm>
-#include <atomic>
-#include <random>
 
 #include "files/Masks.h"
 #include "platform/Platform.h"
@@ -88,20 +86,6 @@ void ListSubfoldersInto(const std::string& folder, bool recursive, bool fullPath
     if (std::find(out.begin(), out.end(), item) == out.end()) out.push_back(item);
     if (recursive) ListSubfoldersInto(folder + name + "\\", true, fullPaths, out);
   }
-}
-
-// A file name no other thread or process is using: random per process, and
-// counted within it.
-std::string UniqueTempName(std::string_view extension) {
-  static const uint64_t processSeed = [] {
-    std::random_device device;
-    return (static_cast<uint64_t>(device()) << 32) ^ device();
-  }();
-  static std::atomic<uint64_t> counter{0};
-  uint64_t value = processSeed + 0x9E3779B97F4A7C15ULL * (counter.fetch_add(1) + 1);
-  std::string name = "vpx";
-  for (int i = 0; i < 12; ++i, value >>= 4) name += "0123456789abcdef"[value & 0xF];
-  return name + std::string(extension);
 }
 
 }  // namespace
@@ -310,17 +294,9 @@ std::string FindExecutableFor(std::string_view extension) {
   for (char c : ext)
     if (static_cast<unsigned char>(c) < 32) return std::string();
 
-  const std::string folder = platform::Sys().TempFolder();
-  if (folder.empty()) return std::string();
-  if (!IsFolderAttribute(Files().Attributes(folder))) ForceFolders(folder);
-  std::string file;
-  for (int attempt = 0; attempt < 8 && file.empty(); ++attempt) {
-    std::string candidate = WithBackslash(folder) + UniqueTempName(ext);
-    if (!Files().Attributes(candidate)) file = std::move(candidate);
-  }
-  if (file.empty() || !Files().WriteWholeFile(file, {})) return std::string();
-  std::string program = platform::Sys().AssociatedProgram(file).value_or(std::string());
-  Files().RemoveFile(file);
+  // The platform asks the shell without leaving a file in the scanned
+  // machine's folders.
+  std::string program = platform::Sys().AssociatedProgramFor(ext).value_or(std::string());
   program = Trim(program);
   if (const size_t nul = program.find('\0'); nul != std::string::npos) program.resize(nul);
   return Trim(program);

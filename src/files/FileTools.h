@@ -123,8 +123,8 @@ std::string GetFixedDriveLetters(bool sizeTest);
 // ---------------------------------------------------------------- associations
 
 // The program the shell associates with an extension ("txt" or ".txt");
-// "" when there is none. Asks about an empty file of that extension created
-// under a unique name in the user's temporary folder and deleted again.
+// "" when there is none. Nothing is written to the scanned machine's
+// folders (see System::AssociatedProgramFor).
 std::string FindExecutableFor(std::string_view extension);
 
 }  // namespace vp
