@@ -95,7 +95,7 @@ const char* SetStateText(SetState state) {
     case SetState::kInterrupted:
       return "interrupted";
     case SetState::kUnfinished:
-      return "unfinished";
+      return "interrupted, never finished";
   }
   return "";
 }

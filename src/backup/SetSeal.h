@@ -36,7 +36,7 @@ SetState RecordedSetState(const std::string& setFolder);
 // Reads the closing record and compares the set's files with it.
 SetSeal CheckSetSeal(const std::string& setFolder);
 
-// "complete", "interrupted" or "unfinished".
+// "complete", "interrupted" or "interrupted, never finished".
 const char* SetStateText(SetState state);
 
 }  // namespace vp::backup

@@ -74,7 +74,7 @@ std::vector<SetEntry> ListSets(const TProgramFolders& folders) {
 // set is accepted, so no argument can reach outside the backups folder.
 // How a set stands: a set cut short says so, whatever its index claims.
 std::string StateText(const TBackupSetInfo& info) {
-  if (!info.hasIndex) return "unfinished, no index";
+  if (!info.hasIndex) return "interrupted, no index";
   return backup::SetStateText(info.state);
 }
 

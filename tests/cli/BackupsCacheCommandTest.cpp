@@ -264,8 +264,8 @@ TEST_F(BackupsCommandTest, InterruptedAndUnfinishedSets) {
   const std::string stoppedId = interrupted.substr(interrupted.rfind('\\') + 1);
   EXPECT_EQ(test::LinesWith(list.out, stoppedId + " |").size(), 1u);
   EXPECT_NE(list.out.find(" | 9 | interrupted | stopped"), std::string::npos) << list.out;
-  EXPECT_NE(list.out.find(" | 9 | unfinished | killed"), std::string::npos) << list.out;
-  EXPECT_NE(list.out.find("00ABCD |  | -1 | unfinished, no index"), std::string::npos) << list.out;
+  EXPECT_NE(list.out.find(" | 9 | interrupted, never finished | killed"), std::string::npos) << list.out;
+  EXPECT_NE(list.out.find("00ABCD |  | -1 | interrupted, no index"), std::string::npos) << list.out;
   EXPECT_NE(Backups({"show", stoppedId}).out.find("State: interrupted"), std::string::npos);
 
   const Outcome refused = Backups({"restore", killed});
