@@ -352,7 +352,9 @@ TEST(FileTools, FindExecutableForLeavesNothingBehind) {
   // The simulated machine answers without touching its drives at all.
   if (scratch.Sim()) scratch.Sim()->Files().ResetCallCount();
   const std::string expected = FindExecutableFor("ini");
-  if (scratch.Sim()) EXPECT_EQ(scratch.Sim()->Files().CallCount(), 0u);
+  if (scratch.Sim()) {
+    EXPECT_EQ(scratch.Sim()->Files().CallCount(), 0u);
+  }
   EXPECT_NE(platform::Sys().UpperCase(expected).find("NOTEPAD.EXE"), std::string::npos) << expected;
   EXPECT_EQ(expected, Trim(expected));
   EXPECT_EQ(FindExecutableFor(".ini"), expected);
