@@ -30,7 +30,9 @@ const char* const kUsage =
     "      the rows of a manager list, one per line as \"caption | column | ...\" or as\n"
     "      JSON objects; TAB is 0 to 8 or one of software startup uninstall filetypes\n"
     "      newfile verbs iemenu openwith search.\n"
-    "  backups list | show ID | restore ID... | remove ID...\n"
+    "  backups list | show ID | restore [--force] ID... | remove ID...\n"
+    "      restore refuses a set that was never finished or was changed since\n"
+    "      (it says what differs); --force restores it as it is.\n"
     "  cache build | info\n"
     "  selfcheck    print what the program sees of this system\n"
     "  version      print the program's version\n"
@@ -76,6 +78,10 @@ bool ParseGlobalOptions(const Arguments& arguments, GlobalOptions& options, std:
       options.folder = arguments[++i];
     } else if (global && argument == "--registry") {
       options.registryFile = arguments[++i];
+      if (options.registryFile.empty()) {
+        err << "veltaro: --registry needs a file name\n";
+        return false;
+      }
     } else if (global && argument == "--drive") {
       std::string error;
       std::optional<DriveMapping> drive = ParseDriveMapping(arguments[++i], error);

@@ -93,6 +93,11 @@ class System {
   // extension); empty when there is none or the file does not exist.
   virtual std::optional<std::string> AssociatedProgram(std::string_view file) const = 0;
 
+  // The program the shell associates with files of an extension (".txt"),
+  // asked without leaving anything behind in the machine's folders, even
+  // when the process is killed meanwhile; empty when there is none.
+  virtual std::optional<std::string> AssociatedProgramFor(std::string_view extension) const = 0;
+
   // The version resource of a program file: its first translation and the
   // strings of kVersionStringNames found in that translation's table. Empty
   // when the file is missing, is no program file or carries no version

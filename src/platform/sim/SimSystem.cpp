@@ -198,6 +198,13 @@ std::optional<std::string> SimSystem::AssociatedProgram(std::string_view file) c
   return it->second;
 }
 
+std::optional<std::string> SimSystem::AssociatedProgramFor(std::string_view extension) const {
+  std::lock_guard lock(mutex_);
+  auto it = associations_.find(std::string(extension));
+  if (it == associations_.end()) return std::nullopt;
+  return it->second;
+}
+
 std::optional<FileVersionInfo> SimSystem::VersionInfo(std::string_view file) const {
   auto bytes = FileBytes(file, kLargestProgramFile);
   if (!bytes) return std::nullopt;

@@ -30,6 +30,8 @@ class SimSystem : public System {
   // trailing backslash.
   std::string TempFolder() const override;
   std::optional<std::string> AssociatedProgram(std::string_view file) const override;
+  // Answered from the associations set, touching no file.
+  std::optional<std::string> AssociatedProgramFor(std::string_view extension) const override;
   // Read from the files' own bytes, as the system reads them.
   std::optional<FileVersionInfo> VersionInfo(std::string_view file) const override;
   std::optional<ShortcutTarget> ResolveShortcut(std::string_view file) const override;

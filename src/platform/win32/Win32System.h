@@ -17,6 +17,10 @@ class Win32System : public System {
   std::string SystemFolder() const override;
   std::string TempFolder() const override;
   std::optional<std::string> AssociatedProgram(std::string_view file) const override;
+  // The shell answers only for an existing file: an empty one is made in the
+  // user's temporary folder under a unique name, deleted when its handle
+  // closes, which the system does for a killed process too.
+  std::optional<std::string> AssociatedProgramFor(std::string_view extension) const override;
   std::optional<FileVersionInfo> VersionInfo(std::string_view file) const override;
   std::optional<ShortcutTarget> ResolveShortcut(std::string_view file) const override;
   std::optional<std::string> ShellFolderPath(ShellFolder folder) const override;
