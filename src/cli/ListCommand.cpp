@@ -61,11 +61,11 @@ int RunListCommand(const CommandContext& context, const Arguments& arguments) {
     if (json) {
       context.out << "{\"caption\":" << JsonString(row.caption) << ",\"columns\":[";
       for (size_t i = 0; i < columns.size(); ++i) context.out << (i > 0 ? "," : "") << JsonString(columns[i]);
-      context.out << "]}\n";
+      context.out << "],\"view\":" << (row.view32 ? "32" : "64") << "}\n";
     } else {
       context.out << row.caption;
       for (const std::string& column : columns) context.out << " | " << column;
-      context.out << '\n';
+      context.out << (row.view32 ? " | (32-bit)\n" : "\n");
     }
   }
   return kExitOk;

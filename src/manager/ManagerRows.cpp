@@ -41,7 +41,7 @@ void DropRepeatedRows(std::vector<TManagerRow>& rows) {
 bool TRowCollector::AddRow(std::string caption, std::string columns) {
   if (Aborted()) return false;
   if (caption.empty()) return true;
-  rows_.push_back({std::move(caption), std::move(columns)});
+  rows_.push_back({std::move(caption), std::move(columns), view32_});
   return true;
 }
 

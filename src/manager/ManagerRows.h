@@ -23,6 +23,8 @@ inline constexpr size_t kMaxSubItems = 100;
 struct TManagerRow {
   std::string caption;
   std::string columns;
+  // Read from the 32-bit programs' view of the registry; Remove acts there.
+  bool view32 = false;
 
   bool operator==(const TManagerRow&) const = default;
 };
@@ -42,7 +44,7 @@ std::string JoinColumns(const StringList& columns);
 StringList SplitColumns(std::string_view columns);
 
 // Removes every row whose caption and columns equal (without regard to case)
-// those of an earlier row.
+// those of an earlier row of the same registry view.
 void DropRepeatedRows(std::vector<TManagerRow>& rows);
 
 // Where a reader puts its rows. A row with an empty caption is never added
@@ -56,12 +58,15 @@ class TRowCollector {
   bool AddRow(std::string caption, const StringList& columns) {
     return AddRow(std::move(caption), JoinColumns(columns));
   }
+  // The registry view the rows added from now on come from.
+  void SetView32(bool view32) { view32_ = view32; }
   bool Aborted() const { return abort_ != nullptr && abort_->load(std::memory_order_relaxed); }
 
   std::vector<TManagerRow>& Rows() { return rows_; }
 
  private:
   const std::atomic<bool>* abort_;
+  bool view32_ = false;
   std::vector<TManagerRow> rows_;
 };
 

@@ -11,6 +11,7 @@
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "registry/FastRegistry.h"
+#include "registry/RegistryViews.h"
 
 namespace vp {
 namespace {
@@ -99,7 +100,9 @@ class Remover {
   }
 
   Kind StartupEntry(TRemoveOutcome& outcome, const TRemoveItem& item);
-  Kind UninstallEntry(TRemoveOutcome& outcome, const std::string& caption);
+  Kind UninstallEntry(TRemoveOutcome& outcome, const std::string& caption, bool view32);
+  Kind UninstallEntryIn(TRemoveOutcome& outcome, RegHandle root, const std::string& base,
+                        const std::string& caption);
   Kind ShellVerb(TRemoveOutcome& outcome, const TRemoveItem& item);
   Kind OpenWithEntry(TRemoveOutcome& outcome, const std::string& caption);
   Kind SearchEntry(TRemoveOutcome& outcome, const std::string& caption);
@@ -125,37 +128,47 @@ Kind Remover::StartupEntry(TRemoveOutcome& outcome, const TRemoveItem& item) {
   }
   for (const TStartupRunKey& key : kStartupRunKeys) {
     if (!SameText(key.label, location)) continue;
-    TFastRegistry registry;
-    registry.SetRootKey(key.root);
-    if (!registry.OpenKeyReadOnly(key.path)) return Kind::kNotFound;
-    StringList names;
-    registry.GetValueNames(names);
-    auto name = NameShownAs(names, item.caption);
-    if (!name) return Kind::kNotFound;
-    return Value(outcome, key.root, std::string(key.path), *name);
+    for (const TKeyView& view : KeyViews(key.root, key.path)) {
+      if (view.View32 != item.view32) continue;
+      TFastRegistry registry;
+      registry.SetRootKey(key.root);
+      if (!registry.OpenKeyReadOnly(view.Path)) return Kind::kNotFound;
+      StringList names;
+      registry.GetValueNames(names);
+      auto name = NameShownAs(names, item.caption);
+      if (!name) return Kind::kNotFound;
+      return Value(outcome, key.root, view.Path, *name);
+    }
+    return Kind::kNotFound;
   }
   return Kind::kNotFound;
 }
 
-Kind Remover::UninstallEntry(TRemoveOutcome& outcome, const std::string& caption) {
+Kind Remover::UninstallEntry(TRemoveOutcome& outcome, const std::string& caption, bool view32) {
   Kind kind = Kind::kNotFound;
-  const std::string base(kUninstallKey);
   for (RegHandle root : {platform::kHkeyLocalMachine, platform::kHkeyCurrentUser}) {
-    const StringList keys = SubKeyNames(root, base);
-    // A row shown by its key name names the key; otherwise the first entry
-    // whose display name is the caption.
-    auto named =
-        std::find_if(keys.begin(), keys.end(), [&](const std::string& k) { return SameText(k, caption); });
-    if (named == keys.end()) {
-      named = std::find_if(keys.begin(), keys.end(), [&](const std::string& k) {
-        std::string shown = ValueText(root, base + "\\" + k, "DisplayName");
-        if (shown.empty()) shown = ValueText(root, base + "\\" + k, "QuietDisplayName");
-        return shown == caption;
-      });
-    }
-    if (named != keys.end()) kind = Worse(kind, Key(outcome, root, base + "\\" + *named));
+    for (const TKeyView& view : KeyViews(root, kUninstallKey))
+      if (view.View32 == view32) kind = Worse(kind, UninstallEntryIn(outcome, root, view.Path, caption));
   }
   return kind;
+}
+
+Kind Remover::UninstallEntryIn(TRemoveOutcome& outcome, RegHandle root, const std::string& base,
+                               const std::string& caption) {
+  const StringList keys = SubKeyNames(root, base);
+  // A row shown by its key name names the key; otherwise the first entry
+  // whose display name is the caption.
+  auto named =
+      std::find_if(keys.begin(), keys.end(), [&](const std::string& k) { return SameText(k, caption); });
+  if (named == keys.end()) {
+    named = std::find_if(keys.begin(), keys.end(), [&](const std::string& k) {
+      std::string shown = ValueText(root, base + "\\" + k, "DisplayName");
+      if (shown.empty()) shown = ValueText(root, base + "\\" + k, "QuietDisplayName");
+      return shown == caption;
+    });
+  }
+  if (named == keys.end()) return Kind::kNotFound;
+  return Key(outcome, root, base + "\\" + *named);
 }
 
 Kind Remover::ShellVerb(TRemoveOutcome& outcome, const TRemoveItem& item) {
@@ -211,7 +224,7 @@ TRemoveOutcome Remover::Row(const TRemoveItem& item) {
       outcome.kind = StartupEntry(outcome, item);
       break;
     case 2:
-      outcome.kind = UninstallEntry(outcome, item.caption);
+      outcome.kind = UninstallEntry(outcome, item.caption, item.view32);
       break;
     case 3:
       outcome.kind = ShownKey(outcome, platform::kHkeyClassesRoot, "", item.caption);

@@ -13,6 +13,7 @@ namespace vp {
 struct TRemoveItem {
   std::string caption;
   StringList subItems;
+  bool view32 = false;  // the row came from the 32-bit programs' view
 };
 
 // What Remove did with one ticked row.

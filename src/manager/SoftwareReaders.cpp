@@ -7,6 +7,7 @@
 #include "files/StringTools.h"
 #include "manager/ManagerReaders.h"
 #include "manager/ManagerRegistry.h"
+#include "registry/RegistryViews.h"
 
 namespace vp {
 namespace {
@@ -67,21 +68,27 @@ void ReadInstalledSoftware(const TReaderContext& context, TRowCollector& rows) {
 }
 
 void ReadUninstallEntries(const TReaderContext&, TRowCollector& rows) {
-  std::unordered_set<std::string> shown;  // captions in the fixed upper case
-  auto add = [&](const std::string& caption) {
-    if (!shown.insert(FixedUpperText(caption)).second) return true;
+  // Captions shown once per view, in the fixed upper case.
+  std::unordered_set<std::string> shown;
+  auto add = [&](const std::string& caption, bool view32) {
+    if (!shown.insert(FixedUpperText(caption) + (view32 ? "|32" : "|64")).second) return true;
     return rows.AddRow(caption, std::string());
   };
   for (RegHandle root : kUninstallRoots) {
-    const std::string base(kUninstallKey);
-    for (const std::string& key : SubKeyNames(root, base)) {
-      const std::string entry = base + "\\" + key;
-      const std::string display = ValueText(root, entry, "DisplayName");
-      const std::string quiet = display.empty() ? ValueText(root, entry, "QuietDisplayName") : std::string();
-      const std::string& caption = !display.empty() ? display : (!quiet.empty() ? quiet : key);
-      if (!add(caption)) return;
+    // The 32-bit programs keep their entries in their own view.
+    for (const TKeyView& view : KeyViews(root, kUninstallKey)) {
+      rows.SetView32(view.View32);
+      for (const std::string& key : SubKeyNames(root, view.Path)) {
+        const std::string entry = view.Path + "\\" + key;
+        const std::string display = ValueText(root, entry, "DisplayName");
+        const std::string quiet =
+            display.empty() ? ValueText(root, entry, "QuietDisplayName") : std::string();
+        const std::string& caption = !display.empty() ? display : (!quiet.empty() ? quiet : key);
+        if (!add(caption, view.View32)) return;
+      }
     }
   }
+  rows.SetView32(false);
 }
 
 }  // namespace vp

@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "registry/FastRegistry.h"
+#include "registry/RegistryViews.h"
 
 namespace vp {
 namespace {
@@ -47,21 +48,27 @@ std::string ShortcutCaption(std::string name) {
 }
 
 bool ReadRunKey(const TReaderContext& context, const TStartupRunKey& key, TRowCollector& rows) {
-  TFastRegistry registry;
-  registry.SetRootKey(key.root);
-  if (!registry.OpenKeyReadOnly(key.path)) return true;
-  StringList names;
-  registry.GetValueNames(names);
-  for (const std::string& name : names) {
-    const std::string command = Trim(registry.ReadValueAsString(name));
-    const std::string caption = CapitalizeWords(name);
-    if (command.empty() || caption.empty()) continue;
-    const std::string lowered = platform::Sys().LowerCase(command);
-    const std::string path = BestPathIn(lowered);
-    const std::string program = FileNamePart(path);
-    if (!rows.AddRow(caption, {program, Describe(context, program, path), lowered, std::string(key.label)}))
-      return false;
+  // A machine-wide Run key exists in both views; 32-bit programs register
+  // in theirs.
+  for (const TKeyView& view : KeyViews(key.root, key.path)) {
+    TFastRegistry registry;
+    registry.SetRootKey(key.root);
+    if (!registry.OpenKeyReadOnly(view.Path)) continue;
+    rows.SetView32(view.View32);
+    StringList names;
+    registry.GetValueNames(names);
+    for (const std::string& name : names) {
+      const std::string command = Trim(registry.ReadValueAsString(name));
+      const std::string caption = CapitalizeWords(name);
+      if (command.empty() || caption.empty()) continue;
+      const std::string lowered = platform::Sys().LowerCase(command);
+      const std::string path = BestPathIn(lowered);
+      const std::string program = FileNamePart(path);
+      if (!rows.AddRow(caption, {program, Describe(context, program, path), lowered, std::string(key.label)}))
+        return false;
+    }
   }
+  rows.SetView32(false);
   return true;
 }
 

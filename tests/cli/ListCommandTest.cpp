@@ -11,6 +11,7 @@ namespace vp::cli {
 namespace {
 
 const std::string kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const std::string kUninstall32 = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 struct Outcome {
   int status = -1;
@@ -42,14 +43,17 @@ TEST(ListCommand, RowsAsTextAndJson) {
   test::PlantedEntries planted;
   planted.Value(platform::kHkeyLocalMachine, kUninstall + "\\VptA", "DisplayName", "Vpt \"Quoted\" Tool");
   planted.Value(platform::kHkeyClassesRoot, ".vptlist", "", "vpt list file");
+  planted.Value(platform::kHkeyLocalMachine, kUninstall32 + "\\VptB", "DisplayName", "Vpt Old");
   const struct {
     Arguments arguments;
     std::string planted;
   } cases[] = {
-      {{"uninstall"}, "Vpt \"Quoted\" Tool\n"},
-      {{"2", "--json"}, "{\"caption\":\"Vpt \\\"Quoted\\\" Tool\",\"columns\":[]}\n"},
+      {{"uninstall"}, "Vpt \"Quoted\" Tool\nVpt Old | (32-bit)\n"},
+      {{"2", "--json"},
+       "{\"caption\":\"Vpt \\\"Quoted\\\" Tool\",\"columns\":[],\"view\":64}\n"
+       "{\"caption\":\"Vpt Old\",\"columns\":[],\"view\":32}\n"},
       {{"FileTypes"}, ".vptlist | Vpt List File\n"},
-      {{"--json", "3"}, "{\"caption\":\".vptlist\",\"columns\":[\"Vpt List File\"]}\n"},
+      {{"--json", "3"}, "{\"caption\":\".vptlist\",\"columns\":[\"Vpt List File\"],\"view\":64}\n"},
   };
   for (const auto& c : cases) {
     const Outcome run = List(scratch, c.arguments);

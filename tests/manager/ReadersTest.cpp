@@ -2,10 +2,10 @@
 
 #include "files/StringTools.h"
 #include "manager/ManagerReaders.h"
-#include "support/PlantedEntries.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "platform/sim/SimMachine.h"
+#include "support/PlantedEntries.h"
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"
 
@@ -23,13 +23,14 @@ using platform::kHkeyLocalMachine;
 struct Row {
   std::string caption;
   StringList columns;
+  bool view32 = false;
   bool operator==(const Row&) const = default;
 };
 
 std::ostream& operator<<(std::ostream& out, const Row& row) {
   out << '"' << row.caption << '"';
   for (const auto& column : row.columns) out << " | \"" << column << '"';
-  return out;
+  return out << (row.view32 ? " (32-bit)" : "");
 }
 
 std::vector<Row> PlantedRows(int tab, const TReaderContext& context) {
@@ -38,13 +39,16 @@ std::vector<Row> PlantedRows(int tab, const TReaderContext& context) {
   std::vector<Row> planted;
   for (const auto& row : rows.Rows()) {
     if (FixedUpperText(row.caption + row.columns).find("VPT") == std::string::npos) continue;
-    planted.push_back({row.caption, SplitColumns(row.columns)});
+    planted.push_back({row.caption, SplitColumns(row.columns), row.view32});
   }
   return planted;
 }
 
 const std::string kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::string kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+// The same keys of the 32-bit programs, by the name a 64-bit program uses.
+const std::string kRun32 = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::string kUninstall32 = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 TEST(ManagerReaders, SoftwareAndUninstallLists) {
   test::ScratchFolder scratch;
@@ -57,6 +61,9 @@ TEST(ManagerReaders, SoftwareAndUninstallLists) {
   planted.Value(kHkeyCurrentUser, kUninstall + "\\VptOneAgain", "DisplayName", "vpt one");
   planted.Value(kHkeyLocalMachine, kUninstall + "\\VptQuietKey", "QuietDisplayName", "Vpt Quiet");
   planted.Key(kHkeyLocalMachine, kUninstall + "\\VptBare");
+  planted.Value(kHkeyLocalMachine, kUninstall32 + "\\VptOld", "DisplayName", "Vpt One");
+  planted.Value(kHkeyLocalMachine, kUninstall32 + "\\VptOld2", "DisplayName", "VPT ONE");
+  planted.Value(kHkeyLocalMachine, kUninstall32 + "\\VptOnly32", "DisplayName", "Vpt Thirty-Two");
   const TReaderContext context;
 
   // Keys come in the registry's (alphabetical) order.
@@ -64,7 +71,13 @@ TEST(ManagerReaders, SoftwareAndUninstallLists) {
                                                        {"[Unknown]", {"VPTLONE"}},
                                                        {"VptVendor", {"Second Tool"}},
                                                        {"VptVendor", {"VptProgram"}}}));
-  EXPECT_EQ(PlantedRows(2, context), (std::vector<Row>{{"VptBare", {}}, {"Vpt One", {}}, {"Vpt Quiet", {}}}));
+  // One caption shows once per view: the 32-bit programs' entries after the
+  // machine's others.
+  EXPECT_EQ(PlantedRows(2, context), (std::vector<Row>{{"VptBare", {}},
+                                                       {"Vpt One", {}},
+                                                       {"Vpt Quiet", {}},
+                                                       {"Vpt One", {}, true},
+                                                       {"Vpt Thirty-Two", {}, true}}));
 }
 
 TEST(ManagerReaders, ClassesLists) {
@@ -151,6 +164,7 @@ TEST(ManagerReaders, StartingPrograms) {
   planted.Value(kHkeyCurrentUser, kRun, "VptRun", "C:\\Tools\\VptRun.exe /background");
   planted.Value(kHkeyCurrentUser, kRun, "VptBlank", "   ");
   planted.Value(kHkeyLocalMachine, kRun, "vptversioned", scratch.Path("Versioned.exe"));
+  planted.Value(kHkeyLocalMachine, kRun32, "VptOld", "c:\\old\\vptold.exe");
   const std::string user = platform::Sys().ShellFolderPath(platform::ShellFolder::Startup).value() + "\\";
   const std::string common =
       platform::Sys().ShellFolderPath(platform::ShellFolder::CommonStartup).value() + "\\";
@@ -166,6 +180,7 @@ TEST(ManagerReaders, StartingPrograms) {
           {"VptRun",
            {"vptrun.exe", "Cached description", "c:\\tools\\vptrun.exe /background", "HKEY_CU\\Run"}},
           {"Vptversioned", {"versioned.exe", "Werkzeug f\xFCr Tests", versioned, "HKEY_LM\\Run"}},
+          {"VptOld", {"vptold.exe", "N/A", "c:\\old\\vptold.exe", "HKEY_LM\\Run"}, true},
           {"VptTool", {"tool.exe", "N/A", "C:\\Program Files\\Tool\\tool.exe", user, "", "VptTool.exe.lnk"}},
           {"VptBroken", {"", "N/A", "N/A", common, "", "VptBroken.lnk"}},
       }));

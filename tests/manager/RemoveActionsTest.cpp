@@ -6,11 +6,11 @@
 #include "backup/BackupSets.h"
 #include "files/StringTools.h"
 #include "manager/ManagerReaders.h"
-#include "support/PlantedEntries.h"
 #include "manager/RemoveActions.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
+#include "support/PlantedEntries.h"
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"
 
@@ -29,11 +29,14 @@ using test::PlantedEntries;
 
 const std::string kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::string kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const std::string kRun32 = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::string kUninstall32 = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const std::string kSearch = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FindExtensions\\Static";
 
 struct RemoveCase {
   int tab;
   std::string caption;  // of the row to tick
+  bool view32;          // and its registry view
   std::function<void(PlantedEntries&)> plant;
   RegHandle root;  // the key whose tree must come back
   std::string key;
@@ -41,36 +44,49 @@ struct RemoveCase {
 
 std::vector<RemoveCase> Cases() {
   return {
-      {1, "VptRun", [](PlantedEntries& p) { p.Value(kHkeyCurrentUser, kRun, "VptRun", "C:\\vpt.exe"); },
-       kHkeyCurrentUser, kRun},
-      {2, "Vpt Removable",
+      {1, "VptRun", false,
+       [](PlantedEntries& p) { p.Value(kHkeyCurrentUser, kRun, "VptRun", "C:\\vpt.exe"); }, kHkeyCurrentUser,
+       kRun},
+      {1, "VptOld", true,
+       [](PlantedEntries& p) {
+         p.Value(kHkeyLocalMachine, kRun32, "VptOld", "c:\\old.exe");
+         p.Value(kHkeyLocalMachine, kRun, "VptOld", "c:\\new.exe");
+       },
+       kHkeyLocalMachine, kRun32},
+      {2, "Vpt Removable", false,
        [](PlantedEntries& p) {
          p.Value(kHkeyLocalMachine, kUninstall + "\\VptKey", "DisplayName", "Vpt Removable");
          p.Value(kHkeyLocalMachine, kUninstall + "\\VptKey", "UninstallString", "C:\\vpt\\un.exe");
          p.Value(kHkeyCurrentUser, kUninstall + "\\VptUserKey", "DisplayName", "Vpt Removable");
        },
        kHkeyLocalMachine, kUninstall},
-      {3, ".vptgone",
+      {2, "Vpt Removable", true,
+       [](PlantedEntries& p) {
+         p.Value(kHkeyLocalMachine, kUninstall32 + "\\VptKey32", "DisplayName", "Vpt Removable");
+         p.Value(kHkeyLocalMachine, kUninstall + "\\VptKey64", "DisplayName", "Vpt Removable");
+       },
+       kHkeyLocalMachine, kUninstall32},
+      {3, ".vptgone", false,
        [](PlantedEntries& p) { p.Value(kHkeyClassesRoot, ".vptgone\\OpenWithList\\a", "", "b"); },
        kHkeyClassesRoot, ".vptgone"},
-      {5, "vptclass",
+      {5, "vptclass", false,
        [](PlantedEntries& p) {
          p.Value(kHkeyClassesRoot, "vptclass\\Shell\\open\\Command", "", "c:\\vpt.exe");
          p.Value(kHkeyClassesRoot, "vptclass\\Shell\\print\\Command", "", "c:\\vpt.exe /p");
        },
        kHkeyClassesRoot, "vptclass"},
-      {6, "Vpt Menu",
+      {6, "Vpt Menu", false,
        [](PlantedEntries& p) {
          p.Value(kHkeyCurrentUser, "Software\\Microsoft\\Internet Explorer\\MenuExt\\vpt menu", "",
                  "res://x");
        },
        kHkeyCurrentUser, "Software\\Microsoft\\Internet Explorer\\MenuExt"},
-      {7, "Vptapp.exe",
+      {7, "Vptapp.exe", false,
        [](PlantedEntries& p) {
          p.Value(kHkeyClassesRoot, "Applications\\vptapp.exe\\shell\\open\\command", "", "x");
        },
        kHkeyClassesRoot, "Applications\\vptapp.exe"},
-      {8, "Vpt Files",
+      {8, "Vpt Files", false,
        [](PlantedEntries& p) {
          p.Value(kHkeyLocalMachine, kSearch + "\\VptGroup\\0", "", "vpt &files");
          p.Value(kHkeyLocalMachine, kSearch + "\\VptGroup\\1", "", "vpt files");
@@ -87,10 +103,11 @@ std::vector<TManagerRow> RowsOf(int tab) {
   return rows.Rows();
 }
 
-// The first row with the caption.
-std::optional<TRemoveItem> RowShown(int tab, const std::string& caption) {
+// The first row with the caption in the view.
+std::optional<TRemoveItem> RowShown(int tab, const std::string& caption, bool view32 = false) {
   for (const auto& row : RowsOf(tab))
-    if (row.caption == caption) return TRemoveItem{row.caption, SplitColumns(row.columns)};
+    if (row.caption == caption && row.view32 == view32)
+      return TRemoveItem{row.caption, SplitColumns(row.columns), row.view32};
   return std::nullopt;
 }
 
@@ -99,19 +116,19 @@ size_t TimesShown(int tab, const TRemoveItem& item) {
   const std::string columns = JoinColumns(item.subItems);
   const auto rows = RowsOf(tab);
   return static_cast<size_t>(std::count_if(rows.begin(), rows.end(), [&](const TManagerRow& row) {
-    return row.caption == item.caption && row.columns == columns;
+    return row.caption == item.caption && row.columns == columns && row.view32 == item.view32;
   }));
 }
 
 TEST(RemoveActions, RemoveThenRestoreGivesTheEntriesBack) {
   for (const RemoveCase& c : Cases()) {
-    SCOPED_TRACE("tab " + std::to_string(c.tab));
+    SCOPED_TRACE("tab " + std::to_string(c.tab) + (c.view32 ? " (32-bit)" : ""));
     test::ScratchFolder scratch;
     scratch.PutFolder("Backups");
     PlantedEntries planted;
     c.plant(planted);
     const auto before = test::SnapshotTree(c.root, c.key);
-    auto item = RowShown(c.tab, c.caption);
+    auto item = RowShown(c.tab, c.caption, c.view32);
     ASSERT_TRUE(item.has_value());
     const size_t shown = TimesShown(c.tab, *item);
 
@@ -164,7 +181,7 @@ TEST(RemoveActions, AFailedBackupChangesNothing) {
     PlantedEntries planted;
     c.plant(planted);
     const auto before = test::SnapshotTree(c.root, c.key);
-    auto item = RowShown(c.tab, c.caption);
+    auto item = RowShown(c.tab, c.caption, c.view32);
     ASSERT_TRUE(item.has_value());
     // The backups folder does not exist: no set can be opened.
     TRemoveContext context{scratch.Path("Missing\\Backups\\"), "", {}, {}};
