@@ -37,7 +37,7 @@ if [ "$quick" -eq 0 ]; then
   echo "== tsan (scan engine)"
   cmake --preset tsan >/dev/null
   cmake --build --preset tsan -j "$jobs" --target vp_tests_scanner
-  ctest --preset tsan -R '^scanner$'
+  ctest --preset tsan -R '^(scanner|manager)$'
 
   echo "== fuzz"
   build fuzz
