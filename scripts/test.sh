@@ -34,9 +34,9 @@ if [ "$quick" -eq 0 ]; then
   build asan
   ctest --preset asan -j "$jobs"
 
-  echo "== tsan (scan engine)"
+  echo "== tsan (scan engine, manager views)"
   cmake --preset tsan >/dev/null
-  cmake --build --preset tsan -j "$jobs" --target vp_tests_scanner
+  cmake --build --preset tsan -j "$jobs" --target vp_tests_scanner vp_tests_manager
   ctest --preset tsan -R '^(scanner|manager)$'
 
   echo "== fuzz"
