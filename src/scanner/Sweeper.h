@@ -139,10 +139,16 @@ class TSweeper {
   void ReportKey(platform::RegHandle root, const std::string& key, int32_t code,
                  const std::string& detail = {});
 
+  // Analyze for the data of a key in a view: a 32-bit program's system
+  // folder is the system's SysWOW64 folder, so a system file named by the
+  // 32-bit view is missing only when it is in neither folder.
+  void AnalyzeInView(std::string_view data, TAnalyzerResult& result, bool view32);
+
   // Software registrations.
   void CheckUninstallEntries();
   void CheckHelpFiles();
   void CheckAppPaths();
+  void CheckAppPathsIn(const std::string& appPaths, bool view32);
   void CheckApplications();
   void CheckSharedTools();
   void CollectSharedToolTexts(const std::string& key, StringList& texts);
