@@ -30,6 +30,9 @@ ctest --preset win64 -j "$jobs"
 wine_stop
 
 if [ "$quick" -eq 0 ]; then
+  echo "== real installers (under Wine)"
+  bash scripts/installer-test.sh
+
   echo "== asan"
   build asan
   ctest --preset asan -j "$jobs"
