@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "backup/RegExportText.h"
+#include "registry/RegFile.h"
 
 namespace vp::backup {
 namespace {
@@ -24,7 +25,8 @@ TEST(RegExportText, ValueLinesOfEachForm) {
   };
   const Case cases[] = {
       {"default string", "", kRegSz, "C:\\x\0"s, "@=\"C:\\\\x\"\r\n"},
-      {"named string without terminator", "Path", kRegSz, "abc", "\"Path\"=\"abc\"\r\n"},
+      {"string without its NUL", "Path", kRegSz, "abc", "\r\n\"Path\"=hex(1):61,00,62,00,63,00\r\n"},
+      {"string of no bytes", "z", kRegSz, "", "\r\n\"z\"=hex(1):\r\n"},
       {"escapes in name and data", "a\\b\"c", kRegSz, "x\\y\"z\0"s, "\"a\\\\b\\\"c\"=\"x\\\\y\\\"z\"\r\n"},
       {"empty string", "e", kRegSz, "\0"s, "\"e\"=\"\"\r\n"},
       {"string with line break", "t", kRegSz, "a\r\nb\0"s,
@@ -54,6 +56,23 @@ TEST(RegExportText, ValueLinesOfEachForm) {
     auto text = ValueLines(c.name, c.type, c.data);
     ASSERT_TRUE(text.has_value()) << c.what;
     EXPECT_EQ(*text, c.expected) << c.what;
+  }
+}
+
+// Whatever form a string takes, an import gives back its bytes exactly.
+TEST(RegExportText, StringsReadBackExactly) {
+  const std::string datas[] = {"abc"s, ""s, "abc\0"s, "\0"s, "a\0b\0"s, "a\r\nb\0"s, "ab\0\0"s};
+  for (bool oldFormat : {false, true}) {
+    for (const std::string& data : datas) {
+      const std::string text = std::string(oldFormat ? "REGEDIT4" : "Windows Registry Editor Version 5.00") +
+                               "\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n" +
+                               *ValueLines("v", kRegSz, data, oldFormat);
+      const TRegFileContents contents = TRegFileReader::Parse(text);
+      ASSERT_TRUE(contents.Clean()) << text;
+      ASSERT_EQ(contents.operations.size(), 2u) << text;
+      EXPECT_EQ(contents.operations[1].type, kRegSz) << text;
+      EXPECT_EQ(contents.operations[1].data, data) << text;
+    }
   }
 }
 
