@@ -165,6 +165,7 @@ class TSweeper {
                       bool compareFolders);
   bool IsEmptyMenuKey(const std::string& key);
   void CheckSoftwareKeys();
+  void CheckSoftwareKeysIn(platform::RegHandle root, const std::string& software, const StringList& names);
   void WalkHistoryLists(platform::RegHandle root, const std::string& rootName, const std::string& key);
   void WalkHistorySubKeys(platform::RegHandle root, const std::string& rootName, const std::string& key,
                           const std::vector<TSubKey>& subKeys);

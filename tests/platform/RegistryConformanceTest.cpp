@@ -523,6 +523,57 @@ TEST_F(RegistryConformance, ManyReadersAndAWriter) {
 
 // Wine grants every access to every key: keys made read-only or refused live
 // on a local simulated registry in both builds.
+// A link (as the system makes for the keys both views share) lists and
+// describes itself; an open, and an open below it, follow it; deleting it
+// deletes the link alone.
+TEST_F(RegistryConformance, SimulatedLinksFollowedByOpensOnly) {
+  sim::SimRegistry registry;
+  Key target(registry);
+  ASSERT_EQ(registry.CreateKey(kHkeyLocalMachine, "Software\\Shared\\Inner", kKeyAllAccess, target.handle),
+            kErrorSuccess);
+  ASSERT_EQ(
+      registry.CreateKey(kHkeyLocalMachine, "Software\\Wow6432Node\\Other", kKeyAllAccess, target.handle),
+      kErrorSuccess);
+  ASSERT_TRUE(registry.AddLink(kHkeyLocalMachine, "Software\\Wow6432Node\\Shared", kHkeyLocalMachine,
+                               "Software\\Shared"));
+  EXPECT_FALSE(registry.AddLink(kHkeyLocalMachine, "Software\\Wow6432Node\\Shared", kHkeyLocalMachine,
+                                "Software\\Shared"));  // taken
+  EXPECT_FALSE(registry.AddLink(kHkeyLocalMachine, "Software\\Wow6432Node\\Gone", kHkeyLocalMachine,
+                                "Software\\Gone"));  // no target
+
+  Key wow64(registry);
+  ASSERT_EQ(registry.OpenKey(kHkeyLocalMachine, "Software\\Wow6432Node", kKeyRead, wow64.handle),
+            kErrorSuccess);
+  const std::vector<std::string> names = SubKeyNames(registry, wow64.handle);
+  const auto shared = std::find(names.begin(), names.end(), "Shared");
+  ASSERT_NE(shared, names.end());
+  RegKeyInfo info;
+  ASSERT_EQ(registry.QuerySubKeyInfo(wow64.handle, static_cast<std::uint32_t>(shared - names.begin()), info),
+            kErrorSuccess);
+  EXPECT_EQ(info.subKeys, 0u);
+  EXPECT_EQ(info.values, 1u);  // the link's own value
+
+  for (const char* path : {"Software\\Wow6432Node\\Shared\\Inner", "Software\\Shared\\Inner"}) {
+    Key inner(registry);
+    ASSERT_EQ(registry.OpenKey(kHkeyLocalMachine, path, kKeyRead, inner.handle), kErrorSuccess) << path;
+    std::string name;
+    ASSERT_EQ(registry.QueryKeyName(inner.handle, name), kErrorSuccess);
+    EXPECT_EQ(name, "\\REGISTRY\\MACHINE\\Software\\Shared\\Inner");
+  }
+  Key viaView(registry);
+  EXPECT_EQ(registry.OpenKey(kHkeyLocalMachine, "Software\\Shared\\Inner", kKeyRead | kKeyWow64_32Key,
+                             viaView.handle),
+            kErrorSuccess);
+
+  EXPECT_EQ(registry.DeleteKey(kHkeyLocalMachine, "Software\\Wow6432Node\\Shared"), kErrorSuccess);
+  Key still(registry);
+  EXPECT_EQ(registry.OpenKey(kHkeyLocalMachine, "Software\\Shared\\Inner", kKeyRead, still.handle),
+            kErrorSuccess);
+  EXPECT_EQ(registry.OpenKey(kHkeyLocalMachine, "Software\\Shared\\Inner", kKeyRead | kKeyWow64_32Key,
+                             still.handle),
+            kErrorFileNotFound);
+}
+
 TEST_F(RegistryConformance, SimulatedReadOnlyAndRefusedKeys) {
   sim::SimRegistry registry;
   const std::string base = "Software\\Restricted";

@@ -89,6 +89,7 @@ const std::vector<ExpectedFinding>& DirtyFindings() {
       {10, "HKEY_LOCAL_MACHINE\\Software\\EmptyVendor", wk, kProblemSoftwareKey, {}},
       {10, "HKEY_CURRENT_USER\\Software\\EmptyVendor", wk, kProblemSoftwareKey, {}},
       {10, "HKEY_LOCAL_MACHINE\\Software\\BlankDefault", wk, kProblemSoftwareKey, {}},
+      {10, "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\EmptyVendor32", wk, kProblemSoftwareKey, {}},
       {11, "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\Help", "gone.hlp", kProblemHelpFile, {}},
       {11, kWow64 + "Windows\\Help", "gone32.hlp", kProblemHelpFile, {}},
       {12, kAppPaths + "allgone.exe", wk, kProblemAppPath, {}},
