@@ -12,6 +12,9 @@ quick=0
 bash scripts/setup.sh
 source scripts/wine.sh
 
+echo "== layers"
+bash scripts/check_layers.sh
+
 jobs=$(nproc)
 build() {  # preset
   cmake --preset "$1" >/dev/null

@@ -3,7 +3,6 @@
 #include <random>
 
 #include "backup/RegExport.h"
-#include "backup/RegExportText.h"
 #include "backup/SetLayout.h"
 #include "files/FileTools.h"
 #include "files/StringTools.h"
@@ -11,6 +10,7 @@
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "registry/FastRegistry.h"
+#include "registry/RegExportText.h"
 #include "settings/BigIni.h"
 
 namespace vp {
@@ -44,9 +44,9 @@ std::pair<std::string, std::string> SplitFullPath(const std::string& fullPath) {
 
 }  // namespace
 
-TBackupTool::TBackupTool() : TBackupTool(backup::SystemBackupClock()) {}
+TBackupTool::TBackupTool() : TBackupTool(SystemClock()) {}
 
-TBackupTool::TBackupTool(const backup::BackupClock& clock)
+TBackupTool::TBackupTool(const Clock& clock)
     : clock_(clock), oldFormat_(platform::Sys().Version().major < 5) {
   std::random_device device;
   generator_.seed(static_cast<std::mt19937::result_type>(device() ^ clock_.TickCount()));
@@ -85,10 +85,9 @@ bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string&
   stringCount_ = 0;
   fileCount_ = 0;
 
-  const backup::LocalTime now = clock_.Now();
-  backup::RegFileHeaderInfo header{usedBy, programVersion, description, now};
-  const std::string headerBytes =
-      backup::EntriesFileBytes(backup::RegFileHeader(oldFormat_, header), entriesWide_, true);
+  const LocalTime now = clock_.Now();
+  RegFileHeaderInfo header{usedBy, programVersion, description, now};
+  const std::string headerBytes = EntriesFileBytes(RegFileHeader(oldFormat_, header), entriesWide_, true);
   if (!Files().ReplaceWholeFile(entriesPath_, headerBytes)) return false;
   for (auto name : {backup::kFilesFile, backup::kStringsFile, backup::kCookiesFile}) {
     Files().WriteWholeFile(setFolder_ + std::string(name), "");
@@ -112,9 +111,9 @@ bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string&
   return setOpen_;
 }
 
-std::string TBackupTool::MakeSetId(const backup::LocalTime& now) {
+std::string TBackupTool::MakeSetId(const LocalTime& now) {
   backup::SetIdParts parts;
-  parts.dayNumber = backup::DayNumber(now);
+  parts.dayNumber = DayNumber(now);
   parts.tickCount = clock_.TickCount();
   parts.oldFormat = oldFormat_;
   parts.setFolder = setFolder_;
@@ -127,7 +126,7 @@ std::string TBackupTool::MakeSetId(const backup::LocalTime& now) {
 
 bool TBackupTool::AppendEntries(const std::string& text) {
   if (!setOpen_ || entriesBroken_) return false;
-  const std::string bytes = backup::EntriesFileBytes(text, entriesWide_, false);
+  const std::string bytes = EntriesFileBytes(text, entriesWide_, false);
   if (Files().AppendToFile(entriesPath_, bytes)) {
     entriesSize_ += bytes.size();
     return true;
@@ -316,7 +315,7 @@ void TBackupTool::CleanNewestSet() {
     if (head && head->empty()) Files().RemoveFile(path);
   }
   if (auto bytes = Files().ReadWholeFile(entriesPath_)) {
-    auto text = backup::EntriesFileText(*bytes);
+    auto text = EntriesFileText(*bytes);
     if (text && text->find_first_of("[\"\\") == std::string::npos) Files().RemoveFile(entriesPath_);
   }
 }

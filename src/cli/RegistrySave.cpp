@@ -2,9 +2,9 @@
 
 #include <optional>
 
-#include "backup/RegExportText.h"
 #include "files/StringTools.h"
 #include "registry/FastRegistry.h"
+#include "registry/RegExportText.h"
 
 namespace vp::cli {
 
@@ -28,18 +28,18 @@ bool AppendKey(platform::RegHandle root, const std::string& rootName, const std:
   key.GetValueNames(values);
   key.GetKeyNames(subKeys);
   if (!path.empty()) {
-    if (!backup::FitsOnRegLine(path)) return false;
-    text += backup::KeyHeaderLine(rootName, path);
-    text += backup::kLineEnd;
+    if (!FitsOnRegLine(path)) return false;
+    text += KeyHeaderLine(rootName, path);
+    text += kLineEnd;
     for (const std::string& name : values) {
       uint32_t type = 0;
       std::string data;
       if (!key.ReadRawData(name, type, data)) return false;
-      const std::optional<std::string> lines = backup::ValueLines(name, type, data, true);
+      const std::optional<std::string> lines = ValueLines(name, type, data, true);
       if (!lines) return false;
       text += *lines;
     }
-    text += backup::kLineEnd;
+    text += kLineEnd;
   } else if (!values.empty()) {
     return false;  // values on a root itself have no section to go in
   }
@@ -55,8 +55,8 @@ bool AppendKey(platform::RegHandle root, const std::string& rootName, const std:
 
 std::optional<std::string> RegistryFileText(const std::vector<RegistryRootExport>& roots) {
   std::string text = "REGEDIT4";
-  text += backup::kLineEnd;
-  text += backup::kLineEnd;
+  text += kLineEnd;
+  text += kLineEnd;
   for (const RegistryRootExport& root : roots) {
     if (!AppendKey(root.root, RootKeyToName(root.root), "", root.skipped, text)) return std::nullopt;
   }

@@ -5,15 +5,14 @@
 #include <memory>
 #include <vector>
 
-#include "backup/BackupClock.h"
+#include "core/Clock.h"
+#include "core/Dispatcher.h"
 #include "files/FileSystemCache.h"
 #include "files/FileTools.h"
 #include "files/Masks.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
-#include "scanner/Dispatcher.h"
-#include "settings/SettingsManager.h"
 
 namespace vp {
 
@@ -184,10 +183,6 @@ void TFileCacheCreator::HandOver() {
 
 // ---------------------------------------------------------------- building and start-up
 
-int32_t TodayDayNumber() {
-  return static_cast<int32_t>(std::lround(backup::DayNumber(backup::SystemBackupClock().Now())));
-}
-
 namespace {
 
 // Restores the process error mode when the build ends, however it ends.
@@ -207,15 +202,14 @@ constexpr size_t kMaxDrives = 50;
 }  // namespace
 
 TCacheBuildResult BuildFileCache(TFileSystemCache& cache, std::string_view cacheFile,
-                                 TSettingsManager& settings, TDispatcher& dispatcher,
-                                 const std::function<void()>& processMessages, int32_t today) {
+                                 std::string_view excludedDrives, TDispatcher& dispatcher,
+                                 const std::function<void()>& processMessages) {
   TCacheBuildResult result;
   ErrorModeScope errorMode;
   if (Files().Attributes(cacheFile)) Files().RemoveFile(cacheFile);
 
-  const std::string excluded = settings.ReadString("Settings", "DontCacheDrives", "0", "0");
   for (char letter : GetFixedDriveLetters(true)) {
-    if (PosEx(std::string_view(&letter, 1), excluded) > 0) continue;
+    if (PosEx(std::string_view(&letter, 1), excludedDrives) > 0) continue;
     if (result.drives.size() >= kMaxDrives) break;
     result.drives += letter;
   }
@@ -242,12 +236,11 @@ TCacheBuildResult BuildFileCache(TFileSystemCache& cache, std::string_view cache
   }
   creators.clear();
 
-  settings.WriteInteger("Settings", "FileCache", "Created", today);
   result.saved = cache.SaveToFile(cacheFile);
   return result;
 }
 
-bool PrepareFileCache(std::string_view dataFolder, TSettingsManager& settings, int32_t today) {
+bool PrepareFileCache(std::string_view dataFolder, int32_t createdDay, int32_t today) {
   const std::string folder = EnsureTrailing(dataFolder, '\\');
   for (char letter = 'a'; letter <= 'z'; ++letter) {
     const std::string leftover = folder + "FileCache_" + letter + ".tmp";
@@ -255,8 +248,7 @@ bool PrepareFileCache(std::string_view dataFolder, TSettingsManager& settings, i
   }
   const std::string cacheFile = folder + "FileCache.dat";
   if (!Files().Attributes(cacheFile)) return false;
-  const int32_t created = settings.ReadInteger("Settings", "FileCache", "Created", 0);
-  if (created == 0 || static_cast<int64_t>(today) - created >= 30) {
+  if (createdDay == 0 || static_cast<int64_t>(today) - createdDay >= 30) {
     Files().RemoveFile(cacheFile);
     return Files().Attributes(cacheFile).has_value();
   }

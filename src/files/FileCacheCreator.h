@@ -16,13 +16,13 @@
 #include <string_view>
 #include <thread>
 
+#include "core/Clock.h"
 #include "files/StringTools.h"
 
 namespace vp {
 
 class TDispatcher;
 class TFileSystemCache;
-class TSettingsManager;
 
 // The masks of the files recorded, and the folders never walked.
 extern const StringList kCachedFileMasks;
@@ -92,31 +92,26 @@ class TFileCacheCreator {
   std::thread thread_;
 };
 
-// The whole day number of today (days since 30 December 1899, local time,
-// rounded to the nearest day).
-int32_t TodayDayNumber();
-
 struct TCacheBuildResult {
   std::string drives;  // the letters walked
   bool saved = false;
 };
 
 // Rebuilds the cache from the usable fixed drives of more than 500 MB with
-// more than 1 MB free, less those named in "DontCacheDrives" (at most 50):
-// deletes cacheFile, clears the cache, walks the drives at once, records
-// "Created" = today and saves. Runs on the dispatcher's thread, calling
-// processMessages while it waits. The settings live in the file "Settings".
+// more than 1 MB free, less those whose letters are in excludedDrives (any
+// case; at most 50 drives): deletes cacheFile, clears the cache, walks the
+// drives at once and saves. Runs on the dispatcher's thread, calling
+// processMessages while it waits. The caller records the day of the build.
 TCacheBuildResult BuildFileCache(TFileSystemCache& cache, std::string_view cacheFile,
-                                 TSettingsManager& settings, TDispatcher& dispatcher,
-                                 const std::function<void()>& processMessages,
-                                 int32_t today = TodayDayNumber());
+                                 std::string_view excludedDrives, TDispatcher& dispatcher,
+                                 const std::function<void()>& processMessages);
 
 // The check at start-up: deletes the leftover "FileCache_<letter>.tmp" files
 // of the data folder (with its trailing backslash), and deletes
-// "FileCache.dat" when "Created" is absent, not a number, 0, or 30 or more
-// days before today. True when "FileCache.dat" is there afterwards.
-bool PrepareFileCache(std::string_view dataFolder, TSettingsManager& settings,
-                      int32_t today = TodayDayNumber());
+// "FileCache.dat" when createdDay (the day number recorded by the last
+// build, 0 when absent or not a number) is 0 or 30 or more days before
+// today. True when "FileCache.dat" is there afterwards.
+bool PrepareFileCache(std::string_view dataFolder, int32_t createdDay, int32_t today = TodayDayNumber());
 
 // The delayed load: a thread at idle priority that waits, then loads the
 // file into the cache with the background pacing. Destroying it stops it.

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
-#include "files/FileReferences.h"
 #include "files/FileTools.h"
 #include "platform/Platform.h"
 #include "registry/FastRegistry.h"
+#include "scanner/FileReferences.h"
 #include "scanner/Sweeper.h"
 
 namespace vp {

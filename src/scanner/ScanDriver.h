@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "files/ExistenceMemo.h"
+#include "core/Dispatcher.h"
 #include "files/StringTools.h"
-#include "scanner/Dispatcher.h"
+#include "scanner/ExistenceMemo.h"
 #include "scanner/Sweeper.h"
 #include "scanner/SweeperTypes.h"
 

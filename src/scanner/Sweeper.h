@@ -15,12 +15,12 @@
 #include <string>
 #include <thread>
 
-#include "files/FileReferences.h"
+#include "core/Dispatcher.h"
 #include "files/StringTools.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
 #include "registry/FastRegistry.h"
-#include "scanner/Dispatcher.h"
+#include "scanner/FileReferences.h"
 #include "scanner/SweeperTypes.h"
 
 namespace vp {
@@ -206,16 +206,5 @@ class TSweeper {
   std::thread thread_;
   bool started_ = false;
 };
-
-// A FILETIME (100 ns since 1601, UTC) as a date (days since 1899-12-30).
-DateTime FileTimeToDateTime(uint64_t fileTime);
-
-// A date formatted with yyyy, yy, mm, m, dd, d, hh, h, nn, n, ss, s (month
-// numbers with m, minutes with n); text in double or single quotes is copied.
-// An empty format gives "yyyy-mm-dd hh:nn:ss".
-std::string FormatKeyDate(const std::string& format, DateTime date);
-
-// The date converted from UTC to local time by the time-zone state.
-DateTime UtcToLocal(DateTime date, const platform::TimeZoneState& zone);
 
 }  // namespace vp

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Clock.h"
+
 namespace vp {
 
 class TExistenceMemo;
@@ -128,9 +130,5 @@ struct ProblemDescription {
 // (the missing file for 102, the finding's own text for 106). An unknown code
 // gives "Internal error 091" with severity 0.
 ProblemDescription DescribeProblem(int32_t code, const std::string& detail, const TCleanerLanguage& texts);
-
-// A date as days since 1899-12-30 (fractions are the time of day); 0 means
-// unknown.
-using DateTime = double;
 
 }  // namespace vp

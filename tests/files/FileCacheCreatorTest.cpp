@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Dispatcher.h"
 #include "files/FileCacheCreator.h"
 #include "files/FileSystemCache.h"
 #include "files/Masks.h"
@@ -14,7 +15,6 @@
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "platform/sim/SimMachine.h"
-#include "scanner/Dispatcher.h"
 #include "settings/SettingsManager.h"
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"
@@ -176,7 +176,8 @@ TEST(FileCacheCreator, StartUpCheckByAge) {
     {
       TSettingsManager settings(data);
       if (c.created) settings.WriteString("Settings", "FileCache", "Created", c.created);
-      EXPECT_EQ(PrepareFileCache(data, settings, today), c.kept) << (c.created ? c.created : "(none)");
+      const int32_t created = settings.ReadInteger("Settings", "FileCache", "Created", 0);
+      EXPECT_EQ(PrepareFileCache(data, created, today), c.kept) << (c.created ? c.created : "(none)");
     }
     EXPECT_EQ(Files().Attributes(data + "FileCache.dat").has_value(), c.kept);
     EXPECT_FALSE(Files().Attributes(data + "FileCache_c.tmp").has_value());
@@ -194,18 +195,15 @@ TEST(FileCacheCreator, BuildWalksTheSelectedDrivesAndSaves) {
     ScratchFolder scratch;
     const std::string data = scratch.Path("Data\\");
     scratch.PutFile("Data\\FileCache.dat", "<old.dll>@<c:\\>\r\n");
-    TSettingsManager settings(data);
-    settings.WriteString("Settings", "DontCacheDrives", "0", "abcdefghijklmnopqrstuvwxyz");
     TFileSystemCache cache;
     cache.AddFile("c:\\old\\old.dll");
     TQueueDispatcher dispatcher;
     const TCacheBuildResult result =
-        BuildFileCache(cache, data + "FileCache.dat", settings, dispatcher, {}, 45000);
+        BuildFileCache(cache, data + "FileCache.dat", "abcdefghijklmnopqrstuvwxyz", dispatcher, {});
     EXPECT_EQ(result.drives, "");
     EXPECT_TRUE(result.saved);
     EXPECT_EQ(cache.FileCount(), 0);
     EXPECT_EQ(Files().ReadWholeFile(data + "FileCache.dat").value_or("x"), "");
-    EXPECT_EQ(settings.ReadInteger("Settings", "FileCache", "Created", 0), 45000);
     return;
   }
   ScratchFolder scratch;
@@ -227,14 +225,12 @@ TEST(FileCacheCreator, BuildWalksTheSelectedDrivesAndSaves) {
   scratch.PutFile("Data\\FileCache.dat", "<old.dll>@<c:\\>\r\n");
   const std::string data = scratch.Path("Data\\");
 
-  TSettingsManager settings(data);
-  settings.WriteString("Settings", "DontCacheDrives", "0", "D");
   TFileSystemCache cache;
   cache.AddFile("c:\\old\\old.dll");
   TQueueDispatcher dispatcher;
   int processed = 0;
-  const TCacheBuildResult result = BuildFileCache(
-      cache, data + "FileCache.dat", settings, dispatcher, [&] { ++processed; }, 45000);
+  const TCacheBuildResult result =
+      BuildFileCache(cache, data + "FileCache.dat", "D", dispatcher, [&] { ++processed; });
   EXPECT_EQ(result.drives, "cf");
   EXPECT_TRUE(result.saved);
   EXPECT_GT(processed, 0);
@@ -243,7 +239,6 @@ TEST(FileCacheCreator, BuildWalksTheSelectedDrivesAndSaves) {
   EXPECT_EQ(cache.FindFile("lib.dll"), StringList{"f:\\tools\\lib.dll"});
   EXPECT_TRUE(cache.FindFile("t.exe").empty());
   EXPECT_EQ(cache.FindFile("c.exe"), StringList{"c:\\w\\c.exe"});
-  EXPECT_EQ(settings.ReadInteger("Settings", "FileCache", "Created", 0), 45000);
   EXPECT_EQ(scratch.Sim()->System().ErrorMode(), 0u);  // restored
 
   TFileSystemCache reloaded;

@@ -3,12 +3,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "files/FileReferences.h"
 #include "files/FileTools.h"
 #include "files/SimDrivesTest.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "platform/sim/SimMachine.h"
+#include "scanner/FileReferences.h"
 #include "support/ScratchFolder.h"
 
 namespace vp {

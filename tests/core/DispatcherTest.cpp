@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "scanner/Dispatcher.h"
+#include "core/Dispatcher.h"
 
 namespace vp {
 namespace {

@@ -1,4 +1,4 @@
-#include "scanner/Dispatcher.h"
+#include "core/Dispatcher.h"
 
 namespace vp {
 
