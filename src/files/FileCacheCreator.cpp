@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "core/Clock.h"
@@ -90,7 +92,7 @@ bool IsSkippedFolder(std::string_view parent, std::string_view name) {
 // ---------------------------------------------------------------- TFileCacheCreator
 
 TFileCacheCreator::TFileCacheCreator(std::string_view rootFolder, TDispatcher& dispatcher)
-    : dispatcher_(dispatcher), root_(rootFolder) {}
+    : dispatcher_(dispatcher), root_(rootFolder), worker_(dispatcher) {}
 
 TFileCacheCreator::~TFileCacheCreator() {
   Abort();
@@ -98,16 +100,9 @@ TFileCacheCreator::~TFileCacheCreator() {
 }
 
 void TFileCacheCreator::Start() {
-  if (thread_.joinable() || finished_.load()) return;
+  if (worker_.Started()) return;
   lastProgress_ = Now();
-  thread_ = std::thread([this] { Execute(); });
-}
-
-void TFileCacheCreator::Wait() {
-  if (!thread_.joinable()) return;
-  if (dispatcher_.IsOwnerThread())
-    while (!finished_.load()) dispatcher_.ProcessPending(std::chrono::milliseconds(10));
-  thread_.join();
+  worker_.Start([this](std::stop_token stop) { Execute(std::move(stop)); });
 }
 
 uint64_t TFileCacheCreator::Now() const {
@@ -117,12 +112,12 @@ uint64_t TFileCacheCreator::Now() const {
                                    .count());
 }
 
-void TFileCacheCreator::Execute() {
+void TFileCacheCreator::Execute(std::stop_token stop) {
   try {
     Sys().SetCurrentThreadPriority(platform::ThreadPriority::Idle);
     // The root is tested in full; every folder below it comes from a listing
     // of its parent, which already says that it exists, on the same drive.
-    if (FolderExistsChecked(root_)) Walk(EnsureTrailing(root_, '\\'));
+    if (FolderExistsChecked(root_)) Walk(EnsureTrailing(root_, '\\'), stop);
   } catch (...) {
     // A failed walk still finishes: the owner counts the finished threads.
   }
@@ -131,6 +126,8 @@ void TFileCacheCreator::Execute() {
       HandOver();
       std::this_thread::sleep_for(finishPause_);
     }
+    // Runs after every batch handed over: the owner may free the creator
+    // once it has seen this.
     dispatcher_.Synchronize([this] {
       if (OnFinished) OnFinished(*this);
     });
@@ -138,21 +135,20 @@ void TFileCacheCreator::Execute() {
   }
   batch_.clear();
   batch_.shrink_to_fit();
-  finished_.store(true);
 }
 
-void TFileCacheCreator::Walk(const std::string& folder) {
+void TFileCacheCreator::Walk(const std::string& folder, const std::stop_token& stop) {
   std::this_thread::yield();
   // The system's case mapping goes byte by byte, so the folder is lowered
   // once and each name on its own.
   const std::string lowerFolder = Sys().LowerCase(folder);
   auto search = Files().Search(folder + "*.*");
   platform::DirectoryEntry entry;
-  while (!Stopped() && search->Next(entry)) {
+  while (!stop.stop_requested() && search->Next(entry)) {
     if (entry.IsFolder()) {
       if (entry.name == "." || entry.name == ".." || IsSkippedFolder(folder, entry.name)) continue;
       std::string sub = folder + entry.name + '\\';
-      if (IsValidPathSyntax(sub)) Walk(sub);
+      if (IsValidPathSyntax(sub)) Walk(sub, stop);
     } else if (IsCachedFileName(entry.name)) {
       // The listing has just shown the file, so only the text is checked.
       std::string path = lowerFolder + Sys().LowerCase(entry.name);
@@ -167,17 +163,17 @@ void TFileCacheCreator::AddToBatch(std::string path) {
   const uint64_t now = Now();
   if (now >= lastProgress_ && (now - lastProgress_) / 1000 >= kProgressSeconds) {
     lastProgress_ = now;
-    dispatcher_.Synchronize([this] {
+    dispatcher_.Post([this] {
       if (OnProgress) OnProgress(*this);
     });
   }
 }
 
 void TFileCacheCreator::HandOver() {
-  StringList batch;
-  batch.swap(batch_);
-  dispatcher_.Synchronize([this, &batch] {
-    if (OnFilesFound) OnFilesFound(*this, batch);
+  auto batch = std::make_shared<StringList>();
+  batch->swap(batch_);
+  dispatcher_.Post([this, batch] {
+    if (OnFilesFound) OnFilesFound(*this, *batch);
   });
 }
 
@@ -260,34 +256,22 @@ bool PrepareFileCache(std::string_view dataFolder, int32_t createdDay, int32_t t
 TFileCacheLoader::TFileCacheLoader(TFileSystemCache& cache, std::string_view cacheFile,
                                    std::chrono::milliseconds delay)
     : cache_(cache), file_(cacheFile) {
-  thread_ = std::thread([this, delay] {
-    try {
-      Sys().SetCurrentThreadPriority(platform::ThreadPriority::Idle);
-      {
-        std::unique_lock lock(mutex_);
-        if (wake_.wait_for(lock, delay, [this] { return stop_.load(); })) return;
-      }
-      const TLoadPacing pacing{kBackgroundLoadPacing.linesPerPause, kBackgroundLoadPacing.pauseMs, &stop_};
-      const bool loaded = cache_.LoadFromFile(file_, pacing);
-      std::lock_guard lock(mutex_);
-      loaded_ = loaded;
-    } catch (...) {
-    }
+  worker_.Start([this, delay](std::stop_token stop) {
+    Sys().SetCurrentThreadPriority(platform::ThreadPriority::Idle);
+    std::mutex mutex;
+    std::condition_variable_any wake;
+    std::unique_lock lock(mutex);
+    // Destroying the loader during the delay wakes it at once.
+    if (wake.wait_for(lock, stop, delay, [] { return false; }) || stop.stop_requested()) return;
+    const TLoadPacing pacing{kBackgroundLoadPacing.linesPerPause, kBackgroundLoadPacing.pauseMs, stop};
+    loaded_ = cache_.LoadFromFile(file_, pacing);
   });
 }
 
-TFileCacheLoader::~TFileCacheLoader() {
-  {
-    std::lock_guard lock(mutex_);
-    stop_.store(true);
-  }
-  wake_.notify_all();
-  if (thread_.joinable()) thread_.join();
-}
+TFileCacheLoader::~TFileCacheLoader() = default;
 
 bool TFileCacheLoader::Wait() {
-  if (thread_.joinable()) thread_.join();
-  std::lock_guard lock(mutex_);
+  worker_.Wait();
   return loaded_;
 }
 

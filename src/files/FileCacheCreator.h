@@ -6,17 +6,15 @@
 // PrepareFileCache is the check made at start-up, TFileCacheLoader the
 // delayed load that follows it.
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
+#include <stop_token>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "core/Clock.h"
+#include "core/Worker.h"
 #include "files/StringTools.h"
 
 namespace vp {
@@ -65,31 +63,28 @@ class TFileCacheCreator {
 
   void Start();
   // Asks the walk to stop; it then hands over what it found and finishes.
-  void Abort() { abort_.store(true); }
+  void Abort() { worker_.RequestStop(); }
   // Waits for the thread to end (running handed-over calls on the
   // dispatcher's thread). Does nothing when it was never started.
-  void Wait();
-  bool Finished() const { return finished_.load(); }
+  void Wait() { worker_.Wait(); }
+  bool Finished() const { return worker_.Finished(); }
 
   const std::string& RootFolder() const { return root_; }
 
  private:
-  void Execute();
-  void Walk(const std::string& folder);
+  void Execute(std::stop_token stop);
+  void Walk(const std::string& folder, const std::stop_token& stop);
   void AddToBatch(std::string path);
   void HandOver();
-  bool Stopped() const { return abort_.load(std::memory_order_relaxed); }
   uint64_t Now() const;
 
   TDispatcher& dispatcher_;
-  std::atomic<bool> abort_{false};
-  std::atomic<bool> finished_{false};
   std::string root_;
   StringList batch_;
   uint64_t lastProgress_ = 0;
   std::function<uint64_t()> clock_;
   std::chrono::milliseconds finishPause_{500};
-  std::thread thread_;
+  TWorker worker_;  // last: the thread ends before the members above go
 };
 
 struct TCacheBuildResult {
@@ -130,11 +125,8 @@ class TFileCacheLoader {
  private:
   TFileSystemCache& cache_;
   std::string file_;
-  std::atomic<bool> stop_{false};
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool loaded_ = false;
-  std::thread thread_;
+  bool loaded_ = false;  // written by the thread, read after it has ended
+  TWorker worker_;       // last: the thread ends before the members above go
 };
 
 }  // namespace vp

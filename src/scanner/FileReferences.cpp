@@ -152,8 +152,7 @@ size_t PrefixStart(std::string_view text) {
 }  // namespace
 
 bool TScanContext::Stopped() const {
-  return (Abort && Abort->load(std::memory_order_relaxed)) ||
-         (Terminate && Terminate->load(std::memory_order_relaxed));
+  return Stop.stop_requested();
 }
 
 bool TScanContext::IsFixedLetter(char letter) const {

@@ -8,8 +8,8 @@
 // Paths on removable, optical, network or absent drives, UNC paths and
 // relative names are never reported as missing.
 
-#include <atomic>
 #include <cstdint>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -42,10 +42,9 @@ struct TAnalyzerResult {
 // What the analysis reads of the running scan. The scan owns the flags and
 // the list for its whole run; the context only points at them.
 struct TScanContext {
-  const std::atomic<bool>* Abort = nullptr;      // may be null
-  const std::atomic<bool>* Terminate = nullptr;  // may be null
-  std::string NonFixedDrives;                    // letters of drives that are not fixed disks, any case
-  const StringList* IgnoreList = nullptr;        // lower-case entries; may be null
+  std::stop_token Stop;                    // the scan's stop request; none by default
+  std::string NonFixedDrives;              // letters of drives that are not fixed disks, any case
+  const StringList* IgnoreList = nullptr;  // lower-case entries; may be null
   // The existence answers of the whole scan, shared by its threads; may be
   // null (every form is then looked up on disk).
   TExistenceMemo* Memo = nullptr;

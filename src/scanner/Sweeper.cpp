@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -128,7 +129,7 @@ ProblemDescription DescribeProblem(int32_t code, const std::string& detail, cons
 // ---------------------------------------------------------------- lifecycle
 
 TSweeper::TSweeper(const TScanOptions& options, TDispatcher& dispatcher)
-    : dispatcher_(dispatcher), options_(options), mode_(options.Mode) {
+    : dispatcher_(dispatcher), options_(options), mode_(options.Mode), worker_(dispatcher) {
   if (options.IgnoreList != nullptr) ignoreList_ = *options.IgnoreList;
   if (options.ExtraIgnoreList != nullptr) extraIgnoreList_ = *options.ExtraIgnoreList;
   // The thread works on its own copies only.
@@ -146,24 +147,19 @@ void TSweeper::SetLanguage(const TCleanerLanguage& language) {
 }
 
 void TSweeper::Start() {
-  if (thread_.joinable() || finished_.load()) return;
-  thread_ = std::thread([this] { Execute(); });
+  worker_.Start([this](std::stop_token) { Execute(); });
 }
 
 void TSweeper::Stop() {
-  abort_.store(true);
+  worker_.RequestStop();
 }
 
 void TSweeper::Terminate() {
-  terminated_.store(true);
+  worker_.RequestStop();
 }
 
 void TSweeper::WaitFor() {
-  if (!thread_.joinable()) return;
-  if (dispatcher_.IsOwnerThread()) {
-    while (!finished_.load()) dispatcher_.ProcessPending(std::chrono::milliseconds(20));
-  }
-  thread_.join();
+  worker_.Wait();
 }
 
 void TSweeper::Synchronize(const std::function<void()>& call) {
@@ -189,6 +185,9 @@ void TSweeper::Execute() {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   try {
+    HandOverItems();
+    // Runs after every batch handed over: the owner may free the thread
+    // once it has seen OnFinished.
     Synchronize([this] {
       if (OnTotals) OnTotals(*this, valuesTotal_.load(), keysTotal_.load());
     });
@@ -200,15 +199,13 @@ void TSweeper::Execute() {
     });
   } catch (...) {
   }
-  finished_.store(true);
 }
 
 void TSweeper::RunScanBody() {
   nonFixedDrives_.clear();
   for (char letter = 'a'; letter <= 'z'; ++letter)
     if (platform::Files().DriveTypeOf(letter) != platform::DriveType::Fixed) nonFixedDrives_ += letter;
-  analysis_.Abort = &abort_;
-  analysis_.Terminate = &terminated_;
+  analysis_.Stop = worker_.StopToken();
   analysis_.NonFixedDrives = nonFixedDrives_;
   analysis_.IgnoreList = &ignoreList_;
   analysis_.Memo = options_.ExistenceMemo;
@@ -358,8 +355,27 @@ void TSweeper::ProgressTick() {
   const uint32_t now = TickNow();
   if ((now - lastProgressTick_) / 1000 < 1) return;
   lastProgressTick_ = now;
-  Synchronize([this] {
+  HandOverItems();
+  dispatcher_.Post([this] {
     if (OnProgress) OnProgress(*this);
+  });
+}
+
+void TSweeper::HandOverItems() {
+  if (batch_.empty()) return;
+  auto batch = std::make_shared<std::vector<TNewItem>>(std::move(batch_));
+  batch_.clear();
+  dispatcher_.Post([this, batch] {
+    for (TNewItem& item : *batch) {
+      if (StopRequested() || !OnItem) return;
+      try {
+        OnItem(*this, item);
+      } catch (...) {
+        // A handler that fails ends the scan, as it does on the scan thread.
+        Stop();
+        return;
+      }
+    }
   });
 }
 
@@ -436,10 +452,15 @@ void TSweeper::Report(RegHandle root, std::string keyPath, std::string valueName
   item_.Detail = detail;
 
   if (!StopRequested()) {
-    Synchronize([this] {
-      if (IsReportable(item_.RootName, item_.KeyPath, item_.ValueName, item_.ValueData) && OnItem)
-        OnItem(*this, item_);
-    });
+    if (dispatcher_.IsOwnerThread()) {
+      // Already where the items go (a scan run on the owning thread, or a
+      // check called there): nothing waits, so there is nothing to batch.
+      HandOverItems();
+      OnItem(*this, item_);
+    } else {
+      batch_.push_back(item_);
+      if (batch_.size() >= kItemBatch) HandOverItems();
+    }
   }
 
   if (isChild) return;
