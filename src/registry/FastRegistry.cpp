@@ -552,7 +552,7 @@ std::string RootKeyToName(RegHandle root) {
 RegHandle NameToRootKey(std::string_view name) {
   for (const auto& entry : kRoots)
     if (SameText(name, entry.name)) return entry.root;
-  return kHkeyLocalMachine;
+  return kNoKey;
 }
 
 bool IsRootKeyName(std::string_view name) {

@@ -199,7 +199,8 @@ std::string ValueAsString(std::uint32_t type, const std::string& data);
 // The full root name of one of the six roots of paths; "" for any other
 // handle (HKEY_PERFORMANCE_DATA included).
 std::string RootKeyToName(RegHandle root);
-// The root named (without regard to case); HKEY_LOCAL_MACHINE for any other text.
+// The root named (without regard to case); kNoKey for any other text, so
+// that a mistyped root opens nothing rather than another hive.
 RegHandle NameToRootKey(std::string_view name);
 bool IsRootKeyName(std::string_view name);
 // The short display form, always ending in a backslash: the root abbreviated

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/Dispatcher.h"
@@ -141,21 +142,42 @@ TEST(FileCacheCreator, AbortedOrUnusableRootStillFinishes) {
   EXPECT_EQ(missing.finished, 1);
 }
 
-// Destroying a running creator on the owning thread must not deadlock with
-// the thread waiting to hand over a batch.
+// A creator stopped in the middle of a walk that would make twenty batches
+// hands over what it found and is destroyed on the owning thread without
+// waiting for the rest of the walk.
 TEST(FileCacheCreator, DestroyedWhileRunning) {
   ScratchFolder scratch;
-  for (int i = 0; i < 300; ++i)
-    scratch.PutFile("d" + std::to_string(i % 10) + "\\f" + std::to_string(i) + ".exe");
+  for (int i = 0; i < 2000; ++i)
+    scratch.PutFile("d" + std::to_string(i % 20) + "\\f" + std::to_string(i) + ".exe");
   TQueueDispatcher dispatcher;
   int batches = 0;
+  size_t files = 0;
+  std::atomic<int> looks{0};
+  std::atomic<bool> walking{false};
+  std::atomic<bool> release{false};
   {
     TFileCacheCreator creator(scratch.Root(), dispatcher);
     creator.SetFinishPause(std::chrono::milliseconds(0));
-    creator.OnFilesFound = [&](TFileCacheCreator&, const StringList&) { ++batches; };
+    creator.OnFilesFound = [&](TFileCacheCreator&, const StringList& batch) {
+      ++batches;
+      files += batch.size();
+    };
+    // The walk looks at the clock once per file: it holds there at the
+    // 150th file until the stop has been asked for.
+    creator.SetClock([&]() -> uint64_t {
+      if (looks.fetch_add(1) == 150) {
+        walking = true;
+        while (!release.load()) std::this_thread::yield();
+      }
+      return 0;
+    });
     creator.Start();
+    while (!walking.load()) std::this_thread::yield();
+    creator.Abort();
+    release = true;
   }
-  EXPECT_LE(batches, 3);
+  EXPECT_EQ(batches, 2);  // the full one, then the rest found before the stop
+  EXPECT_LT(files, 200u);
 }
 
 TEST(FileCacheCreator, StartUpCheckByAge) {
