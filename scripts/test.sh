@@ -37,10 +37,14 @@ if [ "$quick" -eq 0 ]; then
   build asan
   ctest --preset asan -j "$jobs"
 
-  echo "== tsan (scan engine)"
+  # Every suite whose tests start threads: the dispatcher and worker, the
+  # cache builder and loader, the registry's concurrent readers, the scan
+  # engine and the commands that scan.
+  threaded="core files platform scanner cli"
+  echo "== tsan ($threaded)"
   cmake --preset tsan >/dev/null
-  cmake --build --preset tsan -j "$jobs" --target vp_tests_scanner
-  ctest --preset tsan -R '^scanner$'
+  cmake --build --preset tsan -j "$jobs" --target $(printf 'vp_tests_%s ' $threaded)
+  ctest --preset tsan -R "^($(tr ' ' '|' <<<"$threaded"))\$"
 
   echo "== fuzz"
   build fuzz
