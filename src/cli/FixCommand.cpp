@@ -121,7 +121,6 @@ int RunFixCommand(const CommandContext& context, const Arguments& arguments) {
   TFixSettings settings;
   settings.backupsFolder = context.folders.BackupsFolder;
   settings.description = FixDescription(options.description, texts->tabCaption);
-  settings.wholeKeyMarker = texts->language.Text(kTextWholeKey);
   settings.dryRun = options.dryRun;
   TFileSystemCache cache;
   if (FileExistsChecked(context.folders.FileCacheFile) && !cache.LoadFromFile(context.folders.FileCacheFile))

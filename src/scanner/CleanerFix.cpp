@@ -24,11 +24,11 @@ struct FindingAddress {
 };
 
 // The row's key path parsed; the entry "@" names the default value.
-FindingAddress AddressOf(const TNewItem& item, std::string_view wholeKeyMarker) {
+FindingAddress AddressOf(const TNewItem& item) {
   FindingAddress address;
   if (auto key = TKeyAddress::Parse(item.FullPath)) address.key = std::move(*key);
   address.rootName = address.key.RootName();
-  address.wholeKey = SameText(item.ValueName, wholeKeyMarker);
+  address.wholeKey = item.WholeKey;
   if (!address.wholeKey && item.ValueName != "@") address.valueName = item.ValueName;
   return address;
 }
@@ -131,7 +131,7 @@ TFixReport FixCleanerItems(const std::vector<TNewItem>& items, const TFixSetting
     if (!settings.dryRun && !report.backupCreated) {
       outcome.reason = "no backup set could be created";
     } else {
-      FixOne(&tool, AddressOf(item, settings.wholeKeyMarker), settings, outcome);
+      FixOne(&tool, AddressOf(item), settings, outcome);
     }
     switch (outcome.action) {
       case TFixAction::kRepaired:

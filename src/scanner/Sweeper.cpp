@@ -442,6 +442,8 @@ void TSweeper::Report(RegHandle root, std::string keyPath, std::string valueName
   item_.FullPath = rootAndKey;
   item_.ValueData = valueData;
   item_.ValueName = valueName;
+  item_.WholeKey =
+      !language_.Text(kTextWholeKey).empty() && SameText(valueName, language_.Text(kTextWholeKey));
   item_.Problem = problem.text;
   item_.Ignored = ignored;
   if (options_.RootNameStyle == 1) item_.DisplayPath = AbbreviateKeyPath(item_.DisplayPath, true);

@@ -89,6 +89,9 @@ struct TNewItem {
   std::string DisplayPath;  // root name + "\" + key path, shortened per RootNameStyle
   std::string FullPath;     // root name + "\" + key path
   std::string ValueName;    // "@" for the default value; the whole-key text for a key item
+  // The finding is the key itself, not one of its values. Set by the scan,
+  // whatever language its texts were in: Fix acts on this, never on a text.
+  bool WholeKey = false;
   std::string Problem;
   std::string RootName;
   std::string KeyPath;
