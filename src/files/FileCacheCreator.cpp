@@ -9,6 +9,7 @@
 
 #include "core/Clock.h"
 #include "core/Dispatcher.h"
+#include "core/ErrorMode.h"
 #include "files/FileSystemCache.h"
 #include "files/FileTools.h"
 #include "files/Masks.h"
@@ -181,18 +182,6 @@ void TFileCacheCreator::HandOver() {
 
 namespace {
 
-// Restores the process error mode when the build ends, however it ends.
-class ErrorModeScope {
- public:
-  ErrorModeScope() : saved_(Sys().ExchangeErrorMode(platform::kFailCriticalErrors)) {}
-  ~ErrorModeScope() { Sys().ExchangeErrorMode(saved_); }
-  ErrorModeScope(const ErrorModeScope&) = delete;
-  ErrorModeScope& operator=(const ErrorModeScope&) = delete;
-
- private:
-  uint32_t saved_;
-};
-
 constexpr size_t kMaxDrives = 50;
 
 }  // namespace
@@ -201,7 +190,7 @@ TCacheBuildResult BuildFileCache(TFileSystemCache& cache, std::string_view cache
                                  std::string_view excludedDrives, TDispatcher& dispatcher,
                                  const std::function<void()>& processMessages) {
   TCacheBuildResult result;
-  ErrorModeScope errorMode;
+  const TErrorModeGuard errorMode;
   if (Files().Attributes(cacheFile)) Files().RemoveFile(cacheFile);
 
   for (char letter : GetFixedDriveLetters(true)) {

@@ -75,7 +75,7 @@ bool TScanDriver::Start(const TScanRequest& request) {
     threads_.push_back(std::move(thread));
   }
 
-  savedErrorMode_ = platform::Sys().ExchangeErrorMode(platform::kFailCriticalErrors);
+  errorMode_.emplace();
   running_ = static_cast<int>(threads_.size());
   startTick_ = TickNow();
   endTick_ = startTick_;
@@ -104,7 +104,7 @@ bool TScanDriver::StartWithIgnoreLists(bool deep, std::string_view dataFolder,
 void TScanDriver::ThreadFinished() {
   if (running_.fetch_sub(1) != 1) return;
   endTick_ = TickNow();
-  platform::Sys().ExchangeErrorMode(savedErrorMode_);
+  errorMode_.reset();
   if (OnFinished) OnFinished();
 }
 

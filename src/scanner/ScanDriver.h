@@ -8,10 +8,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "core/Dispatcher.h"
+#include "core/ErrorMode.h"
 #include "files/StringTools.h"
 #include "scanner/ExistenceMemo.h"
 #include "scanner/Sweeper.h"
@@ -95,6 +97,8 @@ class TScanDriver {
   // The existence answers the threads of one scan share (unless the request
   // brings its own); declared first so that it outlives the threads.
   std::unique_ptr<TExistenceMemo> memo_;
+  // Held from Start until the last thread has finished.
+  std::optional<TErrorModeGuard> errorMode_;
   std::vector<std::unique_ptr<TSweeper>> threads_;
   std::vector<TNewItem> items_;
   std::atomic<int> running_{0};
@@ -104,7 +108,6 @@ class TScanDriver {
   std::atomic<int64_t> droppedRows_{0};
   int64_t valueTotals_ = 0;
   int64_t keyTotals_ = 0;
-  uint32_t savedErrorMode_ = 0;
   uint32_t startTick_ = 0;
   uint32_t endTick_ = 0;
 };
