@@ -16,6 +16,7 @@
 #include "core/ErrorMode.h"
 #include "files/StringTools.h"
 #include "scanner/ExistenceMemo.h"
+#include "scanner/HiveMarkers.h"
 #include "scanner/Sweeper.h"
 #include "scanner/SweeperTypes.h"
 
@@ -97,6 +98,7 @@ class TScanDriver {
   // The existence answers the threads of one scan share (unless the request
   // brings its own); declared first so that it outlives the threads.
   std::unique_ptr<TExistenceMemo> memo_;
+  std::unique_ptr<THiveMarkers> markers_;
   // Held from Start until the last thread has finished.
   std::optional<TErrorModeGuard> errorMode_;
   std::vector<std::unique_ptr<TSweeper>> threads_;

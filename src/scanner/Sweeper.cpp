@@ -21,41 +21,6 @@ using platform::RegHandle;
 
 namespace {
 
-// The marker keys this process made under HKEY_CURRENT_USER\Software to find
-// the user's hive. While one exists another area may list it (as an empty
-// software key, say), and its removal may come between that area's look and
-// its report: a finding at or below a marker is never reported. The names
-// hold a tick count, so remembering the last few for good costs nothing.
-class HiveMarkers {
- public:
-  void Remember(const std::string& path) {
-    std::lock_guard lock(mutex_);
-    paths_.push_back(path);
-    if (paths_.size() > 64) paths_.erase(paths_.begin());
-  }
-  void Forget(const std::string& path) {
-    std::lock_guard lock(mutex_);
-    std::erase(paths_, path);
-  }
-  bool Covers(std::string_view keyPath) const {
-    std::lock_guard lock(mutex_);
-    for (const std::string& path : paths_) {
-      if (keyPath.size() < path.size() || !SameText(keyPath.substr(0, path.size()), path)) continue;
-      if (keyPath.size() == path.size() || keyPath[path.size()] == '\\') return true;
-    }
-    return false;
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<std::string> paths_;
-};
-
-HiveMarkers& Markers() {
-  static HiveMarkers markers;
-  return markers;
-}
-
 uint32_t TickNow() {
   using namespace std::chrono;
   return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
@@ -129,7 +94,11 @@ ProblemDescription DescribeProblem(int32_t code, const std::string& detail, cons
 // ---------------------------------------------------------------- lifecycle
 
 TSweeper::TSweeper(const TScanOptions& options, TDispatcher& dispatcher)
-    : dispatcher_(dispatcher), options_(options), mode_(options.Mode), worker_(dispatcher) {
+    : dispatcher_(dispatcher),
+      options_(options),
+      markers_(options.HiveMarkers != nullptr ? options.HiveMarkers : &ownMarkers_),
+      mode_(options.Mode),
+      worker_(dispatcher) {
   if (options.IgnoreList != nullptr) ignoreList_ = *options.IgnoreList;
   if (options.ExtraIgnoreList != nullptr) extraIgnoreList_ = *options.ExtraIgnoreList;
   // The thread works on its own copies only.
@@ -294,12 +263,12 @@ void TSweeper::DiscoverCurrentUserHive() {
       registry.SetRootKey(platform::kHkeyCurrentUser);
       bool created = false;
       // Known before it exists, so no other area ever reports it.
-      Markers().Remember(path);
+      markers_->Remember(path);
       if (registry.CreateKeyReportingNew(path, created) && created) {
         markerPath = path;
         lastHiveMarker_ = path;
       } else {
-        Markers().Forget(path);  // somebody else's key
+        markers_->Forget(path);  // somebody else's key
       }
     }
     if (markerPath.empty()) return;
@@ -407,7 +376,7 @@ void TSweeper::Report(RegHandle root, std::string keyPath, std::string valueName
   if (valueData.empty()) valueData = language_.Text(kTextEmpty);
   const std::string dateText = keyDate == 0 ? language_.Text(kTextEmpty) : KeyDateText(keyDate);
   if (!keyPath.empty() && keyPath.back() == '\\') keyPath.pop_back();
-  if (root == platform::kHkeyCurrentUser && Markers().Covers(keyPath)) return;
+  if (root == platform::kHkeyCurrentUser && markers_->Covers(keyPath)) return;
   const std::string pathText = rootName + "\\" + keyPath + "\\" + valueName;
   if (const size_t at = keyPath.find("SOFTWARE"); at != std::string::npos) keyPath.replace(at, 8, "Software");
 

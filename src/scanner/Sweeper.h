@@ -23,6 +23,7 @@
 #include "platform/System.h"
 #include "registry/FastRegistry.h"
 #include "scanner/FileReferences.h"
+#include "scanner/HiveMarkers.h"
 #include "scanner/SweeperTypes.h"
 
 namespace vp {
@@ -179,6 +180,8 @@ class TSweeper {
 
   TDispatcher& dispatcher_;
   TScanOptions options_;
+  THiveMarkers ownMarkers_;
+  THiveMarkers* markers_;  // the scan's, or ownMarkers_
   TCleanerLanguage language_;
   StringList ignoreList_;
   StringList extraIgnoreList_;

@@ -16,6 +16,7 @@
 namespace vp {
 
 class TExistenceMemo;
+class THiveMarkers;
 
 // Scan areas. -1 walks one caller-given key tree, 0 does nothing, 1 to 16 are
 // the areas of a scan; a normal scan runs 1 to 15, a deep scan 1 to 16.
@@ -60,6 +61,9 @@ struct TScanOptions {
   // The existence answers shared by the threads of one scan; may be null.
   // Not copied: the threads use it while they run, so it must outlive them.
   TExistenceMemo* ExistenceMemo = nullptr;
+  // The hive marker keys of the scan, shared by its threads; null: the
+  // thread keeps its own.
+  THiveMarkers* HiveMarkers = nullptr;
 };
 
 // The 22 texts the engine shows, numbered as the language supplies them.
