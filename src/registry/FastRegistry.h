@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -79,6 +80,9 @@ class TFastRegistry {
   ~TFastRegistry();
   TFastRegistry(const TFastRegistry&) = delete;
   TFastRegistry& operator=(const TFastRegistry&) = delete;
+  // A move takes the open key along; the source is left with none open.
+  TFastRegistry(TFastRegistry&& other) noexcept;
+  TFastRegistry& operator=(TFastRegistry&& other) noexcept;
 
   RegHandle CurrentKey() const { return currentKey_; }
   RegHandle RootKey() const { return rootKey_; }
@@ -191,6 +195,10 @@ class TFastRegistry {
   std::string currentFullPath_;
   std::uint32_t access_ = platform::kKeyAllAccess;
 };
+
+// A registry with the key below root opened read-only; nothing when it
+// cannot be opened.
+std::optional<TFastRegistry> OpenReadOnly(RegHandle root, std::string_view path);
 
 // The text ReadValueAsString gives for a value of this type and data, for
 // callers that already hold the data (a key's values read in one pass).

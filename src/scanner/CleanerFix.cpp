@@ -36,12 +36,11 @@ FindingAddress AddressOf(const TNewItem& item) {
 // The key, or the value when one is named, is still listed. A value whose
 // data cannot be read still counts: it must fail, not pass as gone.
 bool StillThere(const FindingAddress& address) {
-  TFastRegistry registry;
-  registry.SetRootKey(address.key.Root);
-  if (!registry.OpenKeyReadOnly(address.key.Path)) return false;
+  auto registry = OpenReadOnly(address.key.Root, address.key.Path);
+  if (!registry) return false;
   if (address.wholeKey) return true;
   std::vector<std::string> names;
-  registry.GetValueNames(names);
+  registry->GetValueNames(names);
   for (const std::string& name : names)
     if (SameText(name, address.valueName)) return true;
   return false;
@@ -49,10 +48,8 @@ bool StillThere(const FindingAddress& address) {
 
 // The value's data as text; empty when the key cannot be opened.
 std::string CurrentData(const FindingAddress& address) {
-  TFastRegistry registry;
-  registry.SetRootKey(address.key.Root);
-  if (!registry.OpenKeyReadOnly(address.key.Path)) return {};
-  return registry.ReadString(address.valueName);
+  auto registry = OpenReadOnly(address.key.Root, address.key.Path);
+  return registry ? registry->ReadString(address.valueName) : std::string();
 }
 
 std::string Replacement(const FindingAddress& address, const TFixSettings& settings) {

@@ -2,6 +2,7 @@
 
 #include "registry/FastRegistry.h"
 #include "registry/KeyAddress.h"
+#include "support/RegistryTestSupport.h"
 
 namespace vp {
 namespace {
@@ -48,6 +49,27 @@ TEST(KeyAddressTest, AnUnknownRootOpensNothing) {
   EXPECT_FALSE(registry.OpenKeyReadOnly("Software"));
   registry.SetRootKey(NameToRootKey("HKEY_LOCAL_MACHINE"));
   EXPECT_TRUE(registry.OpenKeyReadOnly("Software"));
+}
+
+// The helper gives an opened registry or nothing, and the opened key moves
+// with the object: the source no longer closes it.
+TEST(KeyAddressTest, OpenReadOnlyGivesAMovableOpenedRegistry) {
+  test::ScratchKey key;
+  ASSERT_TRUE(key.Ok());
+  {
+    TFastRegistry writer;
+    ASSERT_TRUE(writer.OpenKey("\\" + key.Path(), false));
+    writer.WriteString("v", "x");
+  }
+  EXPECT_FALSE(OpenReadOnly(kHkeyCurrentUser, key.Path() + "\\absent").has_value());
+  auto opened = OpenReadOnly(kHkeyCurrentUser, key.Path());
+  ASSERT_TRUE(opened.has_value());
+  TFastRegistry moved = std::move(*opened);
+  EXPECT_EQ(opened->CurrentKey(), kNoKey);
+  EXPECT_NE(moved.CurrentKey(), kNoKey);
+  EXPECT_EQ(moved.ReadString("v"), "x");
+  moved = std::move(*OpenReadOnly(kHkeyCurrentUser, key.Path()));
+  EXPECT_EQ(moved.ReadString("v"), "x");
 }
 
 }  // namespace
