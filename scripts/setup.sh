@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64 wine wine64 xvfb imagemagick
+  nsis wixl
 )
 
 missing=()

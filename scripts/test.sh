@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the native and Windows presets and runs every test: natively against
-# the simulated platform, under Wine against the real Windows API, the
-# sanitizer build, and each fuzz target for a few seconds.
+# the simulated platform, under Wine against the real Windows API, real
+# installers in a scratch Wine prefix, the sanitizer build, and each fuzz
+# target for a few seconds.
 # Usage: scripts/test.sh [--quick]   (--quick: native and Windows only)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,6 +34,9 @@ ctest --preset win64 -j "$jobs"
 wine_stop
 
 if [ "$quick" -eq 0 ]; then
+  echo "== real installers (under Wine)"
+  bash scripts/installer-test.sh
+
   echo "== asan"
   build asan
   ctest --preset asan -j "$jobs"

@@ -97,4 +97,9 @@ RegStatus TCountingRegistry::FlushKey(RegHandle key) {
   return inner_.FlushKey(key);
 }
 
+RegStatus TCountingRegistry::QueryKeyName(RegHandle key, std::string& name) {
+  Add(kInfo);
+  return inner_.QueryKeyName(key, name);
+}
+
 }  // namespace vp::bench

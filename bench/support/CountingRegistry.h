@@ -58,6 +58,7 @@ class TCountingRegistry final : public platform::Registry {
   platform::RegStatus DeleteKey(platform::RegHandle base, std::string_view path) override;
   platform::RegStatus DeleteValue(platform::RegHandle key, std::string_view name) override;
   platform::RegStatus FlushKey(platform::RegHandle key) override;
+  platform::RegStatus QueryKeyName(platform::RegHandle key, std::string& name) override;
 
  private:
   void Add(Call call) { counts_[call].fetch_add(1, std::memory_order_relaxed); }

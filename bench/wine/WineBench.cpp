@@ -10,6 +10,7 @@
 //   WineBench once [deep]              one scan alone: time and registry calls
 //   WineBench areas [N...]              each area (or those named) alone: time and registry calls
 //   WineBench backup N KEY WORKFOLDER   N pairs each: export of KEY, then its restore
+//   WineBench fix N WORKFOLDER          Fix of N findings (vendor keys planted and removed)
 //
 // KEY is a full key path ("HKEY_CURRENT_USER\Software\..."); WORKFOLDER a
 // Windows folder for the backup sets and the editor's files.
@@ -38,6 +39,7 @@
 #include "support/BenchWork.h"
 #include "support/CountingFiles.h"
 #include "support/CountingRegistry.h"
+#include "support/FixWork.h"
 
 namespace {
 
@@ -281,6 +283,22 @@ int Backup(int pairs, const std::string& fullKey, std::string work) {
   return failed ? 1 : 0;
 }
 
+// One Fix of `count` findings into a set below the work folder: the time,
+// and the time per finding to compare with another count.
+int Fix(int count, const std::string& work) {
+  const std::string key = "Software\\VeltaroFixBench";
+  const std::string backups = work + "\\FixBenchBackups\\";
+  vp::platform::Files().MakeFolder(backups.substr(0, backups.size() - 1));
+  const auto items = vp::bench::PlantVendorFindings(key, count);
+  int failed = 0;
+  const double seconds = vp::bench::TimeFix(items, backups, failed);
+  vp::bench::RemoveVendorKeys(key);
+  vp::platform::Files().RemoveFolder(backups.substr(0, backups.size() - 1));
+  std::printf("fix of %d findings: %.3f s, %.1f us per finding, %d failed\n", count, seconds,
+              seconds * 1e6 / count, failed);
+  return failed == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -296,10 +314,11 @@ int main(int argc, char** argv) {
   }
   if (!args.empty() && args.size() <= 2 && args[0] == "once")
     return Once(args.size() == 2 && args[1] == "deep");
+  if (args.size() == 3 && args[0] == "fix") return Fix(std::max(1, std::atoi(args[1].c_str())), args[2]);
   if (args.size() == 4 && args[0] == "backup")
     return Backup(std::max(1, std::atoi(args[1].c_str())), args[2], args[3]);
   std::fprintf(stderr,
                "usage: WineBench load FILE.reg | scan N | walk N | once [deep] | areas [N...] | backup N KEY "
-               "WORKFOLDER\n");
+               "WORKFOLDER | fix N WORKFOLDER\n");
   return 2;
 }

@@ -19,13 +19,43 @@ bool IsPlainFileName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && name.find_first_of("\\/:") == std::string::npos;
 }
 
+// Six hexadecimal digits: the name every set folder is given.
+bool IsSetFolderName(std::string_view name) {
+  if (name.size() != 6) return false;
+  for (char c : name)
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'))) return false;
+  return true;
+}
+
+// The lines a backup writes: key sections and the values set back. Anything
+// else (a deletion) never came from a backup and refuses the set.
+void CheckOperationKinds(const std::vector<TRegFileOperation>& operations,
+                         std::vector<TRegFileProblem>& problems) {
+  for (const TRegFileOperation& operation : operations) {
+    if (operation.kind == TRegFileOperation::kDeleteKey)
+      problems.push_back({operation.line, "a key deletion, which no backup writes"});
+    if (operation.kind == TRegFileOperation::kDeleteValue)
+      problems.push_back({operation.line, "a value deletion, which no backup writes"});
+  }
+}
+
+// The Open With action records "NoOpenWith:Applications\<program file>":
+// only a key directly below Applications is ever named.
+bool IsOpenWithKey(std::string_view key) {
+  constexpr std::string_view kApplications = "Applications\\";
+  if (key.size() <= kApplications.size() || !SameText(key.substr(0, kApplications.size()), kApplications))
+    return false;
+  const std::string_view name = key.substr(kApplications.size());
+  return name != "." && name != ".." && name.find('\\') == std::string_view::npos;
+}
+
 TRestoreReport::Step RemoveNoOpenWith(const std::string& setFolder, std::string& keyPath) {
   TBigIniFile strings(InSet(setFolder, backup::kStringsFile));
   std::string text = strings.ReadString("Strings", "1", "");
   const size_t colon = text.find(':');
   if (colon != std::string::npos) text = text.substr(colon + 1);
   keyPath = text;
-  if (text.empty()) return TRestoreReport::Step::kFailed;
+  if (!IsOpenWithKey(text)) return TRestoreReport::Step::kFailed;
   TFastRegistry registry;
   registry.SetRootKey(platform::kHkeyClassesRoot);
   if (!registry.OpenKey("\\" + text, false)) {
@@ -43,9 +73,20 @@ std::vector<TBackupSetInfo> ListBackupSets(const std::string& backupsFolder,
   std::vector<TBackupSetInfo> sets;
   for (const auto& folder : ListSubfolders(EnsureTrailing(backupsFolder, '\\'), false, true)) {
     const std::string indexPath = InSet(folder, backup::kIndexFile);
-    if (!FileExistsChecked(indexPath)) continue;
+    if (!FileExistsChecked(indexPath)) {
+      const std::string name = ExcludeTrailingBackslash(folder);
+      if (IsSetFolderName(name.substr(name.rfind('\\') + 1))) {
+        TBackupSetInfo litter;
+        litter.description = noDescriptionText;
+        litter.folder = folder;
+        litter.hasIndex = false;
+        sets.push_back(std::move(litter));
+      }
+      continue;
+    }
     TBigIniFile index(indexPath);
     TBackupSetInfo info;
+    info.state = backup::RecordedSetState(folder);
     info.description = index.ReadString("Header", "Text", "");
     if (info.description.empty()) info.description = noDescriptionText;
     info.dateTime = index.ReadString("Header", "DateTime", "");
@@ -55,22 +96,31 @@ std::vector<TBackupSetInfo> ListBackupSets(const std::string& backupsFolder,
   return sets;
 }
 
-TRestoreReport RestoreBackupSet(const std::string& setFolder) {
+TRestoreReport RestoreBackupSet(const std::string& setFolder, bool force) {
   TRestoreReport report;
   {
     TBigIniFile index(InSet(setFolder, backup::kIndexFile));
     report.typeCode = index.ReadInteger("Header", "TypeCode", -1);
   }
+  report.seal = backup::CheckSetSeal(setFolder);
   const std::string entriesPath = InSet(setFolder, backup::kEntriesFile);
   const bool hasEntries = FileExistsChecked(entriesPath);
   TRegFileContents contents;
   if (hasEntries) {
     contents = TRegFileReader::Load(entriesPath);
+    CheckOperationKinds(contents.operations, contents.problems);
     if (!contents.Clean()) {
       report.refused = true;
       report.registry = TRestoreReport::Step::kFailed;
       report.registryProblems = std::move(contents.problems);
       if (report.registryProblems.empty()) report.registryProblems.push_back({0, "not a registry file"});
+      return report;
+    }
+  }
+  if (!report.seal.Trusted()) {
+    report.untrusted = true;
+    if (!force) {
+      report.refused = true;
       return report;
     }
   }

@@ -3,14 +3,15 @@
 #include <random>
 
 #include "backup/RegExport.h"
+#include "registry/RegExportText.h"
 #include "backup/SetLayout.h"
+#include "backup/SetSeal.h"
 #include "files/FileTools.h"
 #include "files/StringTools.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "registry/FastRegistry.h"
-#include "registry/RegExportText.h"
 #include "settings/BigIni.h"
 
 namespace vp {
@@ -53,7 +54,14 @@ TBackupTool::TBackupTool(const Clock& clock)
 }
 
 TBackupTool::~TBackupTool() {
+  Finish(false);
+}
+
+bool TBackupTool::Finish(bool interrupted) {
+  if (!setOpen_ || finished_) return false;
+  finished_ = true;
   CleanNewestSet();
+  return backup::SealSet(setFolder_, interrupted);
 }
 
 uint32_t TBackupTool::Random(uint32_t below) {
@@ -64,6 +72,8 @@ uint32_t TBackupTool::Random(uint32_t below) {
 
 bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string& description, int typeCode,
                                const std::string& programVersion, const std::string& usedBy) {
+  // The set before is finished as it stands; its empty files stay.
+  if (setOpen_ && !finished_) backup::SealSet(setFolder_, false);
   setOpen_ = false;
   if (!FolderExists(baseFolder)) return false;
   const std::string base = EnsureTrailing(baseFolder, '\\');
@@ -82,19 +92,11 @@ bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string&
   entriesWide_ = !oldFormat_ && platform::Sys().AnsiCodePage() == 1252;
   lastHeader_.clear();
   entriesBroken_ = true;
-  stringCount_ = 0;
-  fileCount_ = 0;
+  finished_ = false;
 
+  // The index first: a set cut short from here on still lists, and can be
+  // removed like any other.
   const LocalTime now = clock_.Now();
-  RegFileHeaderInfo header{usedBy, programVersion, description, now};
-  const std::string headerBytes = EntriesFileBytes(RegFileHeader(oldFormat_, header), entriesWide_, true);
-  if (!Files().ReplaceWholeFile(entriesPath_, headerBytes)) return false;
-  for (auto name : {backup::kFilesFile, backup::kStringsFile, backup::kCookiesFile}) {
-    Files().WriteWholeFile(setFolder_ + std::string(name), "");
-  }
-  entriesSize_ = headerBytes.size();
-  entriesBroken_ = false;
-
   backup::IndexInfo index;
   index.programVersion = programVersion;
   index.description = description;
@@ -105,8 +107,19 @@ bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string&
   indexPath_ = setFolder_ + std::string(backup::kIndexFile);
   stringCount_ = 0;
   fileCount_ = 0;
-  setOpen_ = Files().ReplaceWholeFile(indexPath_, backup::IndexText(index)) && FileExists(indexPath_) &&
-             FileExists(setFolder_ + std::string(backup::kFilesFile)) &&
+  if (!Files().ReplaceWholeFile(indexPath_, backup::IndexText(index)) || !FileExists(indexPath_))
+    return false;
+
+  RegFileHeaderInfo header{usedBy, programVersion, description, now};
+  const std::string headerBytes =
+      EntriesFileBytes(RegFileHeader(oldFormat_, header), entriesWide_, true);
+  if (!Files().ReplaceWholeFile(entriesPath_, headerBytes)) return false;
+  for (auto name : {backup::kFilesFile, backup::kStringsFile, backup::kCookiesFile}) {
+    Files().WriteWholeFile(setFolder_ + std::string(name), "");
+  }
+  entriesSize_ = headerBytes.size();
+  entriesBroken_ = false;
+  setOpen_ = FileExists(setFolder_ + std::string(backup::kFilesFile)) &&
              FileExists(setFolder_ + std::string(backup::kStringsFile));
   return setOpen_;
 }
@@ -125,7 +138,7 @@ std::string TBackupTool::MakeSetId(const LocalTime& now) {
 }
 
 bool TBackupTool::AppendEntries(const std::string& text) {
-  if (!setOpen_ || entriesBroken_) return false;
+  if (!Open() || entriesBroken_) return false;
   const std::string bytes = EntriesFileBytes(text, entriesWide_, false);
   if (Files().AppendToFile(entriesPath_, bytes)) {
     entriesSize_ += bytes.size();
@@ -146,7 +159,7 @@ bool TBackupTool::AppendEntries(const std::string& text) {
 
 bool TBackupTool::AddValue(const std::string& rootName, const std::string& subKey,
                            const std::string& valueName) {
-  if (!setOpen_ || entriesBroken_ || !IsRootKeyName(rootName)) return false;
+  if (!Open() || entriesBroken_ || !IsRootKeyName(rootName)) return false;
   backup::ExportText pending{"", lastHeader_, oldFormat_};
   if (!backup::ExportValue(NameToRootKey(rootName), rootName, subKey, ValueNameOf(valueName), pending)) {
     return false;
@@ -157,7 +170,7 @@ bool TBackupTool::AddValue(const std::string& rootName, const std::string& subKe
 }
 
 bool TBackupTool::AddKey(const std::string& rootName, const std::string& subKey) {
-  if (!setOpen_ || entriesBroken_ || !IsRootKeyName(rootName) || subKey.empty()) return false;
+  if (!Open() || entriesBroken_ || !IsRootKeyName(rootName) || subKey.empty()) return false;
   return ExportKey(rootName, EnsureTrailing(subKey, '\\'));
 }
 
@@ -191,7 +204,7 @@ std::string TBackupTool::MakeBackupFileName(const std::string& fileName) {
 }
 
 bool TBackupTool::AddFile(const std::string& fileName) {
-  if (!setOpen_) return false;
+  if (!Open()) return false;
   const std::string listPath = setFolder_ + std::string(backup::kFilesFile);
   if (!FileExists(listPath) || !FileExists(fileName)) return false;
   const std::string copyName = MakeBackupFileName(fileName);
@@ -214,7 +227,7 @@ bool TBackupTool::AddFile(const std::string& fileName) {
 }
 
 bool TBackupTool::AddString(const std::string& text) {
-  if (!setOpen_) return false;
+  if (!Open()) return false;
   const std::string listPath = setFolder_ + std::string(backup::kStringsFile);
   if (!FileExists(listPath)) return false;
   const int32_t n = stringCount_ + 1;

@@ -24,8 +24,7 @@ class TBackupTool {
   // Takes the old-format flag from the Windows version (major below 5).
   TBackupTool();
   explicit TBackupTool(const Clock& clock);
-  // Removes the files of the newest set that stayed empty, and its
-  // "Entries.reg" when no key reached it; "Index.dat" and the folder remain.
+  // Finishes the newest set as complete unless Finish came first.
   ~TBackupTool();
   TBackupTool(const TBackupTool&) = delete;
   TBackupTool& operator=(const TBackupTool&) = delete;
@@ -44,6 +43,13 @@ class TBackupTool {
   bool AddKey(const std::string& rootName, const std::string& subKey);
   // The same for root name, backslash, sub-key path.
   bool AddKeyByPath(const std::string& fullPath);
+  // Closes the newest set: removes its files that stayed empty, and its
+  // "Entries.reg" when no key reached it ("Index.dat" and the folder
+  // remain), then records in "Index.dat" whether the action ran to its end
+  // and the digest of every file, so that a restore can tell the set is
+  // whole and unchanged. Later Adds fail. A set its tool never finished
+  // (the process was killed) shows as unfinished. True when recorded.
+  bool Finish(bool interrupted);
   // Copies a file into the set and lists it in "Files.dat".
   bool AddFile(const std::string& fileName);
   // Records a text in "Strings.dat".
@@ -71,6 +77,7 @@ class TBackupTool {
   void SetRandomSource(std::function<uint32_t(uint32_t)> random) { random_ = std::move(random); }
 
  private:
+  bool Open() const { return setOpen_ && !finished_; }
   uint32_t Random(uint32_t below);
   bool AppendEntries(const std::string& text);
   bool ExportKey(const std::string& rootName, const std::string& subKey);
@@ -81,7 +88,8 @@ class TBackupTool {
   const Clock& clock_;
   bool oldFormat_ = false;
   std::string setFolder_;
-  bool setOpen_ = false;  // the newest CreateBackup succeeded
+  bool setOpen_ = false;   // the newest CreateBackup succeeded
+  bool finished_ = false;  // Finish ran for the newest set
   std::string entriesPath_;
   std::string indexPath_;
   int32_t stringCount_ = 0;

@@ -57,9 +57,11 @@ std::vector<SetEntry> ListSets(const TProgramFolders& folders) {
   for (TBackupSetInfo& info : ListBackupSets(folders.BackupsFolder, NoDescriptionText(folders))) {
     SetEntry entry;
     entry.id = LastFolderName(info.folder);
-    const TBigIniFile index(info.folder + std::string(backup::kIndexFile));
-    entry.dayNumber = ReadDayNumber(index);
-    entry.typeCode = index.ReadInteger("Header", "TypeCode", -1);
+    if (info.hasIndex) {
+      const TBigIniFile index(info.folder + std::string(backup::kIndexFile));
+      entry.dayNumber = ReadDayNumber(index);
+      entry.typeCode = index.ReadInteger("Header", "TypeCode", -1);
+    }
     entry.info = std::move(info);
     sets.push_back(std::move(entry));
   }
@@ -70,6 +72,12 @@ std::vector<SetEntry> ListSets(const TProgramFolders& folders) {
 
 // A set named on the command line: only a plain folder name of an existing
 // set is accepted, so no argument can reach outside the backups folder.
+// How a set stands: a set cut short says so, whatever its index claims.
+std::string StateText(const TBackupSetInfo& info) {
+  if (!info.hasIndex) return "interrupted, no index";
+  return backup::SetStateText(info.state);
+}
+
 std::optional<SetEntry> FindSet(const std::vector<SetEntry>& sets, const std::string& id) {
   if (id.empty() || id.find_first_of("\\/:") != std::string::npos || id == "." || id == "..")
     return std::nullopt;
@@ -88,10 +96,10 @@ int ListCommand(const CommandContext& context) {
     context.err << "No backup sets in " << context.folders.BackupsFolder << '\n';
     return kExitOk;
   }
-  context.out << "ID | Date | Type | Description\n";
+  context.out << "ID | Date | Type | State | Description\n";
   for (const SetEntry& set : sets)
     context.out << set.id << " | " << set.info.dateTime << " | " << set.typeCode << " | "
-                << set.info.description << '\n';
+                << StateText(set.info) << " | " << set.info.description << '\n';
   return kExitOk;
 }
 
@@ -114,7 +122,11 @@ std::string OperationText(const TRegFileOperation& operation) {
 int ShowCommand(const CommandContext& context, const SetEntry& set) {
   std::ostream& out = context.out;
   out << "ID: " << set.id << "\nFolder: " << set.info.folder << "\nDate: " << set.info.dateTime
-      << "\nType: " << set.typeCode << "\nDescription: " << set.info.description << '\n';
+      << "\nType: " << set.typeCode << "\nState: " << StateText(set.info)
+      << "\nDescription: " << set.info.description << '\n';
+  const backup::SetSeal seal = backup::CheckSetSeal(set.info.folder);
+  for (const std::string& difference : seal.differences)
+    out << "Changed since finished: " << difference << '\n';
 
   int status = kExitOk;
   const std::string entriesPath = set.info.folder + std::string(backup::kEntriesFile);
@@ -157,13 +169,25 @@ const char* StepText(TRestoreReport::Step step) {
   return "";
 }
 
-bool RestoreOne(const CommandContext& context, const SetEntry& set) {
-  const TRestoreReport report = RestoreBackupSet(set.info.folder);
+bool RestoreOne(const CommandContext& context, const SetEntry& set, bool force) {
+  const TRestoreReport report = RestoreBackupSet(set.info.folder, force);
   std::ostream& out = context.out;
   out << "Set " << set.id << " (" << set.info.description << "):\n";
+  if (report.untrusted) {
+    if (report.seal.state == backup::SetState::kUnfinished)
+      out << "  the set was never finished: nothing records what it held\n";
+    for (const std::string& difference : report.seal.differences)
+      out << "  changed since it was finished: " << difference << '\n';
+  }
   if (report.refused) {
-    out << "  refused: the registry file does not read whole; nothing was changed\n";
+    if (!report.registryProblems.empty())
+      out << "  refused: the registry file holds lines no backup writes or does not read whole; nothing was "
+             "changed\n";
+    else
+      out << "  refused: the set cannot be vouched for; nothing was changed (--force restores it as it is)\n";
   } else {
+    if (set.info.state == backup::SetState::kInterrupted)
+      out << "  the set is the part of an interrupted action that was done\n";
     if (report.openWith != TRestoreReport::Step::kNotNeeded)
       out << "  Open With entry " << report.openWithKey << ": " << StepText(report.openWith) << '\n';
     out << "  registry: " << StepText(report.registry) << ", " << report.operationsApplied
@@ -178,8 +202,21 @@ bool RestoreOne(const CommandContext& context, const SetEntry& set) {
 
 }  // namespace
 
-int RunBackupsCommand(const CommandContext& context, const Arguments& arguments) {
+int RunBackupsCommand(const CommandContext& context, const Arguments& allArguments) {
+  // "--force" restores a set that cannot be vouched for.
+  Arguments arguments;
+  bool force = false;
+  for (const std::string& argument : allArguments) {
+    if (argument == "--force")
+      force = true;
+    else
+      arguments.push_back(argument);
+  }
   const std::string subcommand = arguments.empty() ? "" : arguments[0];
+  if (force && subcommand != "restore") {
+    context.err << "veltaro backups: --force goes with restore only\n";
+    return kExitError;
+  }
   if (subcommand == "list") {
     if (arguments.size() != 1) {
       context.err << "veltaro backups list: takes no arguments\n";
@@ -191,7 +228,7 @@ int RunBackupsCommand(const CommandContext& context, const Arguments& arguments)
   const bool restore = subcommand == "restore";
   const bool remove = subcommand == "remove";
   if (!show && !restore && !remove) {
-    context.err << "usage: veltaro backups list | show ID | restore ID... | remove ID...\n";
+    context.err << "usage: veltaro backups list | show ID | restore [--force] ID... | remove ID...\n";
     return kExitError;
   }
   if (arguments.size() < 2 || (show && arguments.size() != 2)) {
@@ -218,7 +255,7 @@ int RunBackupsCommand(const CommandContext& context, const Arguments& arguments)
   int status = kExitOk;
   for (const SetEntry& set : chosen) {
     if (restore) {
-      if (!RestoreOne(context, set)) status = kExitError;
+      if (!RestoreOne(context, set, force)) status = kExitError;
     } else if (DeleteBackupSet(set.info.folder)) {
       context.out << "Removed set " << set.id << '\n';
     } else {

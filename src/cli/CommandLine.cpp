@@ -25,7 +25,9 @@ const char* const kUsage =
     "  fix (--all | --select FILE) [--description TEXT] [--dry-run] [--deep] [--area N ...]\n"
     "      scan again, back up and repair or delete every finding (--all) or those\n"
     "      FILE lists as \"Key | Entry\" lines (rows of the scan table serve as well).\n"
-    "  backups list | show ID | restore ID... | remove ID...\n"
+    "  backups list | show ID | restore [--force] ID... | remove ID...\n"
+    "      restore refuses a set that was never finished or was changed since\n"
+    "      (it says what differs); --force restores it as it is.\n"
     "  cache build | info\n"
     "  selfcheck    print what the program sees of this system\n"
     "  version      print the program's version\n"
@@ -71,6 +73,10 @@ bool ParseGlobalOptions(const Arguments& arguments, GlobalOptions& options, std:
       options.folder = arguments[++i];
     } else if (global && argument == "--registry") {
       options.registryFile = arguments[++i];
+      if (options.registryFile.empty()) {
+        err << "veltaro: --registry needs a file name\n";
+        return false;
+      }
     } else if (global && argument == "--drive") {
       std::string error;
       std::optional<DriveMapping> drive = ParseDriveMapping(arguments[++i], error);

@@ -122,6 +122,9 @@ int RunFixCommand(const CommandContext& context, const Arguments& arguments) {
   settings.backupsFolder = context.folders.BackupsFolder;
   settings.description = FixDescription(options.description, texts->tabCaption);
   settings.dryRun = options.dryRun;
+  // Ctrl+C ends the fix after the finding in hand.
+  if (context.interrupted != nullptr)
+    settings.stopRequested = [flag = context.interrupted] { return flag->load(); };
   TFileSystemCache cache;
   if (FileExistsChecked(context.folders.FileCacheFile) && !cache.LoadFromFile(context.folders.FileCacheFile))
     context.err << "veltaro fix: cannot read " << context.folders.FileCacheFile << "; going on without it\n";
@@ -149,6 +152,11 @@ int RunFixCommand(const CommandContext& context, const Arguments& arguments) {
   context.out << '\n';
   if (report.backupCreated) {
     context.out << "Backup set: " << report.setFolder << '\n';
+    if (report.interrupted) {
+      context.err << "veltaro fix: interrupted; " << chosen.size() - report.outcomes.size()
+                  << " findings were left as they were, and the set holds what was changed\n";
+      return kExitError;
+    }
   } else {
     context.err << "veltaro fix: no backup set could be created in " << settings.backupsFolder
                 << "; nothing was changed\n";

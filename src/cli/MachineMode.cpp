@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/RegistrySave.h"
+#include "platform/sim/HostFile.h"
 #include "platform/sim/SimMachine.h"
 #include "registry/RegFile.h"
 
@@ -35,11 +36,14 @@ std::optional<std::string> ReadHostFile(const std::string& path) {
 
 // Every key once: the user's key below HKEY_USERS is written as
 // HKEY_CURRENT_USER; the classes and the current configuration are views of
-// HKEY_LOCAL_MACHINE.
-std::optional<std::string> WholeRegistryText() {
+// HKEY_LOCAL_MACHINE. HKEY_DYN_DATA is a root of its own that a file can
+// fill, so it is kept too.
+std::optional<std::string> WholeRegistryText(std::string* reason = nullptr) {
   return RegistryFileText({{platform::kHkeyLocalMachine, {}},
                            {platform::kHkeyUsers, {platform::sim::SimRegistry::kUserSid}},
-                           {platform::kHkeyCurrentUser, {}}});
+                           {platform::kHkeyCurrentUser, {}},
+                           {platform::kHkeyDynData, {}}},
+                          reason);
 }
 
 }  // namespace
@@ -115,6 +119,10 @@ bool MachineMode::Build(const std::string& registryFile, const std::vector<Drive
 
   std::optional<std::string> bytes;
   if (!registryFile.empty()) {
+    if (fs::is_directory(registryFile, ec)) {
+      error = registryFile + " is a folder, not a registry file";
+      return false;
+    }
     bytes = ReadHostFile(registryFile);
     if (!bytes) {
       error = "cannot read " + registryFile;
@@ -139,34 +147,31 @@ bool MachineMode::Build(const std::string& registryFile, const std::vector<Drive
       error = registryFile + ":" + std::to_string(failed.front().line) + ": " + failed.front().reason;
       return false;
     }
+    // What cannot be written back is refused now, before any command acts
+    // on it (and writes a backup set for a change it could not save).
+    std::string reason;
+    std::optional<std::string> text = WholeRegistryText(&reason);
+    if (!text) {
+      error = registryFile + " loads but could not be written back: " + reason;
+      return false;
+    }
+    loadedText_ = std::move(*text);
   }
   return true;
 }
 
-bool MachineMode::SaveRegistry(std::string& error) const {
+bool MachineMode::SaveRegistry(std::string& error) {
   if (registryFile_.empty() || !machine_) return true;
   const std::optional<std::string> text = WholeRegistryText();
   if (!text) {
     error = "the registry could not be read whole; " + registryFile_ + " was left as it was";
     return false;
   }
-  const std::string temporary = registryFile_ + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(text->data(), static_cast<std::streamsize>(text->size()));
-    out.close();
-    if (!out) {
-      error = "cannot write " + temporary;
-      return false;
-    }
-  }
-  std::error_code ec;
-  fs::rename(temporary, registryFile_, ec);
-  if (ec) {
-    error = "cannot replace " + registryFile_ + ": " + ec.message();
-    fs::remove(temporary, ec);
-    return false;
-  }
+  // A command that changed nothing leaves the file as it was, comments and
+  // all.
+  if (*text == loadedText_) return true;
+  if (!platform::sim::ReplaceHostFile(registryFile_, *text, true, error)) return false;
+  loadedText_ = *text;
   return true;
 }
 

@@ -42,23 +42,25 @@ class MachineMode {
   // drive so that no scan or search looks at it, and the registry loaded
   // from registryFile when one is given. Installs the machine's services.
   // False, with error set and nothing installed, when a folder does not
-  // exist, two drives share a letter, or the .reg file cannot be read or
-  // applied whole.
+  // exist, two drives share a letter, the .reg file is a folder or cannot be
+  // read or applied whole, or what it loads could not be written back.
   bool Build(const std::string& registryFile, const std::vector<DriveMapping>& drives,
              const std::string& programHostFolder, std::string& error);
 
   // The program folder as the program sees it ("Z:\").
   const std::string& ProgramFolder() const { return programFolder_; }
 
-  // Writes the whole registry back to the .reg file it was loaded from,
-  // through a temporary file renamed over it. True without a file.
-  bool SaveRegistry(std::string& error) const;
+  // Writes the whole registry back to the .reg file it was loaded from when
+  // it changed since (see ReplaceHostFile: a link is written through). True
+  // without a file or a change.
+  bool SaveRegistry(std::string& error);
 
  private:
   std::unique_ptr<platform::sim::SimMachine> machine_;
   platform::Services previous_;
   bool installed_ = false;
   std::string registryFile_;
+  std::string loadedText_;  // the registry as it would be written when loaded or last saved
   std::string programFolder_;
 };
 

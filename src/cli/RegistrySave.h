@@ -21,8 +21,11 @@ struct RegistryRootExport {
 // Every key below the roots in pre-order (a key's section before its
 // sub-keys'), empty keys included, as 8-bit text with CR LF line ends. Keys
 // and values whose names have no form in the code page are left out (no .reg
-// file can have made them). Empty when any other key or value cannot be read
-// exactly: a file that lost something must not replace the one it came from.
-std::optional<std::string> RegistryFileText(const std::vector<RegistryRootExport>& roots);
+// file can have made them). Empty, with the reason when asked for, when any
+// other key or value cannot be written exactly (a value on a root, a name
+// with a line break): a file that lost something must not replace the one it
+// came from.
+std::optional<std::string> RegistryFileText(const std::vector<RegistryRootExport>& roots,
+                                            std::string* reason = nullptr);
 
 }  // namespace vp::cli

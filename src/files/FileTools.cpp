@@ -1,8 +1,6 @@
 #include "files/FileTools.h"
 
 #include <algorithm>
-#include <atomic>
-#include <random>
 
 #include "files/Masks.h"
 #include "platform/Platform.h"
@@ -90,20 +88,6 @@ void ListSubfoldersInto(const std::string& folder, bool recursive, bool fullPath
   }
 }
 
-// A file name no other thread or process is using: random per process, and
-// counted within it.
-std::string UniqueTempName(std::string_view extension) {
-  static const uint64_t processSeed = [] {
-    std::random_device device;
-    return (static_cast<uint64_t>(device()) << 32) ^ device();
-  }();
-  static std::atomic<uint64_t> counter{0};
-  uint64_t value = processSeed + 0x9E3779B97F4A7C15ULL * (counter.fetch_add(1) + 1);
-  std::string name = "vpx";
-  for (int i = 0; i < 12; ++i, value >>= 4) name += "0123456789abcdef"[value & 0xF];
-  return name + std::string(extension);
-}
-
 }  // namespace
 
 bool IsValidPathSyntax(std::string_view text, bool strict) {
@@ -182,17 +166,40 @@ void ClearFileAttribute(std::string_view path, uint32_t attributeBit) {
   Files().SetAttributes(path, rest == 0 ? platform::kAttrNormal : rest);
 }
 
+namespace {
+
+bool IsReparsePoint(uint32_t attributes) {
+  return (attributes & platform::kAttrReparsePoint) != 0;
+}
+
+// Removes everything a folder (with its backslash) holds. A link, junction
+// or other reparse point is removed itself and never entered: what it leads
+// to lies outside the folder.
+void EmptyFolder(const std::string& folder) {
+  std::vector<platform::DirectoryEntry> entries;
+  ForEachEntry(folder, [&](const platform::DirectoryEntry& entry) { entries.push_back(entry); });
+  for (const auto& entry : entries) {
+    const std::string path = folder + entry.name;
+    if (IsReparsePoint(entry.attributes)) {
+      if (!(entry.IsFolder() && Files().RemoveFolder(path))) Files().RemoveFile(path);
+    } else if (entry.IsFolder()) {
+      EmptyFolder(path + "\\");
+      Files().RemoveFolder(path);
+    } else {
+      DeleteFileChecked(path);
+    }
+  }
+}
+
+}  // namespace
+
 bool DeleteFolder(std::string_view path) {
   if (!FolderExistsChecked(path)) return false;
-  const std::string folder = WithBackslash(path);
-  for (const auto& file : ListFiles(folder, true, {}, true)) DeleteFileChecked(file);
-  StringList remaining = ListSubfolders(folder, true, true);
-  for (int pass = 0; pass < 101 && !remaining.empty(); ++pass)
-    remaining.erase(std::remove_if(remaining.begin(), remaining.end(),
-                                   [](const std::string& sub) { return Files().RemoveFolder(sub); }),
-                    remaining.end());
-  Files().RemoveFolder(ExcludeTrailingBackslash(path));
-  return !Files().Attributes(path).has_value();
+  const std::string folder = ExcludeTrailingBackslash(path);
+  const auto attributes = Files().Attributes(folder);
+  if (attributes && !IsReparsePoint(*attributes)) EmptyFolder(folder + "\\");
+  Files().RemoveFolder(folder);
+  return !Files().Attributes(folder).has_value();
 }
 
 bool ForceFolders(std::string_view path) {
@@ -287,17 +294,9 @@ std::string FindExecutableFor(std::string_view extension) {
   for (char c : ext)
     if (static_cast<unsigned char>(c) < 32) return std::string();
 
-  const std::string folder = platform::Sys().TempFolder();
-  if (folder.empty()) return std::string();
-  if (!IsFolderAttribute(Files().Attributes(folder))) ForceFolders(folder);
-  std::string file;
-  for (int attempt = 0; attempt < 8 && file.empty(); ++attempt) {
-    std::string candidate = WithBackslash(folder) + UniqueTempName(ext);
-    if (!Files().Attributes(candidate)) file = std::move(candidate);
-  }
-  if (file.empty() || !Files().WriteWholeFile(file, {})) return std::string();
-  std::string program = platform::Sys().AssociatedProgram(file).value_or(std::string());
-  Files().RemoveFile(file);
+  // The platform asks the shell without leaving a file in the scanned
+  // machine's folders.
+  std::string program = platform::Sys().AssociatedProgramFor(ext).value_or(std::string());
   program = Trim(program);
   if (const size_t nul = program.find('\0'); nul != std::string::npos) program.resize(nul);
   return Trim(program);

@@ -60,9 +60,10 @@ bool ForceDeleteFile(std::string_view path);
 // are ignored.
 void ClearFileAttribute(std::string_view path, uint32_t attributeBit);
 
-// Deletes every file of the folder tree (DeleteFileChecked), then its
-// sub-folders in at most 101 passes, then the folder. True when the folder
-// is gone.
+// Deletes every file of the folder tree (DeleteFileChecked), each
+// sub-folder after what it holds, then the folder. A symbolic link, junction
+// or other reparse point, the folder itself included, is removed as the link
+// it is and never followed. True when the folder is gone.
 bool DeleteFolder(std::string_view path);
 
 // Creates every missing folder of a path on a fixed drive, from the root
@@ -122,8 +123,8 @@ std::string GetFixedDriveLetters(bool sizeTest);
 // ---------------------------------------------------------------- associations
 
 // The program the shell associates with an extension ("txt" or ".txt");
-// "" when there is none. Asks about an empty file of that extension created
-// under a unique name in the user's temporary folder and deleted again.
+// "" when there is none. Nothing is written to the scanned machine's
+// folders (see System::AssociatedProgramFor).
 std::string FindExecutableFor(std::string_view extension);
 
 }  // namespace vp

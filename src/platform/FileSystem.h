@@ -27,6 +27,9 @@ inline constexpr uint32_t kAttrSystem = 0x4;
 inline constexpr uint32_t kAttrDirectory = 0x10;
 inline constexpr uint32_t kAttrArchive = 0x20;
 inline constexpr uint32_t kAttrNormal = 0x80;
+// A symbolic link, junction or other reparse point: the entry itself, not
+// what it leads to.
+inline constexpr uint32_t kAttrReparsePoint = 0x400;
 
 // A file time: 100-nanosecond intervals since 1601-01-01 UTC.
 using FileTime = uint64_t;

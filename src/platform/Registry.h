@@ -56,6 +56,16 @@ constexpr std::uint32_t kKeyRead = 0x00020019;
 constexpr std::uint32_t kKeyWrite = 0x00020006;
 constexpr std::uint32_t kKeyAllAccess = 0x000F003F;
 
+// The two registry views of a 64-bit system, chosen by these access flags of
+// OpenKey and CreateKey. The 32-bit programs' keys lie below sub-keys named
+// Wow6432Node: a path opened with kKeyWow64_32Key continues, below every key
+// that has such a sub-key, in that sub-key (a component that names
+// Wow6432Node itself is taken as it is). Keys both views share are links
+// there to the 64-bit key, and every open follows a link. Without a flag, or
+// with kKeyWow64_64Key, a 64-bit program sees the 64-bit view.
+constexpr std::uint32_t kKeyWow64_64Key = 0x0100;
+constexpr std::uint32_t kKeyWow64_32Key = 0x0200;
+
 // Value types.
 constexpr std::uint32_t kRegNone = 0;
 constexpr std::uint32_t kRegSz = 1;
@@ -133,6 +143,14 @@ class Registry {
   virtual RegStatus DeleteValue(RegHandle key, std::string_view name) = 0;
 
   virtual RegStatus FlushKey(RegHandle key) = 0;
+
+  // The key's name as the system knows it, from the top of the registry:
+  // "\REGISTRY\MACHINE\Software\Wow6432Node\Vendor". Whatever path, view or
+  // link reached a key, its handles give one name (compared without regard to
+  // case), so two handles name one key exactly when their names are equal. A
+  // key below HKEY_CLASSES_ROOT gives the name of the machine's or the user's
+  // key behind it. Predefined roots answer kErrorInvalidParameter.
+  virtual RegStatus QueryKeyName(RegHandle key, std::string& name) = 0;
 };
 
 }  // namespace vp::platform

@@ -65,6 +65,11 @@ class System {
   // extension); empty when there is none or the file does not exist.
   virtual std::optional<std::string> AssociatedProgram(std::string_view file) const = 0;
 
+  // The program the shell associates with files of an extension (".txt"),
+  // asked without leaving anything behind in the machine's folders, even
+  // when the process is killed meanwhile; empty when there is none.
+  virtual std::optional<std::string> AssociatedProgramFor(std::string_view extension) const = 0;
+
   // A string of a program file's version resource ("FileDescription",
   // "CompanyName", ...), from its first translation; empty when absent.
   virtual std::optional<std::string> FileVersionString(std::string_view file,

@@ -47,12 +47,13 @@ std::string TypedHexForm(uint32_t type) {
   return buffer;
 }
 
-// A REG_SZ that the quoted form gives back exactly: no line break inside and
-// nothing after its first NUL but that NUL.
+// A REG_SZ that the quoted form gives back exactly: an importer stores the
+// text with one closing NUL, so the data must be that and nothing else (no
+// line break, no inner NUL, and the closing NUL present).
 bool FitsQuotedForm(std::string_view data) {
-  const size_t nul = data.find('\0');
-  if (nul != std::string_view::npos && nul + 1 != data.size()) return false;
-  return FitsOnRegLine(data.substr(0, nul));
+  if (data.empty() || data.back() != '\0') return false;
+  const std::string_view text = data.substr(0, data.size() - 1);
+  return text.find('\0') == std::string_view::npos && FitsOnRegLine(text);
 }
 
 }  // namespace
@@ -166,7 +167,7 @@ std::optional<std::string> ValueLines(std::string_view valueName, uint32_t type,
   switch (type) {
     case platform::kRegSz:
       if (FitsQuotedForm(data)) {
-        const std::string_view text = data.substr(0, data.find('\0'));
+        const std::string_view text = data.substr(0, data.size() - 1);
         return ValueNamePart(valueName) + "=\"" + EscapeRegText(text) + "\"" + std::string(kLineEnd);
       }
       return HexLine(valueName, "hex(1):", textBytes());

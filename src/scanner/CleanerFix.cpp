@@ -52,8 +52,16 @@ std::string CurrentData(const FindingAddress& address) {
   return registry ? registry->ReadString(address.valueName) : std::string();
 }
 
+// The value's data pointing at where its file is now. A place that is the one
+// the value already names (the search finds the path itself when it exists,
+// as for a history list's entries or a folder that stayed while its file
+// went) repairs nothing: the finding would stand, so it is not a repair.
 std::string Replacement(const FindingAddress& address, const TFixSettings& settings) {
-  return LocateFirst(CurrentData(address), *settings.cache, settings.searchFolders, settings.driveLetters);
+  const std::string current = CurrentData(address);
+  for (std::string& candidate :
+       LocateFile(current, *settings.cache, settings.searchFolders, settings.driveLetters))
+    if (!SameText(candidate, current)) return std::move(candidate);
+  return {};
 }
 
 void FixOne(TBackupTool* tool, const FindingAddress& address, const TFixSettings& settings,
@@ -122,6 +130,10 @@ TFixReport FixCleanerItems(const std::vector<TNewItem>& items, const TFixSetting
     if (report.backupCreated) report.setFolder = tool.SetFolder();
   }
   for (const TNewItem& item : items) {
+    if (settings.stopRequested && settings.stopRequested()) {
+      report.interrupted = true;
+      break;
+    }
     TFixOutcome outcome;
     outcome.fullPath = item.FullPath;
     outcome.entry = item.ValueName;
@@ -146,6 +158,8 @@ TFixReport FixCleanerItems(const std::vector<TNewItem>& items, const TFixSetting
     }
     report.outcomes.push_back(std::move(outcome));
   }
+  // The set says whether it holds the whole fix or the part done.
+  if (report.backupCreated) tool.Finish(report.interrupted);
   return report;
 }
 

@@ -6,6 +6,7 @@
 // finding whose backup fails stays as it is and is reported as failed.
 // Front ends (the window, the command line) decide which findings to pass.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,9 @@ struct TFixSettings {
   std::string driveLetters;  // lower case, the fixed drives
   // Decide what would happen without writing a set or changing anything.
   bool dryRun = false;
+  // Asked before each finding; true stops the fix there (the user pressed
+  // Ctrl+C or Cancel). May be empty.
+  std::function<bool()> stopRequested;
 };
 
 // kGone: the key or value no longer existed when its turn came (an earlier
@@ -53,7 +57,10 @@ struct TFixReport {
   int removed = 0;
   int gone = 0;
   int failed = 0;
-  std::vector<TFixOutcome> outcomes;  // one per finding, in the order given
+  // Stopped on request: the findings after the outcomes were not touched,
+  // and the set is finished as interrupted.
+  bool interrupted = false;
+  std::vector<TFixOutcome> outcomes;  // one per finding handled, in the order given
 };
 
 // The description a set gets: the typed text as it is, or the tab's caption

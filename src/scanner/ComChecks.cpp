@@ -3,12 +3,16 @@
 // nowhere, type libraries whose 32-bit file is gone, interfaces and program
 // identifiers that lead to a broken or unregistered class or type library.
 // The findings are collected first and reported only when there are few
-// enough of them to be trusted.
+// enough of them to be trusted. The classes and interfaces of the 32-bit
+// programs are their own (below Wow6432Node); a class registered in either
+// view counts as registered, since the program identifiers and type
+// libraries both views share may name either.
 
 #include <unordered_set>
 
 #include "platform/Platform.h"
 #include "registry/FastRegistry.h"
+#include "registry/RegistryViews.h"
 #include "scanner/IgnoreMatch.h"
 #include "scanner/Sweeper.h"
 
@@ -20,7 +24,12 @@ namespace {
 
 // More findings than this and the whole area is taken as unreliable.
 constexpr size_t kMaxReportedFindings = 100;
-// A class, type library or AppID list shorter than this: no check at all.
+// A list shorter than this is taken as unread, and the tests that look names
+// up in it are skipped: the AppID test of the classes for the AppID list, the
+// interfaces' type library test for the type library list, the interfaces'
+// proxy/stub test and the program identifiers for the class list. The other
+// tests only go through a list, so a short one is simply short (a fresh
+// system may hold three AppIDs).
 constexpr size_t kMinimumListSize = 5;
 
 // Language texts of the findings.
@@ -65,6 +74,28 @@ StringList ClassSubKeys(const std::string& key) {
   return names;
 }
 
+// A key of HKEY_CLASSES_ROOT in one view and the names below it.
+struct ViewList {
+  TKeyView view;
+  StringList names;
+};
+
+// The sub-key names of key in each view that has its own.
+std::vector<ViewList> ClassSubKeysInViews(const std::string& key) {
+  std::vector<ViewList> lists;
+  for (TKeyView& view : KeyViews(platform::kHkeyClassesRoot, key)) {
+    StringList names = ClassSubKeys(view.Path);
+    lists.push_back({std::move(view), std::move(names)});
+  }
+  return lists;
+}
+
+size_t NameCount(const std::vector<ViewList>& lists) {
+  size_t count = 0;
+  for (const ViewList& list : lists) count += list.names.size();
+  return count;
+}
+
 bool Has(const NameSet& set, const std::string& name) {
   return set.find(name) != set.end();
 }
@@ -79,19 +110,22 @@ struct ComFinding {
 
 void TSweeper::CheckComRegistrations() {
   const RegHandle root = platform::kHkeyClassesRoot;
-  const StringList appIdNames = ClassSubKeys("AppID");
-  const StringList typeLibNames = ClassSubKeys("TypeLib");
-  const StringList classNames = ClassSubKeys("CLSID");
-  if (appIdNames.size() < kMinimumListSize || typeLibNames.size() < kMinimumListSize ||
-      classNames.size() < kMinimumListSize)
-    return;
+  const std::vector<ViewList> appIdLists = ClassSubKeysInViews("AppID");
+  const std::vector<ViewList> typeLibLists = ClassSubKeysInViews("TypeLib");
+  const std::vector<ViewList> classLists = ClassSubKeysInViews("CLSID");
+  const bool appIdsRead = NameCount(appIdLists) >= kMinimumListSize;
+  const bool typeLibsRead = NameCount(typeLibLists) >= kMinimumListSize;
+  const bool classesRead = NameCount(classLists) >= kMinimumListSize;
 
   NameSet appIds;
-  for (const std::string& name : appIdNames) appIds.insert(Lower(name));
+  for (const ViewList& list : appIdLists)
+    for (const std::string& name : list.names) appIds.insert(Lower(name));
   NameSet validClasses;
-  for (const std::string& name : classNames) validClasses.insert(Lower(name));
+  for (const ViewList& list : classLists)
+    for (const std::string& name : list.names) validClasses.insert(Lower(name));
   NameSet validTypeLibs;
-  for (const std::string& name : typeLibNames) validTypeLibs.insert(Lower(name));
+  for (const ViewList& list : typeLibLists)
+    for (const std::string& name : list.names) validTypeLibs.insert(Lower(name));
   NameSet brokenClasses;
   NameSet brokenTypeLibs;
 
@@ -106,83 +140,101 @@ void TSweeper::CheckComRegistrations() {
     return FindPlainIgnore(IgnoreList(), Lower(name)) != nullptr;
   };
 
-  for (const std::string& name : classNames) {
-    if (StopRequested()) return;
-    IncKeys();
-    const std::string lowerName = Lower(name);
-    const std::string key = "CLSID\\" + name;
-    {
-      TFastRegistry registry;
-      registry.SetRootKey(root);
-      if (registry.OpenKeyReadOnly(key)) {
-        const std::string appId = GuidValue(registry, "AppID");
-        if (!appId.empty() && !Has(appIds, appId) && !ignored(name)) {
-          record(key, kTextAppIdUnregistered);
-          brokenClasses.insert(lowerName);
-          validClasses.erase(lowerName);
+  // A class registered in both views is broken only when both its
+  // registrations are.
+  NameSet sound;
+  for (const ViewList& list : classLists) {
+    for (const std::string& name : list.names) {
+      if (StopRequested()) return;
+      IncKeys();
+      const std::string lowerName = Lower(name);
+      bool broken = false;
+      const std::string key = list.view.Path + "\\" + name;
+      {
+        TFastRegistry registry;
+        registry.SetRootKey(root);
+        if (registry.OpenKeyReadOnly(key)) {
+          const std::string appId = GuidValue(registry, "AppID");
+          if (appIdsRead && !appId.empty() && !Has(appIds, appId) && !ignored(name)) {
+            record(key, kTextAppIdUnregistered);
+            broken = true;
+            brokenClasses.insert(lowerName);
+            validClasses.erase(lowerName);
+          }
+        }
+      }
+      StringList servers;
+      for (std::string_view server : kServerKeys) {
+        TFastRegistry registry;
+        registry.SetRootKey(root);
+        if (registry.OpenKeyReadOnly(key + "\\" + std::string(server)) && registry.ValueExists("") &&
+            IsStringType(registry.GetDataType("")))
+          servers.push_back(registry.ReadValueAsString(""));
+      }
+      bool allMissing = !servers.empty();
+      for (const std::string& server : servers) {
+        TAnalyzerResult result;
+        AnalyzeInView(server, result, list.view.View32);
+        allMissing = allMissing && result.Kind == kReferenceMissing;
+      }
+      if (allMissing && !ignored(name)) {
+        record(key, kTextServersMissing);
+        broken = true;
+        brokenClasses.insert(lowerName);
+        validClasses.erase(lowerName);
+      }
+      if (!broken) sound.insert(lowerName);
+    }
+  }
+  for (const std::string& name : sound) {
+    if (brokenClasses.erase(name) > 0) validClasses.insert(name);
+  }
+
+  for (const ViewList& list : typeLibLists) {
+    for (const std::string& name : list.names) {
+      if (StopRequested()) return;
+      IncKeys();
+      const std::string key = list.view.Path + "\\" + name;
+      for (const std::string& version : ClassSubKeys(key)) {
+        if (StopRequested()) return;
+        TFastRegistry registry;
+        registry.SetRootKey(root);
+        if (!registry.OpenKeyReadOnly(key + "\\" + version + "\\0\\win32") || ignored(name) ||
+            ignored(version))
+          continue;
+        if (!registry.ValueExists("") || !IsStringType(registry.GetDataType(""))) continue;
+        TAnalyzerResult result;
+        AnalyzeInView(registry.ReadValueAsString(""), result, list.view.View32);
+        if (result.Kind != kReferenceMissing) continue;
+        record(key, kTextTypeLibraryBroken);
+        brokenTypeLibs.insert(Lower(name));
+        validTypeLibs.erase(Lower(name));
+      }
+    }
+  }
+
+  for (const ViewList& list : ClassSubKeysInViews("Interface")) {
+    for (const std::string& name : list.names) {
+      if (StopRequested()) return;
+      IncKeys();
+      const std::string key = list.view.Path + "\\" + name;
+      for (std::string_view link : kInterfaceLinks) {
+        TFastRegistry registry;
+        registry.SetRootKey(root);
+        if (!registry.OpenKeyReadOnly(key + "\\" + std::string(link)) || ignored(link)) continue;
+        const std::string target = GuidValue(registry, "");
+        if (target.empty()) continue;
+        if (link == "TypeLib") {
+          if (typeLibsRead && (Has(brokenTypeLibs, target) || !Has(validTypeLibs, target)))
+            record(key, kTextTypeLibraryBroken);
+        } else if (classesRead && (Has(brokenClasses, target) || !Has(validClasses, target))) {
+          record(key, kTextServersMissing);
         }
       }
     }
-    StringList servers;
-    for (std::string_view server : kServerKeys) {
-      TFastRegistry registry;
-      registry.SetRootKey(root);
-      if (registry.OpenKeyReadOnly(key + "\\" + std::string(server)) && registry.ValueExists("") &&
-          IsStringType(registry.GetDataType("")))
-        servers.push_back(registry.ReadValueAsString(""));
-    }
-    bool allMissing = !servers.empty();
-    for (const std::string& server : servers) {
-      TAnalyzerResult result;
-      Analyze(server, result, analysis_);
-      allMissing = allMissing && result.Kind == kReferenceMissing;
-    }
-    if (allMissing && !ignored(name)) {
-      record(key, kTextServersMissing);
-      brokenClasses.insert(lowerName);
-      validClasses.erase(lowerName);
-    }
   }
 
-  for (const std::string& name : typeLibNames) {
-    if (StopRequested()) return;
-    IncKeys();
-    const std::string key = "TypeLib\\" + name;
-    for (const std::string& version : ClassSubKeys(key)) {
-      if (StopRequested()) return;
-      TFastRegistry registry;
-      registry.SetRootKey(root);
-      if (!registry.OpenKeyReadOnly(key + "\\" + version + "\\0\\win32") || ignored(name) || ignored(version))
-        continue;
-      if (!registry.ValueExists("") || !IsStringType(registry.GetDataType(""))) continue;
-      TAnalyzerResult result;
-      Analyze(registry.ReadValueAsString(""), result, analysis_);
-      if (result.Kind != kReferenceMissing) continue;
-      record(key, kTextTypeLibraryBroken);
-      brokenTypeLibs.insert(Lower(name));
-      validTypeLibs.erase(Lower(name));
-    }
-  }
-
-  for (const std::string& name : ClassSubKeys("Interface")) {
-    if (StopRequested()) return;
-    IncKeys();
-    const std::string key = "Interface\\" + name;
-    for (std::string_view link : kInterfaceLinks) {
-      TFastRegistry registry;
-      registry.SetRootKey(root);
-      if (!registry.OpenKeyReadOnly(key + "\\" + std::string(link)) || ignored(link)) continue;
-      const std::string target = GuidValue(registry, "");
-      if (target.empty()) continue;
-      if (link == "TypeLib") {
-        if (Has(brokenTypeLibs, target) || !Has(validTypeLibs, target)) record(key, kTextTypeLibraryBroken);
-      } else if (Has(brokenClasses, target) || !Has(validClasses, target)) {
-        record(key, kTextServersMissing);
-      }
-    }
-  }
-
-  for (const std::string& name : ClassSubKeys("")) {
+  for (const std::string& name : classesRead ? ClassSubKeys("") : StringList()) {
     if (StopRequested()) return;
     if (name.empty() || name.front() == '.' || name.front() == '*' || ignored(name)) continue;
     bool special = false;

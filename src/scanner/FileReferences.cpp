@@ -125,6 +125,16 @@ bool FindPathStart(std::string& data, size_t firstDrive, const TScanContext& con
   return true;
 }
 
+// Whether a form cut from the text ends in a blank or a dot that the cut
+// left there. The system ignores trailing blanks and dots in a name, so such
+// a form names another, shorter path: "C:\\Program Files (x86)\\Gone" cut at
+// its parenthesis is "C:\\Program Files ", which finds the 64-bit program
+// folder. The text's own trailing blanks and dots are not the cut's doing.
+bool EndsInCutBlankOrDot(std::string_view form, std::string_view text) {
+  if (form.empty() || form.size() >= text.size()) return false;
+  return form.back() == ' ' || form.back() == '.';
+}
+
 // Where the prefix scan of CheckCandidate begins (1-based).
 size_t PrefixStart(std::string_view text) {
   const size_t length = text.size();
@@ -244,8 +254,8 @@ TCandidateCheck CheckCandidateMemo(std::string_view input, std::string_view work
   // Each attempt tests one trimmed form; forms already found missing are not
   // looked up again.
   std::string candidate;
-  auto accepted = [&](const std::string& form) {
-    return PathExistsMemo(form, workingData, context, missing);
+  auto accepted = [&](std::string_view form) {
+    return !EndsInCutBlankOrDot(form, text) && PathExistsMemo(form, workingData, context, missing);
   };
   auto exists = [&] {
     check.Status = kCandidateExists;
@@ -283,8 +293,7 @@ TCandidateCheck CheckCandidateMemo(std::string_view input, std::string_view work
   }
 
   for (size_t length = PrefixStart(text); length <= text.size(); ++length)
-    if (PathExistsMemo(std::string_view(text).substr(0, length), workingData, context, missing))
-      return exists();
+    if (accepted(std::string_view(text).substr(0, length))) return exists();
 
   if (PathExistsMemo(text, workingData, context, missing) ||
       (uncut != text && PathExistsMemo(uncut, workingData, context, missing)))

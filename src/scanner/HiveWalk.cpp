@@ -3,6 +3,7 @@
 // to missing files.
 
 #include "registry/FastRegistry.h"
+#include "registry/RegistryViews.h"
 #include "scanner/Sweeper.h"
 
 namespace vp {
@@ -27,6 +28,8 @@ constexpr std::string_view kSkippedParts[] = {"PersistentHandler",
                                               "Software\\Classes",
                                               "SYSTEM\\",
                                               "CurrentVersion\\Uninstall"};
+
+constexpr std::string_view kWow64Node = "Wow6432Node";
 
 bool IsFinding(const TAnalyzerResult& result) {
   return result.Kind == kReferenceMissing || result.Kind == kReferenceExcused;
@@ -135,6 +138,9 @@ void TSweeper::WalkSubKeys(RegHandle root, const std::string& key, const StringL
     if (name.empty()) continue;
     const std::string subKey = key.empty() ? name : key + "\\" + name;
     if (IsSkippedBranch(key, name, subKey)) continue;
+    // A key the 32-bit view shares with the 64-bit one is a link there to the
+    // 64-bit key, which the walk meets under its own name.
+    if (PosEx(kWow64Node, subKey, 1, kIgnoreCase) > 0 && !IsOwnKey(root, subKey)) continue;
     const bool check = !SamePath(subKey, lastKeyChecked_);
     // Checking the key leaves the last key walked as it is, so whether the
     // walk may descend is known before the key is read.

@@ -5,10 +5,11 @@
 
 #include <algorithm>
 
+#include "scanner/FileReferences.h"
 #include "files/FileTools.h"
 #include "platform/Platform.h"
 #include "registry/FastRegistry.h"
-#include "scanner/FileReferences.h"
+#include "registry/RegistryViews.h"
 #include "scanner/Sweeper.h"
 
 namespace vp {
@@ -17,6 +18,7 @@ using platform::RegHandle;
 
 namespace {
 
+constexpr const char* kWow64Software = "Software\\Wow6432Node";
 constexpr const char* kShellFoldersKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr const char* kMenuOrderKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\";
@@ -147,26 +149,38 @@ void TSweeper::CheckSoftwareKeys() {
       if (!registry.OpenKeyReadOnly("Software")) return;
       registry.GetKeyNames(names);
     }
-    for (const std::string& name : names) {
-      if (StopRequested()) return;
-      if (name.empty()) continue;
-      const std::string key = "Software\\" + name;
-      TFastRegistry registry;
-      registry.SetRootKey(root);
-      const bool opened = registry.OpenKeyReadOnly(key);
-      IncKeys();
-      if (!opened || registry.HasSubKeys() || SameText(name, "Classes") || SameText(name, "Policies"))
-        continue;
-      StringList values;
-      registry.GetValueNames(values);
-      bool empty = values.empty();
-      if (values.size() == 1 && values.front().empty()) {
-        const TRegDataType type = registry.GetDataType("");
-        empty = (type == rdString || type == rdExpandString) && registry.ReadValueAsString("").empty();
-      }
-      registry.CloseKey();
-      if (empty) ReportKey(root, key, kProblemSoftwareKey);
+    CheckSoftwareKeysIn(root, "Software", names);
+    if (root != platform::kHkeyLocalMachine) continue;
+    // The 32-bit programs' vendor keys; those the views share are links to
+    // the keys just looked at.
+    TFastRegistry registry;
+    registry.SetRootKey(root);
+    if (!registry.OpenKeyReadOnly(kWow64Software) || !IsOwnKey(root, kWow64Software)) continue;
+    registry.GetKeyNames(names);
+    registry.CloseKey();
+    CheckSoftwareKeysIn(root, kWow64Software, names);
+  }
+}
+
+void TSweeper::CheckSoftwareKeysIn(RegHandle root, const std::string& software, const StringList& names) {
+  for (const std::string& name : names) {
+    if (StopRequested()) return;
+    if (name.empty()) continue;
+    const std::string key = software + "\\" + name;
+    TFastRegistry registry;
+    registry.SetRootKey(root);
+    const bool opened = registry.OpenKeyReadOnly(key);
+    IncKeys();
+    if (!opened || registry.HasSubKeys() || SameText(name, "Classes") || SameText(name, "Policies")) continue;
+    StringList values;
+    registry.GetValueNames(values);
+    bool empty = values.empty();
+    if (values.size() == 1 && values.front().empty()) {
+      const TRegDataType type = registry.GetDataType("");
+      empty = (type == rdString || type == rdExpandString) && registry.ReadValueAsString("").empty();
     }
+    registry.CloseKey();
+    if (empty && (software == "Software" || IsOwnKey(root, key))) ReportKey(root, key, kProblemSoftwareKey);
   }
 }
 

@@ -1,12 +1,14 @@
 // Where installed software registers itself: uninstall entries and the
 // add/remove cache (area 6), help files (11), application paths (12),
 // application registrations (13) and shared tools (14). Each reports the
-// registrations whose program is gone.
+// registrations whose program is gone, in the 64-bit programs' keys and in
+// the 32-bit programs' own (a key both share is looked at once).
 
 #include <algorithm>
 
 #include "platform/Platform.h"
 #include "registry/FastRegistry.h"
+#include "registry/RegistryViews.h"
 #include "scanner/Sweeper.h"
 
 namespace vp {
@@ -68,74 +70,109 @@ void TSweeper::ReportKey(RegHandle root, const std::string& key, int32_t code, c
   Report(root, key, wholeKey, wholeKey, ReportDate(root, key), code, detail, false);
 }
 
+void TSweeper::AnalyzeInView(std::string_view data, TAnalyzerResult& result, bool view32) {
+  Analyze(data, result, analysis_);
+  if (!view32 || result.Kind == kReferenceNoReport) return;
+  std::string text(data);
+  bool moved = false;
+  for (const std::string& folder : {platform::Sys().SystemFolder(), std::string("%SystemRoot%\\System32"),
+                                    std::string("%windir%\\System32")}) {
+    if (folder.empty()) continue;
+    const std::string windows =
+        folder[0] == '%' ? folder.substr(0, folder.find('\\')) : platform::Sys().WindowsFolder();
+    for (int at = PosEx(folder + "\\", text, 1, kIgnoreCase); at > 0;
+         at = PosEx(folder + "\\", text, at + 1, kIgnoreCase)) {
+      text.replace(static_cast<size_t>(at - 1), folder.size(), windows + "\\SysWOW64");
+      moved = true;
+    }
+  }
+  if (!moved) return;
+  TAnalyzerResult moved32;
+  Analyze(text, moved32, analysis_);
+  if (moved32.Kind == kReferenceNoReport) result = moved32;
+}
+
 void TSweeper::CheckUninstallEntries() {
   const RegHandle root = platform::kHkeyLocalMachine;
-  StringList names;
-  if (!SubKeyNames(root, kUninstallKey, names)) return;
+  const std::vector<TKeyView> views = KeyViews(root, kUninstallKey);
+  if (views.empty()) return;
+  // A cache entry may belong to the uninstall entry of either view.
   StringList lowerNames;
-  lowerNames.reserve(names.size());
-  for (const std::string& name : names) lowerNames.push_back(Lower(name));
+  for (const TKeyView& view : views) {
+    StringList names;
+    if (!SubKeyNames(root, view.Path, names)) continue;
+    for (const std::string& name : names) lowerNames.push_back(Lower(name));
 
-  for (const std::string& name : names) {
-    if (StopRequested()) return;
-    const std::string key = std::string(kUninstallKey) + "\\" + name;
-    TFastRegistry registry;
-    registry.SetRootKey(root);
-    if (!registry.OpenKeyReadOnly(key)) continue;
-    IncKeys();
-    const std::string uninstall = ValueText(registry, "UninstallString");
-    bool orphaned = false;
-    if (!uninstall.empty()) {
-      TAnalyzerResult result;
-      Analyze(uninstall, result, analysis_);
-      orphaned = IsMissingOrExcused(result.Kind);
+    for (const std::string& name : names) {
+      if (StopRequested()) return;
+      const std::string key = view.Path + "\\" + name;
+      TFastRegistry registry;
+      registry.SetRootKey(root);
+      if (!registry.OpenKeyReadOnly(key)) continue;
+      IncKeys();
+      const std::string uninstall = ValueText(registry, "UninstallString");
+      bool orphaned = false;
+      if (!uninstall.empty()) {
+        TAnalyzerResult result;
+        AnalyzeInView(uninstall, result, view.View32);
+        orphaned = IsMissingOrExcused(result.Kind);
+      }
+      if (!orphaned) {
+        TRegKeyInfo info;
+        orphaned = registry.GetKeyInfo(info) && info.NumSubKeys == 0 && info.NumValues == 0;
+      }
+      registry.CloseKey();
+      if (orphaned) ReportKey(root, key, kProblemUninstall);
     }
-    if (!orphaned) {
-      TRegKeyInfo info;
-      orphaned = registry.GetKeyInfo(info) && info.NumSubKeys == 0 && info.NumValues == 0;
-    }
-    registry.CloseKey();
-    if (orphaned) ReportKey(root, key, kProblemUninstall);
   }
 
-  names.clear();
-  if (!SubKeyNames(root, kArpCacheKey, names)) return;
-  for (const std::string& name : names) {
-    if (StopRequested()) return;
-    IncKeys();
-    if (std::find(lowerNames.begin(), lowerNames.end(), Lower(name)) == lowerNames.end())
-      ReportKey(root, std::string(kArpCacheKey) + "\\" + name, kProblemUninstall);
+  for (const TKeyView& view : KeyViews(root, kArpCacheKey)) {
+    StringList names;
+    if (!SubKeyNames(root, view.Path, names)) continue;
+    for (const std::string& name : names) {
+      if (StopRequested()) return;
+      IncKeys();
+      if (std::find(lowerNames.begin(), lowerNames.end(), Lower(name)) == lowerNames.end())
+        ReportKey(root, view.Path + "\\" + name, kProblemUninstall);
+    }
   }
 }
 
 void TSweeper::CheckHelpFiles() {
   const RegHandle root = platform::kHkeyLocalMachine;
   IncKeys();
-  TFastRegistry registry;
-  registry.SetRootKey(root);
-  if (!registry.OpenKeyReadOnly(kHelpKey)) return;
-  StringList names;
-  registry.GetValueNames(names);
-  for (const std::string& name : names) {
-    if (StopRequested()) return;
-    std::string folder = registry.ReadValueAsString(name);
-    if (name.empty() || folder.empty()) continue;
-    folder = EnsureTrailing(folder, '\\');
-    TAnalyzerResult result;
-    Analyze(folder + name, result, analysis_);
-    // Only a plainly missing file; an excused one is not reported here.
-    if (result.Kind == kReferenceMissing)
-      Report(root, kHelpKey, name, folder, 0, kProblemHelpFile, result.Detail);
+  for (const TKeyView& view : KeyViews(root, kHelpKey)) {
+    TFastRegistry registry;
+    registry.SetRootKey(root);
+    if (!registry.OpenKeyReadOnly(view.Path)) continue;
+    StringList names;
+    registry.GetValueNames(names);
+    for (const std::string& name : names) {
+      if (StopRequested()) return;
+      std::string folder = registry.ReadValueAsString(name);
+      if (name.empty() || folder.empty()) continue;
+      folder = EnsureTrailing(folder, '\\');
+      TAnalyzerResult result;
+      AnalyzeInView(folder + name, result, view.View32);
+      // Only a plainly missing file; an excused one is not reported here.
+      if (result.Kind == kReferenceMissing)
+        Report(root, view.Path, name, folder, 0, kProblemHelpFile, result.Detail);
+    }
   }
 }
 
 void TSweeper::CheckAppPaths() {
   const RegHandle root = platform::kHkeyLocalMachine;
+  for (const TKeyView& view : KeyViews(root, kAppPathsKey)) CheckAppPathsIn(view.Path, view.View32);
+}
+
+void TSweeper::CheckAppPathsIn(const std::string& appPaths, bool view32) {
+  const RegHandle root = platform::kHkeyLocalMachine;
   StringList names;
-  if (!SubKeyNames(root, kAppPathsKey, names)) return;
+  if (!SubKeyNames(root, appPaths, names)) return;
   for (const std::string& name : names) {
     if (StopRequested()) return;
-    const std::string key = std::string(kAppPathsKey) + "\\" + name;
+    const std::string key = appPaths + "\\" + name;
     TFastRegistry registry;
     registry.SetRootKey(root);
     if (!registry.OpenKeyReadOnly(key)) continue;
@@ -156,7 +193,7 @@ void TSweeper::CheckAppPaths() {
     bool broken = true;
     for (const std::string& text : chain) {
       TAnalyzerResult result;
-      Analyze(text, result, analysis_);
+      AnalyzeInView(text, result, view32);
       if (!IsMissingOrExcused(result.Kind)) {
         broken = false;
         break;
@@ -168,25 +205,27 @@ void TSweeper::CheckAppPaths() {
 
 void TSweeper::CheckApplications() {
   const RegHandle root = platform::kHkeyClassesRoot;
-  StringList names;
-  if (!SubKeyNames(root, "Applications", names)) return;
-  for (const std::string& name : names) {
-    if (StopRequested()) return;
-    const std::string key = "Applications\\" + name;
-    TFastRegistry registry;
-    registry.SetRootKey(root);
-    const bool opened = registry.OpenKeyReadOnly(key);
-    IncKeys();
-    const std::string lowerName = Lower(name);
-    bool kept = std::find(std::begin(kKeptApplications), std::end(kKeptApplications), lowerName) !=
-                std::end(kKeptApplications);
-    for (std::string_view part : kKeptApplicationParts) kept = kept || Contains(lowerName, part);
-    if (kept || !opened || registry.HasSubKeys()) continue;
-    StringList values;
-    registry.GetValueNames(values);
-    registry.CloseKey();
-    const bool useless = values.empty() || (values.size() == 1 && SameText(values.front(), "NoOpenWith"));
-    if (useless) ReportKey(root, key, kProblemApplication);
+  for (const TKeyView& view : KeyViews(root, "Applications")) {
+    StringList names;
+    if (!SubKeyNames(root, view.Path, names)) continue;
+    for (const std::string& name : names) {
+      if (StopRequested()) return;
+      const std::string key = view.Path + "\\" + name;
+      TFastRegistry registry;
+      registry.SetRootKey(root);
+      const bool opened = registry.OpenKeyReadOnly(key);
+      IncKeys();
+      const std::string lowerName = Lower(name);
+      bool kept = std::find(std::begin(kKeptApplications), std::end(kKeptApplications), lowerName) !=
+                  std::end(kKeptApplications);
+      for (std::string_view part : kKeptApplicationParts) kept = kept || Contains(lowerName, part);
+      if (kept || !opened || registry.HasSubKeys()) continue;
+      StringList values;
+      registry.GetValueNames(values);
+      registry.CloseKey();
+      const bool useless = values.empty() || (values.size() == 1 && SameText(values.front(), "NoOpenWith"));
+      if (useless) ReportKey(root, key, kProblemApplication);
+    }
   }
 }
 
@@ -212,22 +251,27 @@ void TSweeper::CollectSharedToolTexts(const std::string& key, StringList& texts)
 
 void TSweeper::CheckSharedTools() {
   const RegHandle root = platform::kHkeyLocalMachine;
-  StringList names;
-  if (!SubKeyNames(root, kSharedToolsKey, names)) return;
-  for (const std::string& name : names) {
-    if (StopRequested()) return;
-    const std::string key = std::string(kSharedToolsKey) + "\\" + name;
-    StringList texts;
-    CollectSharedToolTexts(key, texts);
-    int missing = 0;
-    int others = 0;
-    for (const std::string& text : texts) {
+  for (const TKeyView& view : KeyViews(root, kSharedToolsKey)) {
+    StringList names;
+    if (!SubKeyNames(root, view.Path, names)) continue;
+    for (const std::string& name : names) {
       if (StopRequested()) return;
-      TAnalyzerResult result;
-      Analyze(text, result, analysis_);
-      (result.Kind == kReferenceMissing ? missing : others)++;
+      const std::string key = view.Path + "\\" + name;
+      // A tool of the 32-bit view that is a link to the 64-bit one's was
+      // looked at there.
+      if (view.View32 && !IsOwnKey(root, key)) continue;
+      StringList texts;
+      CollectSharedToolTexts(key, texts);
+      int missing = 0;
+      int others = 0;
+      for (const std::string& text : texts) {
+        if (StopRequested()) return;
+        TAnalyzerResult result;
+        AnalyzeInView(text, result, view.View32);
+        (result.Kind == kReferenceMissing ? missing : others)++;
+      }
+      if (missing > 0 && others == 0) ReportKey(root, key, kProblemSharedTool);
     }
-    if (missing > 0 && others == 0) ReportKey(root, key, kProblemSharedTool);
   }
 }
 

@@ -147,10 +147,16 @@ class TSweeper {
   void ReportKey(platform::RegHandle root, const std::string& key, int32_t code,
                  const std::string& detail = {});
 
+  // Analyze for the data of a key in a view: a 32-bit program's system
+  // folder is the system's SysWOW64 folder, so a system file named by the
+  // 32-bit view is missing only when it is in neither folder.
+  void AnalyzeInView(std::string_view data, TAnalyzerResult& result, bool view32);
+
   // Software registrations.
   void CheckUninstallEntries();
   void CheckHelpFiles();
   void CheckAppPaths();
+  void CheckAppPathsIn(const std::string& appPaths, bool view32);
   void CheckApplications();
   void CheckSharedTools();
   void CollectSharedToolTexts(const std::string& key, StringList& texts);
@@ -167,6 +173,7 @@ class TSweeper {
                       bool compareFolders);
   bool IsEmptyMenuKey(const std::string& key);
   void CheckSoftwareKeys();
+  void CheckSoftwareKeysIn(platform::RegHandle root, const std::string& software, const StringList& names);
   void WalkHistoryLists(platform::RegHandle root, const std::string& rootName, const std::string& key);
   void WalkHistorySubKeys(platform::RegHandle root, const std::string& rootName, const std::string& key,
                           const std::vector<TSubKey>& subKeys);

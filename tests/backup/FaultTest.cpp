@@ -139,7 +139,10 @@ class FaultTest : public test::BackupFixture {
       ScopedFiles swap(faulty);
       set = Act();
     }
-    if (!set.empty() && FileExists(set + "Index.dat")) RestoreBackupSet(set);
+    // A set whose closing record could not be written is unfinished: its
+    // restore takes the user's word, and then loses nothing either.
+    if (!set.empty() && FileExists(set + "Index.dat") && RestoreBackupSet(set).untrusted)
+      RestoreBackupSet(set, true);
     EXPECT_EQ(Snapshot("F"), before);
     EXPECT_EQ(ReadText(File()), "file contents");
   }

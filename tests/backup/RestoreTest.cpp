@@ -78,7 +78,9 @@ TEST_F(RestoreTest, FileListsCannotLeadOutOfTheSet) {
       set + "Files.dat", "[Header]\r\nFiles=2000000000\r\n[File1]\r\nOrigFile=" + victim +
                              "\r\nBackupFile=..\\Work\\..\\00ABCD\\secret.txt\r\n[File2]\r\nOrigFile=" +
                              victim + "\r\nBackupFile=missing.txt\r\n"));
-  const TRestoreReport report = RestoreBackupSet(set);
+  // Made by hand, the set is unfinished: only the user's word restores it.
+  EXPECT_TRUE(RestoreBackupSet(set).refused);
+  const TRestoreReport report = RestoreBackupSet(set, true);
   EXPECT_EQ(report.filesRestored, 0);
   EXPECT_EQ(report.filesFailed, (std::vector<std::string>{victim, victim}));
   EXPECT_EQ(report.registry, Step::kNotNeeded);

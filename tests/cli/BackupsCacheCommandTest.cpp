@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <sstream>
 
+#include "CliTestSupport.h"
 #include "backup/BackupTool.h"
+#include "registry/RegExportText.h"
 #include "cli/BackupsCommand.h"
 #include "cli/CacheCommand.h"
 #include "files/FileTools.h"
@@ -82,7 +86,7 @@ TEST_F(BackupsCommandTest, ListShowRestoreRemove) {
   const Outcome list = Backups({"list"});
   EXPECT_EQ(list.status, kExitOk) << list.err;
   EXPECT_NE(list.out.find(id + " | "), std::string::npos) << list.out;
-  EXPECT_NE(list.out.find(" | 9 | before the fix"), std::string::npos) << list.out;
+  EXPECT_NE(list.out.find(" | 9 | complete | before the fix"), std::string::npos) << list.out;
 
   const Outcome show = Backups({"show", id});
   EXPECT_EQ(show.status, kExitOk) << show.err;
@@ -143,6 +147,164 @@ TEST_F(BackupsCommandTest, DamagedSetIsRefused) {
   EXPECT_EQ(restore.status, kExitError);
   EXPECT_NE(restore.out.find("refused"), std::string::npos) << restore.out;
   EXPECT_FALSE(TreeExists());
+}
+
+// The text of a set's registry file, edited and written back in its form.
+void EditEntries(const std::string& path, const std::function<void(std::string&)>& edit) {
+  const std::string bytes = ReadFileText(path);
+  std::string text = EntriesFileText(bytes).value_or("");
+  edit(text);
+  ASSERT_TRUE(
+      platform::Files().ReplaceWholeFile(path, EntriesFileBytes(text, bytes[0] == '\xFF', true)));
+}
+
+// A restore applies only what a backup writes, from a set nobody changed
+// since it was finished; --force is the user's word for a changed set, never
+// for a line no backup writes.
+TEST_F(BackupsCommandTest, ForgedSetsAreRefused) {
+  const std::string victimKey = key_.FullPath() + "\\Victim";
+  const std::string victimFile = scratch_.Path("victim.txt");
+  struct Case {
+    const char* what;
+    std::function<void(const std::string& set)> forge;
+    const char* difference;  // stated without --force
+    bool forceRestores;
+  };
+  const Case cases[] = {
+      {"a key deletion",
+       [&](const std::string& set) {
+         EditEntries(set + "Entries.reg", [&](std::string& t) { t += "\r\n[-" + victimKey + "]\r\n"; });
+       },
+       "key deletion", false},
+      {"a value deletion",
+       [&](const std::string& set) {
+         EditEntries(set + "Entries.reg",
+                     [&](std::string& t) { t += "\r\n[" + victimKey + "]\r\n\"v\"=-\r\n"; });
+       },
+       "value deletion", false},
+      {"a new service key",
+       [&](const std::string& set) {
+         EditEntries(set + "Entries.reg", [&](std::string& t) {
+           t += "\r\n[" + key_.FullPath() + "\\Services\\X]\r\n\"ImagePath\"=\"C:\\\\evil.exe\"\r\n";
+         });
+       },
+       "Entries.reg changed", true},
+      {"altered data",
+       [&](const std::string& set) {
+         EditEntries(set + "Entries.reg",
+                     [&](std::string& t) { t.replace(t.find("app.exe"), 7, "bad.exe"); });
+       },
+       "Entries.reg changed", true},
+      {"a forged file list",
+       [&](const std::string& set) {
+         ASSERT_TRUE(platform::Files().WriteWholeFile(set + "evil.txt", "forged"));
+         ASSERT_TRUE(platform::Files().WriteWholeFile(
+             set + "Files.dat",
+             "[Header]\r\nFiles=1\r\n[File1]\r\nOrigFile=" + victimFile + "\r\nBackupFile=evil.txt\r\n"));
+       },
+       "extra file evil.txt", true},
+      {"a changed index",
+       [&](const std::string& set) {
+         std::string index = ReadFileText(set + "Index.dat");
+         index.replace(index.find("Text="), 5, "Text=forged ");
+         ASSERT_TRUE(platform::Files().WriteWholeFile(set + "Index.dat", index));
+       },
+       "Index.dat changed", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    scratch_.PutFile("victim.txt", "untouched");
+    {
+      TFastRegistry registry;
+      registry.SetRootKey(platform::kHkeyCurrentUser);
+      ASSERT_TRUE(registry.OpenKey(key_.Path() + "\\Victim", true));
+      ASSERT_EQ(registry.WriteString("v", "kept"), platform::kErrorSuccess);
+    }
+    const std::string id = BackUpAndRemove(c.what);
+    c.forge(folders_.BackupsFolder + id + "\\");
+    const Outcome refused = Backups({"restore", id});
+    EXPECT_EQ(refused.status, kExitError);
+    EXPECT_NE(refused.out.find("refused"), std::string::npos) << refused.out;
+    EXPECT_NE(refused.out.find(c.difference), std::string::npos) << refused.out;
+    EXPECT_FALSE(TreeExists());
+    EXPECT_EQ(test::DumpTree(platform::kHkeyCurrentUser, key_.Path() + "\\Victim").size(), 2u);
+    EXPECT_EQ(ReadFileText(victimFile), "untouched");
+    const Outcome forced = Backups({"restore", "--force", id});
+    EXPECT_EQ(forced.status, c.forceRestores ? kExitOk : kExitError) << forced.out;
+    EXPECT_NE(forced.out.find(c.difference), std::string::npos) << forced.out;
+  }
+}
+
+// A set cut short says so: one its action stopped early is finished as
+// interrupted and restores; one whose writer was killed (no closing record)
+// is unfinished and restores only by the user's word; a set folder killed
+// before its index lists and can be removed.
+TEST_F(BackupsCommandTest, InterruptedAndUnfinishedSets) {
+  PlantTree();
+  std::string interrupted;
+  {
+    TBackupTool tool;
+    ASSERT_TRUE(tool.CreateBackup(folders_.BackupsFolder, "stopped", 9, "1.2", "Veltaro Pro"));
+    ASSERT_TRUE(tool.AddKey("HKEY_CURRENT_USER", key_.Path() + "\\Doomed"));
+    tool.RemoveKey("HKEY_CURRENT_USER", key_.Path() + "\\Doomed");
+    ASSERT_TRUE(tool.Finish(true));
+    EXPECT_FALSE(tool.AddString("after the end"));
+    interrupted = tool.SetFolder();
+  }
+  const std::string killed = BackUpAndRemove("killed");
+  std::string index = ReadFileText(folders_.BackupsFolder + killed + "\\Index.dat");
+  ASSERT_NE(index.find("[Finished]"), std::string::npos);
+  index.resize(index.find("[Finished]"));  // what a kill before the end leaves
+  ASSERT_TRUE(platform::Files().WriteWholeFile(folders_.BackupsFolder + killed + "\\Index.dat", index));
+  scratch_.PutFile("Backups\\00ABCD\\Entries.reg", "");
+
+  const Outcome list = Backups({"list"});
+  EXPECT_EQ(list.status, kExitOk);
+  interrupted.pop_back();
+  const std::string stoppedId = interrupted.substr(interrupted.rfind('\\') + 1);
+  EXPECT_EQ(test::LinesWith(list.out, stoppedId + " |").size(), 1u);
+  EXPECT_NE(list.out.find(" | 9 | interrupted | stopped"), std::string::npos) << list.out;
+  EXPECT_NE(list.out.find(" | 9 | interrupted, never finished | killed"), std::string::npos) << list.out;
+  EXPECT_NE(list.out.find("00ABCD |  | -1 | interrupted, no index"), std::string::npos) << list.out;
+  EXPECT_NE(Backups({"show", stoppedId}).out.find("State: interrupted"), std::string::npos);
+
+  const Outcome refused = Backups({"restore", killed});
+  EXPECT_EQ(refused.status, kExitError);
+  EXPECT_NE(refused.out.find("never finished"), std::string::npos) << refused.out;
+  EXPECT_FALSE(TreeExists());
+  EXPECT_EQ(Backups({"restore", "--force", killed}).status, kExitOk);
+  EXPECT_TRUE(TreeExists());
+  ASSERT_TRUE(TBackupTool().RemoveKey("HKEY_CURRENT_USER", key_.Path() + "\\Doomed"));
+  const Outcome restore = Backups({"restore", stoppedId});
+  EXPECT_EQ(restore.status, kExitOk) << restore.out;
+  EXPECT_NE(restore.out.find("interrupted"), std::string::npos) << restore.out;
+  EXPECT_TRUE(TreeExists());
+
+  EXPECT_EQ(Backups({"remove", "00ABCD"}).status, kExitOk);
+  EXPECT_FALSE(FolderExistsChecked(folders_.BackupsFolder + "00ABCD"));
+}
+
+// Removal takes a link as the link it is: what it leads to lies outside the
+// backups folder and stays, whether the link is the set folder or in it.
+TEST_F(BackupsCommandTest, RemoveNeverFollowsLinks) {
+  namespace fs = std::filesystem;
+  const std::string inside = BackUpAndRemove("holds a link");
+  scratch_.PutFile("Outside\\Index.dat", "[Header]\r\nText=outside\r\n");
+  scratch_.PutFile("Outside\\keep.txt", "keep");
+  std::error_code ec;
+  fs::create_directory_symlink(scratch_.Host("Outside"), scratch_.Host("Backups/00BEEF"), ec);
+  if (!ec)
+    fs::create_directory_symlink(scratch_.Host("Outside"), scratch_.Host("Backups/" + inside + "/link"), ec);
+  if (!ec)
+    fs::create_symlink(scratch_.Host("Outside/keep.txt"), scratch_.Host("Backups/" + inside + "/file"), ec);
+  if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
+
+  const Outcome remove = Backups({"remove", inside, "00BEEF"});
+  EXPECT_EQ(remove.status, kExitOk) << remove.out << remove.err;
+  EXPECT_FALSE(fs::exists(fs::symlink_status(scratch_.Host("Backups/00BEEF"))));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(scratch_.Host("Backups/" + inside))));
+  EXPECT_EQ(ReadFileText(scratch_.Path("Outside\\keep.txt")), "keep");
+  EXPECT_TRUE(FileExistsChecked(scratch_.Path("Outside\\Index.dat")));
 }
 
 TEST(CacheCommandTest, InfoAndBuild) {

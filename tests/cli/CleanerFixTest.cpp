@@ -5,7 +5,10 @@
 
 #include <algorithm>
 
+#include "registry/RegExportText.h"
+#include "backup/SetSeal.h"
 #include "files/FileSystemCache.h"
+#include "files/FileTools.h"
 #include "platform/sim/SimMachine.h"
 #include "registry/FastRegistry.h"
 #include "scanner/CleanerFix.h"
@@ -95,6 +98,47 @@ TEST_F(CleanerFixTest, DryRunAndMissingSetChangeNothing) {
     EXPECT_TRUE(Exists("", "Dead")) << c.name;
     EXPECT_TRUE(Exists("\\Child\\Grandchild")) << c.name;
   }
+}
+
+// A search that finds the very place the value names repairs nothing: the
+// value goes, as when nothing is found (a history list's existing file, a
+// folder that stayed while its file went).
+TEST_F(CleanerFixTest, FindingTheNamedPlaceItselfIsNoRepair) {
+  TFastRegistry registry;
+  registry.SetRootKey(platform::kHkeyCurrentUser);
+  ASSERT_TRUE(registry.OpenKey("\\" + key_.Path(), false));
+  std::string file = scratch_.Path("elsewhere\\deep\\moved.exe");
+  file[0] = static_cast<char>(file[0] == 'C' ? 'c' : 'C');  // the drive letter's case alone differs
+  registry.WriteString("SameFile", file);
+  registry.WriteString("SameFolder", scratch_.Path("elsewhere\\deep"));
+  const TFixReport report =
+      FixCleanerItems({Finding("", "SameFile"), Finding("", "SameFolder"), Finding("", "Moved")}, settings_);
+  EXPECT_EQ(report.repaired, 1);
+  EXPECT_EQ(report.removed, 2);
+  EXPECT_FALSE(Exists("", "SameFile"));
+  EXPECT_FALSE(Exists("", "SameFolder"));
+}
+
+// A stop ends the fix after the finding in hand; the set holds exactly what
+// was changed and is finished as interrupted.
+TEST_F(CleanerFixTest, StopEndsAfterTheFindingInHand) {
+  TFixSettings settings = settings_;
+  int asked = 0;
+  settings.stopRequested = [&asked] { return ++asked > 1; };
+  const TFixReport report = FixCleanerItems({Finding("", "Dead"), Finding("\\Child", kWholeKey)}, settings);
+  ASSERT_TRUE(report.backupCreated);
+  EXPECT_TRUE(report.interrupted);
+  ASSERT_EQ(report.outcomes.size(), 1u);
+  EXPECT_EQ(report.removed, 1);
+  EXPECT_FALSE(Exists("", "Dead"));
+  EXPECT_TRUE(Exists("\\Child\\Grandchild"));
+  const backup::SetSeal seal = backup::CheckSetSeal(report.setFolder);
+  EXPECT_EQ(seal.state, backup::SetState::kInterrupted);
+  EXPECT_TRUE(seal.differences.empty());
+  const std::string entries =
+      EntriesFileText(ReadFileText(report.setFolder + "Entries.reg")).value_or("");
+  EXPECT_NE(entries.find("\"Dead\"="), std::string::npos) << entries;
+  EXPECT_EQ(entries.find("Grandchild"), std::string::npos) << entries;
 }
 
 TEST_F(CleanerFixTest, AFindingWhoseBackupFailsStaysAndCountsAsFailed) {

@@ -138,8 +138,67 @@ TEST_F(DemoMachineTest, ScanFixAndRestoreRewriteTheRegistryFile) {
   EXPECT_EQ(RegistryOf(root_ / "demo.reg", root_ / "prog"), original);
 }
 
+// A command that fails, or changes nothing, leaves the registry file byte
+// for byte as it was (comments and all).
+TEST_F(DemoMachineTest, FailedCommandsLeaveTheFileAsItWas) {
+  const std::string original = ReadHost(root_ / "demo.reg");
+  fs::create_directories(root_ / "prog/Backups/00DEAD");
+  WriteHost(root_ / "prog/Backups/00DEAD/Index.dat", "[Header]\r\nText=forged\r\nTypeCode=9\r\n");
+  WriteHost(root_ / "prog/Backups/00DEAD/Entries.reg", "REGEDIT4\r\n\r\n[-HKEY_LOCAL_MACHINE\\Software]\r\n");
+  const cli::Arguments failing[] = {
+      {"backups", "restore", "NOPE"},
+      {"backups", "restore", "00DEAD"},
+      {"backups", "restore", "--force", "00DEAD"},
+      {"fix", "--bogus"},
+      {"fix", "--select", (root_ / "missing.txt").string()},
+  };
+  for (const cli::Arguments& arguments : failing) {
+    EXPECT_EQ(Cli(arguments).status, 2) << testing::PrintToString(arguments);
+    EXPECT_EQ(ReadHost(root_ / "demo.reg"), original) << testing::PrintToString(arguments);
+  }
+  std::atomic<bool> interrupted{true};
+  cli::Arguments arguments{
+      "--registry", (root_ / "demo.reg").string(), "--drive", "C=" + (root_ / "drive_c").string(),
+      "--folder",   (root_ / "prog").string(),     "fix",     "--all"};
+  EXPECT_EQ(RunCli(arguments, &interrupted).status, 2);
+  EXPECT_EQ(ReadHost(root_ / "demo.reg"), original);
+}
+
+// The save never follows a name planted beside the file, keeps the file's
+// permissions, and writes through a registry file that is a link.
+TEST_F(DemoMachineTest, SaveWritesThroughLinksAndNoPlantedName) {
+  WriteHost(root_ / "victim.txt", "untouched");
+  fs::create_symlink(root_ / "victim.txt", root_ / "demo.reg.tmp");
+  fs::rename(root_ / "demo.reg", root_ / "real.reg");
+  fs::create_symlink(root_ / "real.reg", root_ / "demo.reg");
+  fs::permissions(root_ / "real.reg", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const std::string before = ReadHost(root_ / "real.reg");
+
+  ASSERT_EQ(Cli({"fix", "--all"}).status, 0);
+  EXPECT_EQ(ReadHost(root_ / "victim.txt"), "untouched");
+  EXPECT_TRUE(fs::is_symlink(root_ / "demo.reg"));
+  EXPECT_NE(ReadHost(root_ / "real.reg"), before);
+  EXPECT_EQ(fs::status(root_ / "real.reg").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(Cli({"scan"}).status, 0);
+  for (const auto& entry : fs::directory_iterator(root_))
+    EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
+}
+
+// HKEY_DYN_DATA content that loads is written back with the rest.
+TEST_F(DemoMachineTest, EveryRootThatLoadsIsSaved) {
+  WriteHost(root_ / "demo.reg",
+            ReadHost(root_ / "demo.reg") + "\r\n[HKEY_DYN_DATA\\PerfStats]\r\n\"Kept\"=dword:00000007\r\n");
+  ASSERT_EQ(Cli({"fix", "--all"}).status, 0);
+  EXPECT_NE(ReadHost(root_ / "demo.reg").find("[HKEY_DYN_DATA\\PerfStats]\r\n\"Kept\"=dword:00000007"),
+            std::string::npos);
+}
+
 TEST_F(DemoMachineTest, UnusableMachineOptionsAreErrors) {
   WriteHost(root_ / "bad.reg", "not a registry file\r\n");
+  WriteHost(root_ / "rootvalue.reg", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE]\r\n\"v\"=\"x\"\r\n");
+  WriteHost(root_ / "namebreak.reg",
+            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\x]\r\n\"a\\nb\"=\"x\"\r\n");
   struct Case {
     cli::Arguments arguments;
     std::string message;
@@ -150,6 +209,12 @@ TEST_F(DemoMachineTest, UnusableMachineOptionsAreErrors) {
       {{"--drive", "C=" + root_.string() + ":floppy", "scan"}, "unknown drive type"},
       {{"--registry", (root_ / "missing.reg").string(), "scan"}, "cannot read"},
       {{"--registry", (root_ / "bad.reg").string(), "scan"}, "bad.reg:"},
+      {{"--registry", "", "scan"}, "needs a file name"},
+      {{"--registry", root_.string(), "scan"}, "is a folder"},
+      // What loads must also be written back, or a fix would write a set
+      // for a change it cannot save.
+      {{"--registry", (root_ / "rootvalue.reg").string(), "scan"}, "root HKEY_LOCAL_MACHINE holds values"},
+      {{"--registry", (root_ / "namebreak.reg").string(), "scan"}, "holds a line break"},
   };
   for (const Case& c : cases) {
     cli::Arguments arguments = c.arguments;

@@ -142,6 +142,37 @@ TEST_F(ScanFixRestoreTest, FixesTheChosenFindingsAndTheSetPutsThemBack) {
   EXPECT_EQ(Dump(), original);
 }
 
+// What a fix repaired or removed is not found again by the same scan: a
+// history list of files that exist is removed, not "repaired" with itself.
+TEST_F(ScanFixRestoreTest, AFixedFindingIsNotFoundAgain) {
+  const std::string list = key_.FullPath() + "\\Recent File List";
+  {
+    TFastRegistry registry;
+    registry.SetRootKey(platform::kHkeyCurrentUser);
+    ASSERT_TRUE(registry.OpenKey("\\" + key_.Path() + "\\Recent File List", true));
+    for (int i = 1; i <= 5; ++i) {
+      scratch_.PutFile("docs\\paper" + std::to_string(i) + ".txt", "x");
+      registry.WriteString("File" + std::to_string(i),
+                           scratch_.Path("docs\\paper" + std::to_string(i) + ".txt"));
+    }
+  }
+  auto rows = [&] {
+    const CliRun scan = RunCli({"scan", "--area", "15", "--folder", program_});
+    EXPECT_NE(scan.status, 2) << scan.err;
+    return LinesWith(scan.out, list + " | ");
+  };
+  const std::vector<std::string> found = rows();
+  ASSERT_EQ(found.size(), 5u);
+  std::string selection;
+  for (const std::string& row : found) selection += row + "\n";
+  scratch_.PutFile("select.txt", selection);
+  const CliRun fix =
+      RunCli({"fix", "--select", scratch_.Host("select.txt").string(), "--area", "15", "--folder", program_});
+  ASSERT_EQ(fix.status, 0) << fix.out << fix.err;
+  EXPECT_EQ(LinesWith(fix.out, "Repaired: 0, removed: 5, failed: 0").size(), 1u) << fix.out;
+  EXPECT_TRUE(rows().empty());
+}
+
 TEST_F(ScanFixRestoreTest, InterruptedScanSaysSoAndFixChangesNothing) {
   const std::vector<std::string> original = Dump();
   std::atomic<bool> interrupted{true};

@@ -390,6 +390,98 @@ TEST_F(RegistryConformance, ClassesRootShowsTheMachineClasses) {
   EXPECT_EQ(Reg().DeleteKey(kHkeyLocalMachine, "Software\\Classes\\" + name), kErrorSuccess);
 }
 
+// The system's name of the key at path, opened with the given view flag;
+// empty when it does not open.
+std::string KeyName(RegHandle root, const std::string& path, std::uint32_t view = 0) {
+  Key key(Reg());
+  if (Reg().OpenKey(root, path, kKeyRead | view, key.handle) != kErrorSuccess) return {};
+  std::string name;
+  EXPECT_EQ(Reg().QueryKeyName(key.handle, name), kErrorSuccess) << path;
+  return Sys().UpperCase(name);
+}
+
+TEST_F(RegistryConformance, KeyNamesAreTheSystemsOwn) {
+  const std::string user = KeyName(kHkeyCurrentUser, scratch_.Path());
+  EXPECT_EQ(user.rfind("\\REGISTRY\\USER\\S-1-5-21-", 0), 0u) << user;
+  const std::string tail = Sys().UpperCase("\\" + scratch_.Path());
+  EXPECT_EQ(user.substr(user.size() - std::min(user.size(), tail.size())), tail);
+  EXPECT_EQ(KeyName(kHkeyLocalMachine, "Software\\Microsoft"), "\\REGISTRY\\MACHINE\\SOFTWARE\\MICROSOFT");
+  EXPECT_EQ(KeyName(kHkeyClassesRoot, "CLSID"), KeyName(kHkeyLocalMachine, "Software\\Classes\\CLSID"));
+  std::string name;
+  EXPECT_EQ(Reg().QueryKeyName(kHkeyLocalMachine, name), kErrorInvalidParameter);
+}
+
+// Keys a 32-bit program creates go below Wow6432Node; a 64-bit program
+// reaches them there by name.
+TEST_F(RegistryConformance, TheThirtyTwoBitViewLiesBelowWow6432Node) {
+  const std::string name = "VeltaroTest.Wow64View";
+  Key made(Reg());
+  bool created = false;
+  ASSERT_EQ(Reg().CreateKey(kHkeyLocalMachine, "Software\\" + name + "\\inner",
+                            kKeyAllAccess | kKeyWow64_32Key, made.handle, &created),
+            kErrorSuccess);
+  EXPECT_TRUE(created);
+  std::string madeName;
+  ASSERT_EQ(Reg().QueryKeyName(made.handle, madeName), kErrorSuccess);
+  const std::string inner32 = "Software\\Wow6432Node\\" + name + "\\inner";
+  EXPECT_EQ(Sys().UpperCase(madeName), Sys().UpperCase("\\REGISTRY\\MACHINE\\" + inner32));
+  struct Case {
+    const char* path;  // below Software
+    std::uint32_t view;
+    bool opens;
+  };
+  const Case cases[] = {
+      {"%\\inner", kKeyWow64_32Key, true},
+      {"Wow6432Node\\%\\inner", 0, true},
+      {"Wow6432Node\\%\\inner", kKeyWow64_32Key, true},  // named, not redirected twice
+      {"Wow6432Node\\%\\inner", kKeyWow64_64Key, true},
+      {"%\\inner", 0, false},
+      {"%\\inner", kKeyWow64_64Key, false},
+  };
+  for (const Case& c : cases) {
+    std::string path = std::string("Software\\") + c.path;
+    path.replace(path.find('%'), 1, name);
+    SCOPED_TRACE(path + " view " + std::to_string(c.view));
+    const std::string reached = KeyName(kHkeyLocalMachine, path, c.view);
+    EXPECT_EQ(reached.empty() ? "" : reached, c.opens ? Sys().UpperCase(madeName) : "");
+  }
+  EXPECT_EQ(Reg().DeleteKey(kHkeyLocalMachine, inner32), kErrorSuccess);
+  EXPECT_EQ(Reg().DeleteKey(kHkeyLocalMachine, "Software\\Wow6432Node\\" + name), kErrorSuccess);
+}
+
+// What a stock 64-bit installation shares between the views (links under
+// Wow6432Node to the 64-bit key) and what it keeps apart.
+TEST_F(RegistryConformance, SharedKeysAreReachedFromBothViews) {
+  struct Case {
+    RegHandle root;
+    const char* path;
+    const char* path32;  // the 32-bit key by name
+    bool shared;
+  };
+  const Case cases[] = {
+      {kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths",
+       "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths", true},
+      {kHkeyLocalMachine, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
+       "Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", true},
+      {kHkeyClassesRoot, "TypeLib", "Wow6432Node\\TypeLib", true},
+      {kHkeyClassesRoot, "AppID", "Wow6432Node\\AppID", true},
+      {kHkeyClassesRoot, "CLSID", "Wow6432Node\\CLSID", false},
+      {kHkeyClassesRoot, "Interface", "Wow6432Node\\Interface", false},
+      {kHkeyLocalMachine, "Software\\Classes", "Software\\Classes\\Wow6432Node", false},
+      {kHkeyLocalMachine, "Software\\Classes\\CLSID", "Software\\Wow6432Node\\Classes\\CLSID", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    const std::string name64 = KeyName(c.root, c.path);
+    const std::string name32 = KeyName(c.root, c.path, kKeyWow64_32Key);
+    ASSERT_FALSE(name64.empty());
+    EXPECT_EQ(KeyName(c.root, c.path, kKeyWow64_64Key), name64);
+    EXPECT_EQ(KeyName(c.root, c.path32), name32);
+    EXPECT_EQ(name64.find("WOW6432NODE"), std::string::npos);
+    EXPECT_EQ(name32 == name64, c.shared);
+  }
+}
+
 TEST_F(RegistryConformance, ManyReadersAndAWriter) {
   for (int i = 0; i < 20; ++i) {
     Key key(Reg());
@@ -431,6 +523,57 @@ TEST_F(RegistryConformance, ManyReadersAndAWriter) {
 
 // Wine grants every access to every key: keys made read-only or refused live
 // on a local simulated registry in both builds.
+// A link (as the system makes for the keys both views share) lists and
+// describes itself; an open, and an open below it, follow it; deleting it
+// deletes the link alone.
+TEST_F(RegistryConformance, SimulatedLinksFollowedByOpensOnly) {
+  sim::SimRegistry registry;
+  Key target(registry);
+  ASSERT_EQ(registry.CreateKey(kHkeyLocalMachine, "Software\\Shared\\Inner", kKeyAllAccess, target.handle),
+            kErrorSuccess);
+  ASSERT_EQ(
+      registry.CreateKey(kHkeyLocalMachine, "Software\\Wow6432Node\\Other", kKeyAllAccess, target.handle),
+      kErrorSuccess);
+  ASSERT_TRUE(registry.AddLink(kHkeyLocalMachine, "Software\\Wow6432Node\\Shared", kHkeyLocalMachine,
+                               "Software\\Shared"));
+  EXPECT_FALSE(registry.AddLink(kHkeyLocalMachine, "Software\\Wow6432Node\\Shared", kHkeyLocalMachine,
+                                "Software\\Shared"));  // taken
+  EXPECT_FALSE(registry.AddLink(kHkeyLocalMachine, "Software\\Wow6432Node\\Gone", kHkeyLocalMachine,
+                                "Software\\Gone"));  // no target
+
+  Key wow64(registry);
+  ASSERT_EQ(registry.OpenKey(kHkeyLocalMachine, "Software\\Wow6432Node", kKeyRead, wow64.handle),
+            kErrorSuccess);
+  const std::vector<std::string> names = SubKeyNames(registry, wow64.handle);
+  const auto shared = std::find(names.begin(), names.end(), "Shared");
+  ASSERT_NE(shared, names.end());
+  RegKeyInfo info;
+  ASSERT_EQ(registry.QuerySubKeyInfo(wow64.handle, static_cast<std::uint32_t>(shared - names.begin()), info),
+            kErrorSuccess);
+  EXPECT_EQ(info.subKeys, 0u);
+  EXPECT_EQ(info.values, 1u);  // the link's own value
+
+  for (const char* path : {"Software\\Wow6432Node\\Shared\\Inner", "Software\\Shared\\Inner"}) {
+    Key inner(registry);
+    ASSERT_EQ(registry.OpenKey(kHkeyLocalMachine, path, kKeyRead, inner.handle), kErrorSuccess) << path;
+    std::string name;
+    ASSERT_EQ(registry.QueryKeyName(inner.handle, name), kErrorSuccess);
+    EXPECT_EQ(name, "\\REGISTRY\\MACHINE\\Software\\Shared\\Inner");
+  }
+  Key viaView(registry);
+  EXPECT_EQ(registry.OpenKey(kHkeyLocalMachine, "Software\\Shared\\Inner", kKeyRead | kKeyWow64_32Key,
+                             viaView.handle),
+            kErrorSuccess);
+
+  EXPECT_EQ(registry.DeleteKey(kHkeyLocalMachine, "Software\\Wow6432Node\\Shared"), kErrorSuccess);
+  Key still(registry);
+  EXPECT_EQ(registry.OpenKey(kHkeyLocalMachine, "Software\\Shared\\Inner", kKeyRead, still.handle),
+            kErrorSuccess);
+  EXPECT_EQ(registry.OpenKey(kHkeyLocalMachine, "Software\\Shared\\Inner", kKeyRead | kKeyWow64_32Key,
+                             still.handle),
+            kErrorFileNotFound);
+}
+
 TEST_F(RegistryConformance, SimulatedReadOnlyAndRefusedKeys) {
   sim::SimRegistry registry;
   const std::string base = "Software\\Restricted";
@@ -485,8 +628,10 @@ TEST_F(RegistryConformance, SimulatedClassesRootMergesUserAndMachine) {
   create(kHkeyCurrentUser, "Software\\Classes\\.a", nullptr);
   create(kHkeyLocalMachine, "Software\\Classes\\.z", nullptr);
 
+  // Beside the stock class keys and the 32-bit view's.
   EXPECT_EQ(SubKeyNames(registry, kHkeyClassesRoot),
-            (std::vector<std::string>{".a", ".BOTH", ".machine", ".user", ".z"}));
+            (std::vector<std::string>{".a", ".BOTH", ".machine", ".user", ".z", "AppID", "CLSID", "Interface",
+                                      "TypeLib", "Wow6432Node"}));
   struct Read {
     const char* path;
     const char* expected;
@@ -504,7 +649,7 @@ TEST_F(RegistryConformance, SimulatedClassesRootMergesUserAndMachine) {
   EXPECT_EQ(SubKeyNames(registry, both.handle), std::vector<std::string>{"MachineOnlySub"});
   RegKeyInfo info;
   ASSERT_EQ(registry.QueryKeyInfo(kHkeyClassesRoot, info), kErrorSuccess);
-  EXPECT_EQ(info.subKeys, 5u);
+  EXPECT_EQ(info.subKeys, 10u);
 
   // Writes: values to the user's key where it exists, else the machine's;
   // new keys to the machine part.

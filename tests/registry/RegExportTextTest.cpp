@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "registry/RegExportText.h"
+#include "registry/RegFile.h"
 
 namespace vp::backup {
 namespace {
@@ -24,16 +25,14 @@ TEST(RegExportText, ValueLinesOfEachForm) {
   };
   const Case cases[] = {
       {"default string", "", platform::kRegSz, "C:\\x\0"s, "@=\"C:\\\\x\"\r\n"},
-      {"named string without terminator", "Path", platform::kRegSz, "abc", "\"Path\"=\"abc\"\r\n"},
-      {"escapes in name and data", "a\\b\"c", platform::kRegSz, "x\\y\"z\0"s,
-       "\"a\\\\b\\\"c\"=\"x\\\\y\\\"z\"\r\n"},
+      {"string without its NUL", "Path", platform::kRegSz, "abc", "\r\n\"Path\"=hex(1):61,00,62,00,63,00\r\n"},
+      {"string of no bytes", "z", platform::kRegSz, "", "\r\n\"z\"=hex(1):\r\n"},
+      {"escapes in name and data", "a\\b\"c", platform::kRegSz, "x\\y\"z\0"s, "\"a\\\\b\\\"c\"=\"x\\\\y\\\"z\"\r\n"},
       {"empty string", "e", platform::kRegSz, "\0"s, "\"e\"=\"\"\r\n"},
       {"string with line break", "t", platform::kRegSz, "a\r\nb\0"s,
        "\r\n\"t\"=hex(1):61,00,0D,00,0A,00,62,00,00,00\r\n"},
-      {"string with inner NUL", "n", platform::kRegSz, "a\0b\0"s,
-       "\r\n\"n\"=hex(1):61,00,00,00,62,00,00,00\r\n"},
-      {"expandable string", "p", platform::kRegExpandSz, "%A%\0"s,
-       "\r\n\"p\"=hex(2):25,00,41,00,25,00,00,00\r\n"},
+      {"string with inner NUL", "n", platform::kRegSz, "a\0b\0"s, "\r\n\"n\"=hex(1):61,00,00,00,62,00,00,00\r\n"},
+      {"expandable string", "p", platform::kRegExpandSz, "%A%\0"s, "\r\n\"p\"=hex(2):25,00,41,00,25,00,00,00\r\n"},
       {"expandable euro", "", platform::kRegExpandSz, "\x80\0"s, "\r\n@=hex(2):AC,20,00,00\r\n"},
       {"dword", "d", platform::kRegDword, "\x78\x56\x34\x12"s, "\"d\"=dword:12345678\r\n"},
       {"negative dword", "@x", platform::kRegDword, "\xFE\xFF\xFF\xFF"s, "\"@x\"=dword:FFFFFFFE\r\n"},
@@ -43,11 +42,9 @@ TEST(RegExportText, ValueLinesOfEachForm) {
       {"none", "z", platform::kRegNone, "\x01"s, "\r\n\"z\"=hex(0):01\r\n"},
       {"qword", "q", platform::kRegQword, "\x01\x00\x00\x00\x00\x00\x00\x80"s,
        "\r\n\"q\"=hex(b):01,00,00,00,00,00,00,80\r\n"},
-      {"big endian dword", "q", platform::kRegDwordBigEndian, "\x12\x34\x56\x78"s,
-       "\r\n\"q\"=hex(5):12,34,56,78\r\n"},
+      {"big endian dword", "q", platform::kRegDwordBigEndian, "\x12\x34\x56\x78"s, "\r\n\"q\"=hex(5):12,34,56,78\r\n"},
       {"large type number", "q", 0x12345, "", "\r\n\"q\"=hex(12345):\r\n"},
-      {"multi-string ab", "m", platform::kRegMultiSz, "ab\0\0"s,
-       "\r\n\"m\"=hex(7):61,00,62,00,00,00,00,00\r\n"},
+      {"multi-string ab", "m", platform::kRegMultiSz, "ab\0\0"s, "\r\n\"m\"=hex(7):61,00,62,00,00,00,00,00\r\n"},
       {"empty multi-string", "m", platform::kRegMultiSz, "", "\r\n\"m\"=hex(7):\r\n"},
       {"multi-string wraps by its counter", "m", platform::kRegMultiSz, "abcdefghijk\0\0"s,
        "\r\n\"m\"=hex(7):61,00,62,00,63,00,64,00,65,00,66,00,67,00,68,00,69,00,6A,00,6B,00,\\\r\n"
@@ -59,6 +56,23 @@ TEST(RegExportText, ValueLinesOfEachForm) {
     auto text = ValueLines(c.name, c.type, c.data);
     ASSERT_TRUE(text.has_value()) << c.what;
     EXPECT_EQ(*text, c.expected) << c.what;
+  }
+}
+
+// Whatever form a string takes, an import gives back its bytes exactly.
+TEST(RegExportText, StringsReadBackExactly) {
+  const std::string datas[] = {"abc"s, ""s, "abc\0"s, "\0"s, "a\0b\0"s, "a\r\nb\0"s, "ab\0\0"s};
+  for (bool oldFormat : {false, true}) {
+    for (const std::string& data : datas) {
+      const std::string text = std::string(oldFormat ? "REGEDIT4" : "Windows Registry Editor Version 5.00") +
+                               "\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n" +
+                               *ValueLines("v", platform::kRegSz, data, oldFormat);
+      const TRegFileContents contents = TRegFileReader::Parse(text);
+      ASSERT_TRUE(contents.Clean()) << text;
+      ASSERT_EQ(contents.operations.size(), 2u) << text;
+      EXPECT_EQ(contents.operations[1].type, platform::kRegSz) << text;
+      EXPECT_EQ(contents.operations[1].data, data) << text;
+    }
   }
 }
 

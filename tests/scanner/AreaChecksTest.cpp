@@ -73,12 +73,13 @@ TEST_F(AreaChecksTest, WholeKeyFindingsListTheirContents) {
   const test::ScanRun run = test::RunSweeper(options);
   EXPECT_EQ(run.Count("Uninstall\\GoneApp", "UninstallString"), 1);
   EXPECT_EQ(run.Count("ARPCache\\LeftBehind", "SlowInfoCache"), 1);
-  // The help file finding names the folder with its backslash.
+  // The help file findings (one in each view) name the folder with its
+  // backslash.
   options.Mode = 11;
   options.IgnoreList = &ignoreList_;
   const test::ScanRun help = test::RunSweeper(options);
-  ASSERT_EQ(help.items.size(), 1u);
-  EXPECT_EQ(help.items[0].ValueData, fixture_.Root() + "help\\");
+  ASSERT_EQ(help.items.size(), 2u);
+  for (const TNewItem& item : help.items) EXPECT_EQ(item.ValueData, fixture_.Root() + "help\\");
 }
 
 TEST_F(AreaChecksTest, IgnoredEntriesAreMarkedOrDropped) {
@@ -138,22 +139,52 @@ TEST_F(AreaChecksTest, AnIgnoredClassIsNeitherReportedNorBroken) {
 }
 
 TEST_F(AreaChecksTest, ComFindingsBeyondOneHundredAreNotReported) {
-  // Program identifiers naming an unregistered class, added to the nine
-  // findings of the fixture: 100 findings are reported, 101 are not.
+  // Program identifiers naming an unregistered class, added to the findings
+  // of the fixture: 100 findings are reported, 101 are not.
   auto addBrokenProgIds = [this](int from, int to) {
     return test::ApplyRegText(test::OrphanProgIdsRegText(from, to), fixture_.KeyPath(), fixture_.Root());
   };
-  ASSERT_TRUE(addBrokenProgIds(0, 91));
+  const int planted = static_cast<int>(test::ExpectedRows(16, 16).size());
+  ASSERT_TRUE(addBrokenProgIds(0, 100 - planted));
   EXPECT_EQ(Findings(16).size(), 100u);
-  ASSERT_TRUE(addBrokenProgIds(91, 92));
+  ASSERT_TRUE(addBrokenProgIds(100 - planted, 101 - planted));
   EXPECT_EQ(Findings(16).size(), 0u);
 }
 
-TEST_F(AreaChecksTest, FewClassesMeanNoComCheck) {
-  TFastRegistry registry;
-  registry.SetRootKey(platform::kHkeyClassesRoot);
-  ASSERT_TRUE(registry.DeleteKey("AppID\\{A0000000-0000-0000-0000-000000000005}"));
-  EXPECT_EQ(Findings(16), std::vector<std::string>());
+// A list with fewer than five names is taken as unread: the tests that look
+// names up in it are skipped, and only they. A fresh system holds three
+// AppIDs, and its broken classes are still found.
+TEST_F(AreaChecksTest, AShortListSkipsOnlyTheTestsThatUseIt) {
+  const std::string d1 = "Interface\\{D0000000-0000-0000-0000-000000000001}";
+  struct Case {
+    std::vector<std::string> deleted;      // the list's keys, in both views
+    std::vector<std::string> notReported;  // key prefixes no longer found
+  } cases[] = {
+      {{"AppID"}, {"CLSID\\{C0000000-0000-0000-0000-000000000004}"}},
+      {{"TypeLib"},
+       {"TypeLib\\", "Interface\\{D0000000-0000-0000-0000-000000000003}",
+        "Interface\\{D0000000-0000-0000-0000-000000000004}"}},
+      // Without classes, the interfaces and program ids that name one are
+      // not taken as broken (those naming a valid class would be).
+      {{"CLSID", "Wow6432Node\\CLSID"},
+       {"CLSID\\", "Wow6432Node\\CLSID\\", d1, "Interface\\{D0000000-0000-0000-0000-000000000006}",
+        "Wow6432Node\\Interface\\", "Vp.Unregistered", "Vp.Broken"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.deleted.front());
+    SetUp();  // the whole fixture again, every list complete
+    TFastRegistry registry;
+    registry.SetRootKey(platform::kHkeyClassesRoot);
+    for (const std::string& key : c.deleted) ASSERT_TRUE(registry.DeleteKey(key)) << key;
+    std::vector<std::string> expected;
+    for (const std::string& row : test::ExpectedRows(16, 16)) {
+      bool skipped = false;
+      for (const std::string& key : c.notReported)
+        skipped = skipped || row.rfind("HKEY_CLASSES_ROOT\\" + key, 0) == 0;
+      if (!skipped) expected.push_back(row);
+    }
+    EXPECT_EQ(Findings(16), expected);
+  }
 }
 
 // A normal scan runs every area but the class registrations; a deep scan

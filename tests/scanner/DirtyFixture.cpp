@@ -24,6 +24,7 @@ namespace {
 
 const std::string kUninstall =
     "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const std::string kWow64 = "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\";
 const std::string kArpCache =
     "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache\\";
 const std::string kAppPaths = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
@@ -68,6 +69,13 @@ const std::vector<ExpectedFinding>& DirtyFindings() {
       {6, kUninstall + "EmptyEntry", wk, kProblemUninstall, {}},
       {6, kUninstall + "ExcusedApp", wk, kProblemUninstall, {}},
       {6, kArpCache + "LeftBehind", wk, kProblemUninstall, {}},
+      {6, kWow64 + "Windows\\CurrentVersion\\Uninstall\\GoneApp32", wk, kProblemUninstall, {}},
+      {6, kWow64 + "Windows\\CurrentVersion\\Uninstall\\GoneFolder32", wk, kProblemUninstall, {}},
+      {6,
+       kWow64 + "Windows\\CurrentVersion\\App Management\\ARPCache\\LeftBehind32",
+       wk,
+       kProblemUninstall,
+       {}},
       {7, "HKEY_CLASSES_ROOT\\.vpa", wk, kProblemFileType, {}},
       {7, "HKEY_CLASSES_ROOT\\.vpass", wk, kProblemFileType, {}},
       {7, "HKEY_CLASSES_ROOT\\vpclass.blank", wk, kProblemFileType, {}},
@@ -81,11 +89,14 @@ const std::vector<ExpectedFinding>& DirtyFindings() {
       {10, "HKEY_LOCAL_MACHINE\\Software\\EmptyVendor", wk, kProblemSoftwareKey, {}},
       {10, "HKEY_CURRENT_USER\\Software\\EmptyVendor", wk, kProblemSoftwareKey, {}},
       {10, "HKEY_LOCAL_MACHINE\\Software\\BlankDefault", wk, kProblemSoftwareKey, {}},
+      {10, "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\EmptyVendor32", wk, kProblemSoftwareKey, {}},
       {11, "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\Help", "gone.hlp", kProblemHelpFile, {}},
+      {11, kWow64 + "Windows\\Help", "gone32.hlp", kProblemHelpFile, {}},
       {12, kAppPaths + "allgone.exe", wk, kProblemAppPath, {}},
       {13, "HKEY_CLASSES_ROOT\\Applications\\useless.exe", wk, kProblemApplication, {}},
       {13, "HKEY_CLASSES_ROOT\\Applications\\noopen.exe", wk, kProblemApplication, {}},
       {14, kSharedTools + "GoneTool", wk, kProblemSharedTool, {}},
+      {14, kWow64 + "Shared Tools\\GoneTool32", wk, kProblemSharedTool, {}},
       {15, kEditorList, "File1", kProblemHistoryList, {}},
       {15, kEditorList, "File2", kProblemHistoryList, {}},
       {15, kEditorList, "File3", kProblemHistoryList, {}},
@@ -106,6 +117,12 @@ const std::vector<ExpectedFinding>& DirtyFindings() {
       {16, "HKEY_CLASSES_ROOT\\Interface\\" + Guid('D', 6), wk, kProblemComRegistration, "com detail"},
       {16, "HKEY_CLASSES_ROOT\\Vp.Unregistered", wk, kProblemComRegistration, "com eleven"},
       {16, "HKEY_CLASSES_ROOT\\Vp.Broken", wk, kProblemComRegistration, "com eleven"},
+      {16, "HKEY_CLASSES_ROOT\\Wow6432Node\\CLSID\\" + Guid('C', 11), wk, kProblemComRegistration,
+       "com detail"},
+      {16, "HKEY_CLASSES_ROOT\\Wow6432Node\\CLSID\\" + Guid('C', 5), wk, kProblemComRegistration,
+       "com detail"},
+      {16, "HKEY_CLASSES_ROOT\\Wow6432Node\\Interface\\" + Guid('D', 11), wk, kProblemComRegistration,
+       "com detail"},
   };
   return table;
 }

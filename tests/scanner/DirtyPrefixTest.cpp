@@ -118,9 +118,10 @@ TEST(DirtyPrefix, NormalAndDeepScansReportExactlyThePlantedFindings) {
     options.IgnoreList = &ignoreList;
     return test::FindingRows(test::RunSweeper(options).items).size();
   };
-  ASSERT_TRUE(prefix.PlantRegText(test::OrphanProgIdsRegText(0, 91)));
+  const int planted = static_cast<int>(test::ExpectedRows(kAreaLastDeep, kAreaLastDeep).size());
+  ASSERT_TRUE(prefix.PlantRegText(test::OrphanProgIdsRegText(0, 100 - planted)));
   EXPECT_EQ(comRows(), 100u);
-  ASSERT_TRUE(prefix.PlantRegText(test::OrphanProgIdsRegText(91, 92)));
+  ASSERT_TRUE(prefix.PlantRegText(test::OrphanProgIdsRegText(100 - planted, 101 - planted)));
   EXPECT_EQ(comRows(), 0u);
 
   EXPECT_TRUE(prefix.Remove());

@@ -208,6 +208,46 @@ TEST_F(AnalyzeOnDrives, OnlyFixedDrivesAreExamined) {
   }
 }
 
+// A drive laid out as a 64-bit system's: cutting a path at a parenthesis or a
+// dash leaves "C:\\Program Files " behind, which the system (ignoring the
+// trailing blank) would take for the existing folder.
+TEST_F(AnalyzeOnDrives, ParenthesesAndTrailingBlanks) {
+  for (const char* d : {"c/Program Files/Here", "c/Program Files (x86)/Here", "c/My Apps"})
+    std::filesystem::create_directories(host_ / d);
+  for (const char* f : {"c/Program Files (x86)/Here/here.exe", "c/My Apps/my tool.exe", "c/My Apps/tool.exe"})
+    std::ofstream(host_ / f) << "x";
+  struct Case {
+    const char* data;
+    int32_t kind;
+    const char* detail;  // null: not checked
+  };
+  const Case cases[] = {
+      {"\"C:\\Program Files (x86)\\Gone\\gone.exe\" /tray", kReferenceMissing,
+       "C:\\Program Files (x86)\\Gone\\gone.exe"},
+      {"C:\\My Apps (old)\\gone.exe", kReferenceMissing, "C:\\My Apps (old)\\gone.exe"},
+      {"C:\\Program Files (x86)\\Gone", kReferenceMissing, "C:\\Program Files (x86)\\Gone"},
+      {"C:\\Program Files\\Gone\\gone.exe", kReferenceMissing, "C:\\Program Files\\Gone\\gone.exe"},
+      {"C:\\Program Files - Old\\gone.exe", kReferenceMissing, "C:\\Program Files - Old\\gone.exe"},
+      {"C:\\My Apps [old]\\gone.exe,1", kReferenceMissing, "C:\\My Apps [old]\\gone.exe"},
+      // Near misses: the same shapes naming what exists.
+      {"\"C:\\Program Files (x86)\\Here\\here.exe\" /tray", kReferenceNoReport, nullptr},
+      {"C:\\Program Files (x86)\\Here\\here.exe,1", kReferenceNoReport, nullptr},
+      {"C:\\Program Files (x86)\\Here", kReferenceNoReport, nullptr},
+      {"C:\\Program Files (x86)\\Here\\", kReferenceNoReport, nullptr},
+      {"C:\\My Apps\\tool.exe (old)", kReferenceNoReport, nullptr},
+      {"C:\\My Apps\\tool -min", kReferenceNoReport, nullptr},
+      {"C:\\My Apps\\my tool -min", kReferenceNoReport, nullptr},
+      {"C:\\My Apps\\my tool (x86) -min", kReferenceNoReport, nullptr},
+  };
+  for (const auto& c : cases) {
+    const TAnalyzerResult result = Run(c.data);
+    EXPECT_EQ(result.Kind, c.kind) << c.data;
+    if (c.detail) {
+      EXPECT_EQ(result.Detail, c.detail) << c.data;
+    }
+  }
+}
+
 TEST_F(AnalyzeOnDrives, SkippedDataCausesNoFileSystemAccess) {
   std::stop_source stop;
   context_.Stop = stop.get_token();

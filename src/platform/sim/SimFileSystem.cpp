@@ -5,6 +5,7 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/sim/HostFile.h"
 #include "platform/sim/SimSystem.h"
 
 namespace vp::platform::sim {
@@ -276,8 +277,15 @@ std::optional<fs::path> SimFileSystem::HostPath(std::string_view path) const {
 
 std::optional<uint32_t> SimFileSystem::AttributesOf(const fs::path& host) const {
   std::error_code ec;
-  const auto status = fs::status(host, ec);
-  if (ec || !fs::exists(status)) return std::nullopt;
+  const auto linkStatus = fs::symlink_status(host, ec);
+  if (ec || !fs::exists(linkStatus)) return std::nullopt;
+  // A symbolic link is a reparse point, a folder when it leads to one.
+  const bool link = fs::is_symlink(linkStatus);
+  auto status = linkStatus;
+  if (link) {
+    status = fs::status(host, ec);
+    if (ec) status = linkStatus;
+  }
   uint32_t attributes = 0;
   const bool folder = fs::is_directory(status);
   {
@@ -289,6 +297,7 @@ std::optional<uint32_t> SimFileSystem::AttributesOf(const fs::path& host) const 
       attributes = kAttrArchive;
   }
   if (folder) attributes |= kAttrDirectory;
+  if (link) attributes |= kAttrReparsePoint;
   if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) attributes |= kAttrReadOnly;
   return attributes == 0 ? kAttrNormal : attributes;
 }
@@ -450,6 +459,8 @@ bool SimFileSystem::RemoveFolder(std::string_view path) {
   auto host = HostPath(path);
   if (!host || !IsFolder(*host)) return false;
   std::error_code ec;
+  // A link to a folder goes as a link, whatever the folder holds.
+  if (fs::is_symlink(*host, ec)) return fs::remove(*host, ec);
   if (!fs::is_empty(*host, ec) || ec) return false;
   if (!fs::remove(*host, ec)) return false;
   std::lock_guard lock(mutex_);
@@ -489,38 +500,21 @@ bool SimFileSystem::AppendToFile(std::string_view path, std::string_view bytes) 
   auto host = HostPath(path);
   if (!host || !host->has_filename() || !IsFolder(host->parent_path())) return false;
   if (Exists(*host) && (!IsRegularFile(*host) || IsReadOnly(*host))) return false;
-  std::ofstream out(*host, std::ios::binary | std::ios::app);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.flush();
-  out.close();
-  return !out.fail();
+  // The native machine mode writes real host files: what the backup's
+  // safety rests on must reach the disk, not only the stream.
+  return AppendHostFile(*host, bytes);
 }
 
 bool SimFileSystem::ReplaceWholeFile(std::string_view path, std::string_view bytes) {
   Count();
-  static std::atomic<uint64_t> serial{0};
   auto host = HostPath(path);
   if (!host || !host->has_filename() || !IsFolder(host->parent_path())) return false;
-  if (Exists(*host) && (!IsRegularFile(*host) || IsReadOnly(*host))) return false;
-  fs::path temporary = *host;
-  temporary += ".new-" + std::to_string(serial.fetch_add(1));
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    std::error_code ec;
-    if (out.fail()) {
-      fs::remove(temporary, ec);
-      return false;
-    }
-  }
   std::error_code ec;
-  fs::rename(temporary, *host, ec);
-  if (ec) {
-    fs::remove(temporary, ec);
-    return false;
-  }
-  return true;
+  // A link is replaced, not followed, as the system's rename does.
+  const bool link = fs::is_symlink(*host, ec);
+  if (!link && Exists(*host) && (!IsRegularFile(*host) || IsReadOnly(*host))) return false;
+  std::string error;
+  return ReplaceHostFile(*host, bytes, false, error);
 }
 
 std::optional<FileTime> SimFileSystem::ModifiedTime(std::string_view path) const {

@@ -80,7 +80,9 @@ struct SimRegistry::Value {
 struct SimRegistry::Node {
   std::string name;
   std::u16string key;
-  Node* parent = nullptr;         // null for a hive's top and for a deleted key
+  Node* parent = nullptr;    // null for a hive's top and for a deleted key
+  std::weak_ptr<Node> link;  // the target of a link key
+  bool isLink = false;
   std::vector<NodePtr> children;  // sorted by key
   std::vector<Value> values;      // in creation order
   std::uint64_t lastWrite = 0;
@@ -124,6 +126,39 @@ struct SimRegistry::View {
   }
 };
 
+namespace {
+
+const std::u16string& Wow64NodeKey() {
+  static const std::u16string key = NameKey("Wow6432Node");
+  return key;
+}
+
+}  // namespace
+
+// The key a link leads to (links may lead to links); null for a broken link.
+SimRegistry::NodePtr SimRegistry::FollowLinks(NodePtr node) {
+  for (int hops = 0; node && node->isLink; ++hops) node = hops < 16 ? node->link.lock() : nullptr;
+  return node && !node->deleted ? node : nullptr;
+}
+
+// Where a component is looked up below node: in the 32-bit view, in node's
+// Wow6432Node sub-key when it has one and the component does not name it.
+SimRegistry::NodePtr SimRegistry::LookupParent(const NodePtr& node, const std::u16string& part, bool view32) {
+  if (!view32 || part == Wow64NodeKey()) return node;
+  NodePtr wow64 = FollowLinks(node->FindChildPtr(Wow64NodeKey()));
+  return wow64 ? wow64 : node;
+}
+
+// The full name of a key, as the system gives it.
+std::string SimRegistry::SystemName(const Node* node) {
+  std::string path;
+  for (; node->parent; node = node->parent) path = "\\" + node->name + path;
+  const std::string top = node->name == "HKEY_LOCAL_MACHINE" ? "MACHINE"
+                          : node->name == "HKEY_USERS"       ? "USER"
+                                                             : node->name;
+  return "\\REGISTRY\\" + top + path;
+}
+
 struct SimRegistry::HandleEntry {
   View view;
   std::uint32_t access = 0;
@@ -161,6 +196,25 @@ SimRegistry::SimRegistry() : clock_(kInitialClock) {
   machineClasses_ = path(machine_, {"Software", "Classes"});
   path(machine_, {"Software", "Microsoft", "Windows", "CurrentVersion", "Run"});
   path(machine_, {"Software", "Microsoft", "Windows", "CurrentVersion", "Uninstall"});
+  // The 32-bit view, with links to the keys it shares with the 64-bit one.
+  NodePtr wow64 = path(machine_, {"Software", "Wow6432Node"});
+  // The class registrations of every installation: one class, interface,
+  // type library and application id of the system's own in each list.
+  constexpr const char* kSystemGuid = "{00000000-0000-0000-C000-000000000046}";
+  NodePtr classes32 = path(machineClasses_, {"Wow6432Node"});
+  for (const NodePtr& classes : {machineClasses_, classes32}) {
+    path(classes, {"CLSID", kSystemGuid});
+    path(classes, {"Interface", kSystemGuid});
+  }
+  path(machineClasses_, {"AppID", kSystemGuid});
+  path(machineClasses_, {"TypeLib", kSystemGuid});
+  MakeLink(*classes32, "AppID", path(machineClasses_, {"AppID"}));
+  MakeLink(*classes32, "TypeLib", path(machineClasses_, {"TypeLib"}));
+  MakeLink(*wow64, "Classes", classes32);
+  MakeLink(*path(wow64, {"Microsoft", "Windows", "CurrentVersion"}), "App Paths",
+           path(machine_, {"Software", "Microsoft", "Windows", "CurrentVersion", "App Paths"}));
+  MakeLink(*path(wow64, {"Microsoft", "Windows NT", "CurrentVersion"}), "Fonts",
+           path(machine_, {"Software", "Microsoft", "Windows NT", "CurrentVersion", "Fonts"}));
   path(machine_, {"System", "CurrentControlSet", "Control"});
   currentConfig_ = path(machine_, {"System", "CurrentControlSet", "Hardware Profiles", "Current"});
   path(currentConfig_, {"Software"});
@@ -260,14 +314,57 @@ RegStatus SimRegistry::ResolveBase(RegHandle base, View& view, std::shared_ptr<H
   return view.Exists() ? kErrorSuccess : kErrorKeyDeleted;
 }
 
-RegStatus SimRegistry::Walk(const View& base, const std::vector<std::string>& parts, View& result) const {
+RegStatus SimRegistry::Walk(const View& base, const std::vector<std::string>& parts, View& result,
+                            std::uint32_t access, bool followLastLink) const {
   result = base;
-  for (const auto& part : parts) {
-    const std::u16string key = NameKey(part);
-    if (result.main) result.main = result.main->FindChildPtr(key);
-    if (result.overlay) result.overlay = result.overlay->FindChildPtr(key);
+  const bool view32 = (access & kKeyWow64_32Key) != 0;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    const std::u16string key = NameKey(parts[i]);
+    const bool follow = followLastLink || i + 1 < parts.size();
+    for (NodePtr* part : {&result.main, &result.overlay}) {
+      if (!*part) continue;
+      NodePtr child = LookupParent(*part, key, view32)->FindChildPtr(key);
+      *part = follow ? FollowLinks(child) : child;
+    }
     if (!result.Exists()) return kErrorFileNotFound;
   }
+  return kErrorSuccess;
+}
+
+bool SimRegistry::MakeLink(Node& parent, const std::string& name, const NodePtr& target) {
+  if (!target || parent.FindChild(NameKey(name))) return false;
+  NodePtr link = CreateChild(parent, name);
+  link->isLink = true;
+  link->link = target;
+  // The link's own value, as the system keeps it: the target's name in UTF-16.
+  std::string data;
+  for (char c : SystemName(target.get())) data += std::string{c, '\0'};
+  link->values.push_back(Value{"SymbolicLinkValue", NameKey("SymbolicLinkValue"), kRegLink, data});
+  return true;
+}
+
+bool SimRegistry::AddLink(RegHandle root, std::string_view path, RegHandle targetRoot,
+                          std::string_view target) {
+  std::unique_lock lock(treeMutex_);
+  NodePtr targetNode;
+  if (NodeAt(targetRoot, target, targetNode) != kErrorSuccess) return false;
+  std::vector<std::string> parts;
+  if (!SplitPath(path, parts) || parts.empty()) return false;
+  const std::string name = parts.back();
+  parts.pop_back();
+  View base, parent;
+  if (ResolveBase(root, base) != kErrorSuccess || Walk(base, parts, parent) != kErrorSuccess) return false;
+  NodePtr node = parent.main ? parent.main : parent.overlay;
+  return MakeLink(*node, name, targetNode);
+}
+
+RegStatus SimRegistry::QueryKeyName(RegHandle key, std::string& name) {
+  name.clear();
+  if (IsPredefinedKey(key)) return kErrorInvalidParameter;
+  std::shared_lock lock(treeMutex_);
+  View view;
+  if (RegStatus status = ResolveBase(key, view); status != kErrorSuccess) return status;
+  name = SystemName(view.Primary());
   return kErrorSuccess;
 }
 
@@ -291,7 +388,7 @@ RegStatus SimRegistry::OpenKey(RegHandle base, std::string_view path, std::uint3
   if (RegStatus status = ResolveBase(base, baseView); status != kErrorSuccess) return status;
   if (!SplitPath(path, parts)) return kErrorBadPathname;
   View view;
-  if (RegStatus status = Walk(baseView, parts, view); status != kErrorSuccess) return status;
+  if (RegStatus status = Walk(baseView, parts, view, access); status != kErrorSuccess) return status;
   if (!AllowedBy(view.Primary()->access, access)) return kErrorAccessDenied;
   key = AddHandle(view, access);
   return kErrorSuccess;
@@ -310,21 +407,27 @@ RegStatus SimRegistry::CreateKey(RegHandle base, std::string_view path, std::uin
   View baseView;
   if (RegStatus status = ResolveBase(base, baseView); status != kErrorSuccess) return status;
   View view;
-  if (Walk(baseView, parts, view) != kErrorSuccess) {
+  if (Walk(baseView, parts, view, access) != kErrorSuccess) {
     // New keys go to the machine part of the classes root, unless the base
     // key exists only in the user's part.
+    const bool view32 = (access & kKeyWow64_32Key) != 0;
     NodePtr node = baseView.main ? baseView.main : baseView.overlay;
     for (const auto& part : parts) {
-      NodePtr child = node->FindChildPtr(NameKey(part));
-      if (!child) {
-        if (node->access != SimKeyAccess::kFull) return kErrorAccessDenied;
-        child = CreateChild(*node, part);
+      const std::u16string partKey = NameKey(part);
+      NodePtr parent = LookupParent(node, partKey, view32);
+      NodePtr child = parent->FindChildPtr(partKey);
+      if (child) {
+        child = FollowLinks(child);
+        if (!child) return kErrorFileNotFound;  // a link to a key that is gone
+      } else {
+        if (parent->access != SimKeyAccess::kFull) return kErrorAccessDenied;
+        child = CreateChild(*parent, part);
         if (created) *created = true;
       }
       node = child;
     }
     View fresh;
-    Walk(baseView, parts, fresh);
+    Walk(baseView, parts, fresh, access);
     view = fresh;
   }
   if (!AllowedBy(view.Primary()->access, access)) return kErrorAccessDenied;
@@ -555,7 +658,8 @@ RegStatus SimRegistry::DeleteKey(RegHandle base, std::string_view path) {
   if (RegStatus status = ResolveBase(base, baseView); status != kErrorSuccess) return status;
   if (!SplitPath(path, parts)) return kErrorBadPathname;
   View view;
-  if (RegStatus status = Walk(baseView, parts, view); status != kErrorSuccess) return status;
+  // A link is deleted itself, not the key it leads to.
+  if (RegStatus status = Walk(baseView, parts, view, 0, false); status != kErrorSuccess) return status;
   Node* node = view.Primary();
   if (!node->parent || node->access != SimKeyAccess::kFull || !node->children.empty())
     return kErrorAccessDenied;

@@ -33,6 +33,10 @@ enum class SimKeyAccess {
 //   values in creation order;
 // - a key with sub-keys cannot be deleted; a handle whose key was deleted
 //   answers kErrorKeyDeleted;
+// - the 32-bit view below the Wow6432Node keys of HKLM\Software and of the
+//   machine's and the user's classes, with links to the keys both views
+//   share, laid out as a stock 64-bit installation has them (Registry.h);
+//   a link lists and describes itself, and every open follows it;
 // - safe for any number of reading threads and writers at once.
 class SimRegistry : public Registry {
  public:
@@ -58,6 +62,7 @@ class SimRegistry : public Registry {
   RegStatus DeleteKey(RegHandle base, std::string_view path) override;
   RegStatus DeleteValue(RegHandle key, std::string_view name) override;
   RegStatus FlushKey(RegHandle key) override;
+  RegStatus QueryKeyName(RegHandle key, std::string& name) override;
 
   // ---- test hooks; paths are below a predefined root, as for OpenKey.
 
@@ -72,6 +77,11 @@ class SimRegistry : public Registry {
   // Adds or replaces a text value whose data has no form in the code page:
   // queries of it answer kErrorNoUnicodeTranslation.
   bool SetForeignTextValue(RegHandle root, std::string_view path, std::string_view name);
+
+  // Makes the new key at path a link to the existing key at target (a path
+  // below HKEY_LOCAL_MACHINE or HKEY_USERS); false when the link's parent or
+  // the target does not exist, or something is already at path.
+  bool AddLink(RegHandle root, std::string_view path, RegHandle targetRoot, std::string_view target);
 
   // Last-write times come from a counter that advances one tick per change;
   // this sets it.
@@ -92,7 +102,12 @@ class SimRegistry : public Registry {
 
   std::shared_ptr<HandleEntry> Lookup(RegHandle key) const;
   RegStatus ResolveBase(RegHandle base, View& view, std::shared_ptr<HandleEntry>* entry = nullptr) const;
-  RegStatus Walk(const View& base, const std::vector<std::string>& parts, View& result) const;
+  RegStatus Walk(const View& base, const std::vector<std::string>& parts, View& result,
+                 std::uint32_t access = 0, bool followLastLink = true) const;
+  bool MakeLink(Node& parent, const std::string& name, const NodePtr& target);
+  static NodePtr FollowLinks(NodePtr node);
+  static NodePtr LookupParent(const NodePtr& node, const std::u16string& part, bool view32);
+  static std::string SystemName(const Node* node);
   RegHandle AddHandle(const View& view, std::uint32_t access);
   NodePtr CreateChild(Node& parent, const std::string& name);
   void Touch(Node& node);

@@ -199,6 +199,13 @@ std::optional<std::string> SimSystem::AssociatedProgram(std::string_view file) c
   return it->second;
 }
 
+std::optional<std::string> SimSystem::AssociatedProgramFor(std::string_view extension) const {
+  std::lock_guard lock(mutex_);
+  auto it = associations_.find(std::string(extension));
+  if (it == associations_.end()) return std::nullopt;
+  return it->second;
+}
+
 std::optional<std::string> SimSystem::FileVersionString(std::string_view file, std::string_view name) const {
   std::lock_guard lock(mutex_);
   auto it = versionStrings_.find(std::string(file) + '|' + std::string(name));

@@ -30,6 +30,8 @@ class SimSystem : public System {
   // trailing backslash.
   std::string TempFolder() const override;
   std::optional<std::string> AssociatedProgram(std::string_view file) const override;
+  // Answered from the associations set, touching no file.
+  std::optional<std::string> AssociatedProgramFor(std::string_view extension) const override;
   std::optional<std::string> FileVersionString(std::string_view file, std::string_view name) const override;
 
   void SetFolders(const std::string& windowsFolder, const std::string& systemFolder);

@@ -101,9 +101,11 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
   return true;
 }
 
-bool WriteNew(const std::wstring& path, std::string_view bytes, bool flush) {
-  FileHandle file(
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+// exclusive: the file must not exist yet (nothing planted under its name,
+// a link least of all, is opened or followed).
+bool WriteNew(const std::wstring& path, std::string_view bytes, bool flush, bool exclusive = false) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, exclusive ? CREATE_NEW : CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return false;
   if (!WriteAll(file.get(), bytes)) return false;
   if (flush && !FlushFileBuffers(file.get())) return false;
@@ -235,12 +237,18 @@ bool Win32FileSystem::ReplaceWholeFile(std::string_view path, std::string_view b
   if (existing != INVALID_FILE_ATTRIBUTES &&
       (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
     return false;
-  const std::wstring temporary =
-      *wide + L".new-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(serial.fetch_add(1));
-  if (!WriteNew(temporary, bytes, true)) {
-    DeleteFileW(temporary.c_str());
-    return false;
+  std::wstring temporary;
+  bool written = false;
+  for (int attempt = 0; attempt < 8 && !written; ++attempt) {
+    temporary = *wide + L".new-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(serial.fetch_add(1));
+    written = WriteNew(temporary, bytes, true, true);
+    if (!written && GetLastError() != ERROR_FILE_EXISTS) {
+      DeleteFileW(temporary.c_str());
+      return false;
+    }
   }
+  if (!written) return false;
   if (!MoveFileExW(temporary.c_str(), wide->c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DeleteFileW(temporary.c_str());
     return false;

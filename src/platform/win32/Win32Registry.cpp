@@ -101,6 +101,21 @@ NativeEnumerateKey NativeKeyEnumeration() {
   return function;
 }
 
+// The native query of a key's full name (KEY_NAME_INFORMATION: a byte
+// length, then the UTF-16 name), taken from ntdll once.
+constexpr ULONG kNativeKeyNameInformation = 3;
+using NativeQueryKey = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+
+NativeQueryKey NativeKeyQuery() {
+  static const NativeQueryKey function = [] {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll == nullptr ? nullptr
+                            : reinterpret_cast<NativeQueryKey>(
+                                  reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryKey")));
+  }();
+  return function;
+}
+
 }  // namespace
 
 Win32Registry::~Win32Registry() {
@@ -392,6 +407,40 @@ RegStatus Win32Registry::DeleteValue(RegHandle key, std::string_view name) {
   auto wide = WideName(name);
   if (!wide) return kErrorNoUnicodeTranslation;
   return RegDeleteValueW(static_cast<HKEY>(systemKey), wide->c_str());
+}
+
+RegStatus Win32Registry::QueryKeyName(RegHandle key, std::string& name) {
+  name.clear();
+  SystemKey systemKey;
+  if (!Find(key, systemKey)) return kErrorInvalidHandle;
+  // Predefined roots are pseudo handles the native layer does not know.
+  if (IsPredefinedKey(key)) return kErrorInvalidParameter;
+  const NativeQueryKey query = NativeKeyQuery();
+  if (query == nullptr) return kErrorInvalidParameter;
+  std::vector<unsigned char> buffer(512);
+  for (int attempt = 0;; ++attempt) {
+    ULONG length = 0;
+    const LONG status = query(static_cast<HANDLE>(systemKey), kNativeKeyNameInformation, buffer.data(),
+                              static_cast<ULONG>(buffer.size()), &length);
+    if ((status == kNativeBufferTooSmall || status == kNativeBufferOverflow) && attempt < 4 &&
+        length > buffer.size()) {
+      buffer.assign(length, 0);
+      continue;
+    }
+    if (status == kNativeAccessDenied) return kErrorAccessDenied;
+    if (status == kNativeKeyDeleted) return kErrorKeyDeleted;
+    if (status < 0) return kErrorInvalidParameter;
+    break;
+  }
+  ULONG bytes = 0;
+  std::memcpy(&bytes, buffer.data(), sizeof bytes);
+  if (bytes % 2 != 0 || bytes > buffer.size() - sizeof bytes) return kErrorInvalidParameter;
+  std::wstring wide(bytes / 2, L'\0');
+  if (bytes != 0) std::memcpy(wide.data(), buffer.data() + sizeof bytes, bytes);
+  auto narrow = FromWide(wide);
+  if (!narrow) return kErrorNoUnicodeTranslation;
+  name = std::move(*narrow);
+  return kErrorSuccess;
 }
 
 RegStatus Win32Registry::FlushKey(RegHandle key) {

@@ -34,6 +34,7 @@ class Win32Registry : public Registry {
   RegStatus DeleteKey(RegHandle base, std::string_view path) override;
   RegStatus DeleteValue(RegHandle key, std::string_view name) override;
   RegStatus FlushKey(RegHandle key) override;
+  RegStatus QueryKeyName(RegHandle key, std::string& name) override;
 
  private:
   // System key handles are kept here and never leave this class; the seam's

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <climits>
 #include <vector>
 
@@ -112,6 +113,36 @@ std::optional<std::string> Win32System::AssociatedProgram(std::string_view file)
   const auto code = reinterpret_cast<INT_PTR>(FindExecutableW(wide->c_str(), nullptr, result));
   if (code <= 32) return std::nullopt;
   return FromWide(std::wstring_view(result));
+}
+
+std::optional<std::string> Win32System::AssociatedProgramFor(std::string_view extension) const {
+  auto wideExtension = ToWide(extension);
+  if (!wideExtension || wideExtension->empty()) return std::nullopt;
+  wchar_t folder[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+  if (length == 0 || length > MAX_PATH) return std::nullopt;
+  static std::atomic<uint64_t> counter{0};
+  const uint64_t seed = (static_cast<uint64_t>(GetCurrentProcessId()) << 32) ^ GetTickCount64();
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    uint64_t value = seed + 0x9E3779B97F4A7C15ULL * (counter.fetch_add(1) + 1);
+    std::wstring name = folder;
+    name += L"vpx";
+    for (int i = 0; i < 12; ++i, value >>= 4) name += L"0123456789abcdef"[value & 0xF];
+    name += *wideExtension;
+    HANDLE file =
+        CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      if (GetLastError() == ERROR_FILE_EXISTS) continue;
+      return std::nullopt;
+    }
+    wchar_t result[MAX_PATH + 1] = {};
+    const auto code = reinterpret_cast<INT_PTR>(FindExecutableW(name.c_str(), nullptr, result));
+    CloseHandle(file);
+    if (code <= 32) return std::nullopt;
+    return FromWide(std::wstring_view(result));
+  }
+  return std::nullopt;
 }
 
 std::optional<std::string> Win32System::FileVersionString(std::string_view file,

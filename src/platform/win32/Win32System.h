@@ -17,6 +17,10 @@ class Win32System : public System {
   std::string SystemFolder() const override;
   std::string TempFolder() const override;
   std::optional<std::string> AssociatedProgram(std::string_view file) const override;
+  // The shell answers only for an existing file: an empty one is made in the
+  // user's temporary folder under a unique name, deleted when its handle
+  // closes, which the system does for a killed process too.
+  std::optional<std::string> AssociatedProgramFor(std::string_view extension) const override;
   std::optional<std::string> FileVersionString(std::string_view file, std::string_view name) const override;
   bool SetCurrentThreadPriority(ThreadPriority priority) override;
   TimeZoneState CurrentTimeZone() const override;
