@@ -55,7 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   vp::platform::Files().WriteWholeFile(set + "copy.bin", "saved bytes");
 
   vp::ListBackupSets("C:\\Backups\\", "(none)");
-  vp::RestoreBackupSet(set);
+  // Forced: a fuzzed set is never finished, and the restore past the checks
+  // is what must hold up.
+  vp::RestoreBackupSet(set, true);
   vp::DeleteBackupSet(set);
 
   vp::platform::Install({});

@@ -103,6 +103,7 @@ TRestoreReport RestoreBackupSet(const std::string& setFolder, bool force) {
     report.typeCode = index.ReadInteger("Header", "TypeCode", -1);
   }
   report.seal = backup::CheckSetSeal(setFolder);
+  report.untrusted = !report.seal.Trusted();
   const std::string entriesPath = InSet(setFolder, backup::kEntriesFile);
   const bool hasEntries = FileExistsChecked(entriesPath);
   TRegFileContents contents;
@@ -117,12 +118,9 @@ TRestoreReport RestoreBackupSet(const std::string& setFolder, bool force) {
       return report;
     }
   }
-  if (!report.seal.Trusted()) {
-    report.untrusted = true;
-    if (!force) {
-      report.refused = true;
-      return report;
-    }
+  if (report.untrusted && !force) {
+    report.refused = true;
+    return report;
   }
 
   if (report.typeCode == 7) report.openWith = RemoveNoOpenWith(setFolder, report.openWithKey);
