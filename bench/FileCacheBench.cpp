@@ -19,13 +19,13 @@
 #include <string>
 #include <thread>
 
+#include "core/Dispatcher.h"
 #include "files/FileCacheCreator.h"
 #include "files/FileSystemCache.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "platform/sim/SimMachine.h"
-#include "scanner/Dispatcher.h"
 
 namespace fs = std::filesystem;
 

@@ -18,10 +18,10 @@
 #include <thread>
 #include <vector>
 
-#include "files/ExistenceMemo.h"
-#include "files/FileReferences.h"
 #include "platform/Platform.h"
 #include "platform/sim/SimMachine.h"
+#include "scanner/ExistenceMemo.h"
+#include "scanner/FileReferences.h"
 #include "support/RegistryGenerator.h"
 
 namespace fs = std::filesystem;

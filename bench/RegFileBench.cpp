@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "backup/RegExportText.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "platform/sim/SimMachine.h"
+#include "registry/RegExportText.h"
 #include "registry/RegFile.h"
 
 namespace {
@@ -77,7 +77,7 @@ const std::vector<Value>& Values() {
 
 std::string EntriesText() {
   std::string text = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Bench]\r\n";
-  for (const auto& value : Values()) text += *vp::backup::ValueLines(value.name, value.type, value.data);
+  for (const auto& value : Values()) text += *vp::ValueLines(value.name, value.type, value.data);
   return text;
 }
 
@@ -86,8 +86,7 @@ void BM_FormatValues(benchmark::State& state) {
   const auto& values = Values();
   for (auto _ : state) {
     size_t size = 0;
-    for (const auto& value : values)
-      size += vp::backup::ValueLines(value.name, value.type, value.data)->size();
+    for (const auto& value : values) size += vp::ValueLines(value.name, value.type, value.data)->size();
     benchmark::DoNotOptimize(size);
   }
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(values.size()));
@@ -96,13 +95,13 @@ void BM_FormatValues(benchmark::State& state) {
 void BM_WideEntries(benchmark::State& state) {
   InstallMachine();
   const std::string text = EntriesText();
-  for (auto _ : state) benchmark::DoNotOptimize(vp::backup::EntriesFileBytes(text, true, true));
+  for (auto _ : state) benchmark::DoNotOptimize(vp::EntriesFileBytes(text, true, true));
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size() * 2));
 }
 
 void BM_ParseEntries(benchmark::State& state) {
   InstallMachine();
-  const std::string bytes = vp::backup::EntriesFileBytes(EntriesText(), true, true);
+  const std::string bytes = vp::EntriesFileBytes(EntriesText(), true, true);
   size_t operations = 0;
   for (auto _ : state) {
     const auto contents = vp::TRegFileReader::Parse(bytes);

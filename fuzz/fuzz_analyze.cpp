@@ -7,9 +7,9 @@
 #include <fstream>
 #include <string>
 
-#include "files/FileReferences.h"
 #include "platform/Platform.h"
 #include "platform/sim/SimMachine.h"
+#include "scanner/FileReferences.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "backup/BackupSets.h"
-#include "backup/RegExportText.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/sim/SimMachine.h"
+#include "registry/RegExportText.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ std::vector<std::string> SplitParts(std::string_view input) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const auto parts = SplitParts(input);
-  vp::backup::EntriesFileText(parts[3]);
+  vp::EntriesFileText(parts[3]);
 
   static const std::filesystem::path host =
       std::filesystem::temp_directory_path() / ("vp-fuzz-backupset-" + std::to_string(::getpid()));

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "files/FileReferences.h"
 #include "files/FileTools.h"
 #include "files/Masks.h"
+#include "files/PathText.h"
 #include "platform/Platform.h"
 #include "platform/sim/SimMachine.h"
 

@@ -13,6 +13,9 @@ quick=0
 bash scripts/setup.sh
 source scripts/wine.sh
 
+echo "== layers"
+bash scripts/check_layers.sh
+
 jobs=$(nproc)
 build() {  # preset
   cmake --preset "$1" >/dev/null
@@ -38,10 +41,14 @@ if [ "$quick" -eq 0 ]; then
   build asan
   ctest --preset asan -j "$jobs"
 
-  echo "== tsan (scan engine, manager views)"
+  # Every suite whose tests start threads: the dispatcher and worker, the
+  # cache builder and loader, the registry's concurrent readers, the scan
+  # engine, the commands that scan and the manager views.
+  threaded="core files platform scanner cli manager"
+  echo "== tsan ($threaded)"
   cmake --preset tsan >/dev/null
-  cmake --build --preset tsan -j "$jobs" --target vp_tests_scanner vp_tests_manager
-  ctest --preset tsan -R '^(scanner|manager)$'
+  cmake --build --preset tsan -j "$jobs" --target $(printf 'vp_tests_%s ' $threaded)
+  ctest --preset tsan -R "^($(tr ' ' '|' <<<"$threaded"))\$"
 
   echo "== fuzz"
   build fuzz

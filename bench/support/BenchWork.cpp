@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "files/FileReferences.h"
+#include "core/Dispatcher.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
-#include "scanner/Dispatcher.h"
+#include "scanner/FileReferences.h"
 #include "scanner/ScanDriver.h"
 
 namespace vp::bench {

@@ -29,12 +29,12 @@
 #include "backup/BackupSets.h"
 #include "backup/BackupTool.h"
 #include "backup/RegExport.h"
-#include "backup/RegExportText.h"
 #include "files/FileTools.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "registry/FastRegistry.h"
+#include "registry/RegExportText.h"
 #include "registry/RegFile.h"
 #include "support/BenchWork.h"
 #include "support/CountingFiles.h"
@@ -265,7 +265,7 @@ int Backup(int pairs, const std::string& fullKey, std::string work) {
     texts.push_back(
         SecondsOf([&] { vp::backup::ExportKeyTree(vp::NameToRootKey(root), root, key + "\\", out); }));
     std::string bytes;
-    encodings.push_back(SecondsOf([&] { bytes = vp::backup::EntriesFileBytes(out.text, true, false); }));
+    encodings.push_back(SecondsOf([&] { bytes = vp::EntriesFileBytes(out.text, true, false); }));
     vp::TBackupTool tool;
     creations.push_back(SecondsOf([&] { tool.CreateBackup(backups, "benchmark", 9, "1.2", "Veltaro Pro"); }));
     const std::string scratch = work + "append.bin";

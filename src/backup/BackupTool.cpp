@@ -3,7 +3,7 @@
 #include <random>
 
 #include "backup/RegExport.h"
-#include "backup/RegExportText.h"
+#include "registry/RegExportText.h"
 #include "backup/SetLayout.h"
 #include "backup/SetSeal.h"
 #include "files/FileTools.h"
@@ -45,9 +45,9 @@ std::pair<std::string, std::string> SplitFullPath(const std::string& fullPath) {
 
 }  // namespace
 
-TBackupTool::TBackupTool() : TBackupTool(backup::SystemBackupClock()) {}
+TBackupTool::TBackupTool() : TBackupTool(SystemClock()) {}
 
-TBackupTool::TBackupTool(const backup::BackupClock& clock)
+TBackupTool::TBackupTool(const Clock& clock)
     : clock_(clock), oldFormat_(platform::Sys().Version().major < 5) {
   std::random_device device;
   generator_.seed(static_cast<std::mt19937::result_type>(device() ^ clock_.TickCount()));
@@ -96,7 +96,7 @@ bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string&
 
   // The index first: a set cut short from here on still lists, and can be
   // removed like any other.
-  const backup::LocalTime now = clock_.Now();
+  const LocalTime now = clock_.Now();
   backup::IndexInfo index;
   index.programVersion = programVersion;
   index.description = description;
@@ -110,9 +110,9 @@ bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string&
   if (!Files().ReplaceWholeFile(indexPath_, backup::IndexText(index)) || !FileExists(indexPath_))
     return false;
 
-  backup::RegFileHeaderInfo header{usedBy, programVersion, description, now};
+  RegFileHeaderInfo header{usedBy, programVersion, description, now};
   const std::string headerBytes =
-      backup::EntriesFileBytes(backup::RegFileHeader(oldFormat_, header), entriesWide_, true);
+      EntriesFileBytes(RegFileHeader(oldFormat_, header), entriesWide_, true);
   if (!Files().ReplaceWholeFile(entriesPath_, headerBytes)) return false;
   for (auto name : {backup::kFilesFile, backup::kStringsFile, backup::kCookiesFile}) {
     Files().WriteWholeFile(setFolder_ + std::string(name), "");
@@ -124,9 +124,9 @@ bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string&
   return setOpen_;
 }
 
-std::string TBackupTool::MakeSetId(const backup::LocalTime& now) {
+std::string TBackupTool::MakeSetId(const LocalTime& now) {
   backup::SetIdParts parts;
-  parts.dayNumber = backup::DayNumber(now);
+  parts.dayNumber = DayNumber(now);
   parts.tickCount = clock_.TickCount();
   parts.oldFormat = oldFormat_;
   parts.setFolder = setFolder_;
@@ -139,7 +139,7 @@ std::string TBackupTool::MakeSetId(const backup::LocalTime& now) {
 
 bool TBackupTool::AppendEntries(const std::string& text) {
   if (!Open() || entriesBroken_) return false;
-  const std::string bytes = backup::EntriesFileBytes(text, entriesWide_, false);
+  const std::string bytes = EntriesFileBytes(text, entriesWide_, false);
   if (Files().AppendToFile(entriesPath_, bytes)) {
     entriesSize_ += bytes.size();
     return true;
@@ -328,7 +328,7 @@ void TBackupTool::CleanNewestSet() {
     if (head && head->empty()) Files().RemoveFile(path);
   }
   if (auto bytes = Files().ReadWholeFile(entriesPath_)) {
-    auto text = backup::EntriesFileText(*bytes);
+    auto text = EntriesFileText(*bytes);
     if (text && text->find_first_of("[\"\\") == std::string::npos) Files().RemoveFile(entriesPath_);
   }
 }

@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "backup/BackupClock.h"
+#include "core/Clock.h"
 
 namespace vp {
 
@@ -23,7 +23,7 @@ class TBackupTool {
  public:
   // Takes the old-format flag from the Windows version (major below 5).
   TBackupTool();
-  explicit TBackupTool(const backup::BackupClock& clock);
+  explicit TBackupTool(const Clock& clock);
   // Finishes the newest set as complete unless Finish came first.
   ~TBackupTool();
   TBackupTool(const TBackupTool&) = delete;
@@ -81,11 +81,11 @@ class TBackupTool {
   uint32_t Random(uint32_t below);
   bool AppendEntries(const std::string& text);
   bool ExportKey(const std::string& rootName, const std::string& subKey);
-  std::string MakeSetId(const backup::LocalTime& now);
+  std::string MakeSetId(const LocalTime& now);
   std::string MakeBackupFileName(const std::string& fileName);
   void CleanNewestSet();
 
-  const backup::BackupClock& clock_;
+  const Clock& clock_;
   bool oldFormat_ = false;
   std::string setFolder_;
   bool setOpen_ = false;   // the newest CreateBackup succeeded

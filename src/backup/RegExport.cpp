@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "backup/RegExportText.h"
 #include "registry/FastRegistry.h"
+#include "registry/RegExportText.h"
 
 namespace vp::backup {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "backup/BackupClock.h"
+#include "core/Clock.h"
 
 // The layout of one backup set on disk: its folder name and "Index.dat".
 namespace vp::backup {

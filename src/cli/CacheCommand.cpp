@@ -3,12 +3,12 @@
 #include <chrono>
 #include <iomanip>
 
+#include "core/Dispatcher.h"
 #include "files/FileCacheCreator.h"
 #include "files/FileSystemCache.h"
 #include "files/FileTools.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
-#include "scanner/Dispatcher.h"
 #include "settings/SettingsManager.h"
 
 namespace vp::cli {
@@ -60,8 +60,10 @@ int Build(const CommandContext& context) {
   TFileSystemCache cache;
   TQueueDispatcher dispatcher;
   BuildProgress progress(context, cache);
-  const TCacheBuildResult result = BuildFileCache(cache, context.folders.FileCacheFile, settings, dispatcher,
+  const std::string excluded = settings.ReadString("Settings", "DontCacheDrives", "0", "0");
+  const TCacheBuildResult result = BuildFileCache(cache, context.folders.FileCacheFile, excluded, dispatcher,
                                                   [&progress] { progress.Tick(); });
+  settings.WriteInteger("Settings", "FileCache", "Created", TodayDayNumber());
   progress.Done();
   if (result.drives.empty()) {
     context.err << "veltaro cache: no fixed drive qualifies (over 500 MB, over 1 MB free, not excluded)\n";

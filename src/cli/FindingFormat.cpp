@@ -61,6 +61,9 @@ std::string JsonString(std::string_view text) {
 std::string JsonLine(const TNewItem& item) {
   std::string json = "{";
   AppendField(json, "key", JsonString(item.FullPath));
+  AppendField(json, "root", JsonString(item.RootName));
+  AppendField(json, "key_path", JsonString(item.KeyPath));
+  AppendField(json, "whole_key", item.WholeKey ? "true" : "false");
   AppendField(json, "value", JsonString(item.ValueName));
   AppendField(json, "data", JsonString(item.ValueData));
   AppendField(json, "code", std::to_string(item.ProblemCode));

@@ -121,7 +121,6 @@ int RunFixCommand(const CommandContext& context, const Arguments& arguments) {
   TFixSettings settings;
   settings.backupsFolder = context.folders.BackupsFolder;
   settings.description = FixDescription(options.description, texts->tabCaption);
-  settings.wholeKeyMarker = texts->language.Text(kTextWholeKey);
   settings.dryRun = options.dryRun;
   // Ctrl+C ends the fix after the finding in hand.
   if (context.interrupted != nullptr)

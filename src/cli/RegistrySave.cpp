@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "backup/RegExportText.h"
+#include "registry/RegExportText.h"
 #include "files/StringTools.h"
 #include "registry/FastRegistry.h"
 
@@ -32,12 +32,12 @@ bool AppendKey(platform::RegHandle root, const std::string& rootName, const std:
   key.GetValueNames(values);
   key.GetKeyNames(subKeys);
   if (!path.empty()) {
-    if (!backup::FitsOnRegLine(path)) {
+    if (!FitsOnRegLine(path)) {
       reason = "a key name below " + rootName + " holds a line break";
       return false;
     }
-    text += backup::KeyHeaderLine(rootName, path);
-    text += backup::kLineEnd;
+    text += KeyHeaderLine(rootName, path);
+    text += kLineEnd;
     for (const std::string& name : values) {
       uint32_t type = 0;
       std::string data;
@@ -45,14 +45,14 @@ bool AppendKey(platform::RegHandle root, const std::string& rootName, const std:
         reason = "a value of " + keyName + " cannot be read";
         return false;
       }
-      const std::optional<std::string> lines = backup::ValueLines(name, type, data, true);
+      const std::optional<std::string> lines = ValueLines(name, type, data, true);
       if (!lines) {
         reason = "a value name of " + keyName + " holds a line break";
         return false;
       }
       text += *lines;
     }
-    text += backup::kLineEnd;
+    text += kLineEnd;
   } else if (!values.empty()) {
     reason = "the root " + rootName + " holds values, which have no section to go in";
     return false;
@@ -72,8 +72,8 @@ std::optional<std::string> RegistryFileText(const std::vector<RegistryRootExport
                                             std::string* reason) {
   std::string why;
   std::string text = "REGEDIT4";
-  text += backup::kLineEnd;
-  text += backup::kLineEnd;
+  text += kLineEnd;
+  text += kLineEnd;
   for (const RegistryRootExport& root : roots) {
     if (!AppendKey(root.root, RootKeyToName(root.root), "", root.skipped, text, why)) {
       if (reason) *reason = why;

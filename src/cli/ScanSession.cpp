@@ -4,10 +4,10 @@
 #include <chrono>
 #include <sstream>
 
+#include "core/Dispatcher.h"
 #include "files/FileTools.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
-#include "scanner/Dispatcher.h"
 #include "scanner/ScanDriver.h"
 #include "settings/IgnoreList.h"
 #include "settings/Translator.h"

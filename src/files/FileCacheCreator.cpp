@@ -2,18 +2,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <vector>
 
-#include "backup/BackupClock.h"
+#include "core/Clock.h"
+#include "core/Dispatcher.h"
+#include "core/ErrorMode.h"
 #include "files/FileSystemCache.h"
 #include "files/FileTools.h"
 #include "files/Masks.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
-#include "scanner/Dispatcher.h"
-#include "settings/SettingsManager.h"
 
 namespace vp {
 
@@ -91,7 +93,7 @@ bool IsSkippedFolder(std::string_view parent, std::string_view name) {
 // ---------------------------------------------------------------- TFileCacheCreator
 
 TFileCacheCreator::TFileCacheCreator(std::string_view rootFolder, TDispatcher& dispatcher)
-    : dispatcher_(dispatcher), root_(rootFolder) {}
+    : dispatcher_(dispatcher), root_(rootFolder), worker_(dispatcher) {}
 
 TFileCacheCreator::~TFileCacheCreator() {
   Abort();
@@ -99,16 +101,9 @@ TFileCacheCreator::~TFileCacheCreator() {
 }
 
 void TFileCacheCreator::Start() {
-  if (thread_.joinable() || finished_.load()) return;
+  if (worker_.Started()) return;
   lastProgress_ = Now();
-  thread_ = std::thread([this] { Execute(); });
-}
-
-void TFileCacheCreator::Wait() {
-  if (!thread_.joinable()) return;
-  if (dispatcher_.IsOwnerThread())
-    while (!finished_.load()) dispatcher_.ProcessPending(std::chrono::milliseconds(10));
-  thread_.join();
+  worker_.Start([this](std::stop_token stop) { Execute(std::move(stop)); });
 }
 
 uint64_t TFileCacheCreator::Now() const {
@@ -118,12 +113,12 @@ uint64_t TFileCacheCreator::Now() const {
                                    .count());
 }
 
-void TFileCacheCreator::Execute() {
+void TFileCacheCreator::Execute(std::stop_token stop) {
   try {
     Sys().SetCurrentThreadPriority(platform::ThreadPriority::Idle);
     // The root is tested in full; every folder below it comes from a listing
     // of its parent, which already says that it exists, on the same drive.
-    if (FolderExistsChecked(root_)) Walk(EnsureTrailing(root_, '\\'));
+    if (FolderExistsChecked(root_)) Walk(EnsureTrailing(root_, '\\'), stop);
   } catch (...) {
     // A failed walk still finishes: the owner counts the finished threads.
   }
@@ -132,6 +127,8 @@ void TFileCacheCreator::Execute() {
       HandOver();
       std::this_thread::sleep_for(finishPause_);
     }
+    // Runs after every batch handed over: the owner may free the creator
+    // once it has seen this.
     dispatcher_.Synchronize([this] {
       if (OnFinished) OnFinished(*this);
     });
@@ -139,21 +136,20 @@ void TFileCacheCreator::Execute() {
   }
   batch_.clear();
   batch_.shrink_to_fit();
-  finished_.store(true);
 }
 
-void TFileCacheCreator::Walk(const std::string& folder) {
+void TFileCacheCreator::Walk(const std::string& folder, const std::stop_token& stop) {
   std::this_thread::yield();
   // The system's case mapping goes byte by byte, so the folder is lowered
   // once and each name on its own.
   const std::string lowerFolder = Sys().LowerCase(folder);
   auto search = Files().Search(folder + "*.*");
   platform::DirectoryEntry entry;
-  while (!Stopped() && search->Next(entry)) {
+  while (!stop.stop_requested() && search->Next(entry)) {
     if (entry.IsFolder()) {
       if (entry.name == "." || entry.name == ".." || IsSkippedFolder(folder, entry.name)) continue;
       std::string sub = folder + entry.name + '\\';
-      if (IsValidPathSyntax(sub)) Walk(sub);
+      if (IsValidPathSyntax(sub)) Walk(sub, stop);
     } else if (IsCachedFileName(entry.name)) {
       // The listing has just shown the file, so only the text is checked.
       std::string path = lowerFolder + Sys().LowerCase(entry.name);
@@ -168,54 +164,37 @@ void TFileCacheCreator::AddToBatch(std::string path) {
   const uint64_t now = Now();
   if (now >= lastProgress_ && (now - lastProgress_) / 1000 >= kProgressSeconds) {
     lastProgress_ = now;
-    dispatcher_.Synchronize([this] {
+    dispatcher_.Post([this] {
       if (OnProgress) OnProgress(*this);
     });
   }
 }
 
 void TFileCacheCreator::HandOver() {
-  StringList batch;
-  batch.swap(batch_);
-  dispatcher_.Synchronize([this, &batch] {
-    if (OnFilesFound) OnFilesFound(*this, batch);
+  auto batch = std::make_shared<StringList>();
+  batch->swap(batch_);
+  dispatcher_.Post([this, batch] {
+    if (OnFilesFound) OnFilesFound(*this, *batch);
   });
 }
 
 // ---------------------------------------------------------------- building and start-up
 
-int32_t TodayDayNumber() {
-  return static_cast<int32_t>(std::lround(backup::DayNumber(backup::SystemBackupClock().Now())));
-}
-
 namespace {
-
-// Restores the process error mode when the build ends, however it ends.
-class ErrorModeScope {
- public:
-  ErrorModeScope() : saved_(Sys().ExchangeErrorMode(platform::kFailCriticalErrors)) {}
-  ~ErrorModeScope() { Sys().ExchangeErrorMode(saved_); }
-  ErrorModeScope(const ErrorModeScope&) = delete;
-  ErrorModeScope& operator=(const ErrorModeScope&) = delete;
-
- private:
-  uint32_t saved_;
-};
 
 constexpr size_t kMaxDrives = 50;
 
 }  // namespace
 
 TCacheBuildResult BuildFileCache(TFileSystemCache& cache, std::string_view cacheFile,
-                                 TSettingsManager& settings, TDispatcher& dispatcher,
-                                 const std::function<void()>& processMessages, int32_t today) {
+                                 std::string_view excludedDrives, TDispatcher& dispatcher,
+                                 const std::function<void()>& processMessages) {
   TCacheBuildResult result;
-  ErrorModeScope errorMode;
+  const TErrorModeGuard errorMode;
   if (Files().Attributes(cacheFile)) Files().RemoveFile(cacheFile);
 
-  const std::string excluded = settings.ReadString("Settings", "DontCacheDrives", "0", "0");
   for (char letter : GetFixedDriveLetters(true)) {
-    if (PosEx(std::string_view(&letter, 1), excluded) > 0) continue;
+    if (PosEx(std::string_view(&letter, 1), excludedDrives) > 0) continue;
     if (result.drives.size() >= kMaxDrives) break;
     result.drives += letter;
   }
@@ -242,12 +221,11 @@ TCacheBuildResult BuildFileCache(TFileSystemCache& cache, std::string_view cache
   }
   creators.clear();
 
-  settings.WriteInteger("Settings", "FileCache", "Created", today);
   result.saved = cache.SaveToFile(cacheFile);
   return result;
 }
 
-bool PrepareFileCache(std::string_view dataFolder, TSettingsManager& settings, int32_t today) {
+bool PrepareFileCache(std::string_view dataFolder, int32_t createdDay, int32_t today) {
   const std::string folder = EnsureTrailing(dataFolder, '\\');
   for (char letter = 'a'; letter <= 'z'; ++letter) {
     const std::string leftover = folder + "FileCache_" + letter + ".tmp";
@@ -255,8 +233,7 @@ bool PrepareFileCache(std::string_view dataFolder, TSettingsManager& settings, i
   }
   const std::string cacheFile = folder + "FileCache.dat";
   if (!Files().Attributes(cacheFile)) return false;
-  const int32_t created = settings.ReadInteger("Settings", "FileCache", "Created", 0);
-  if (created == 0 || static_cast<int64_t>(today) - created >= 30) {
+  if (createdDay == 0 || static_cast<int64_t>(today) - createdDay >= 30) {
     Files().RemoveFile(cacheFile);
     return Files().Attributes(cacheFile).has_value();
   }
@@ -268,34 +245,22 @@ bool PrepareFileCache(std::string_view dataFolder, TSettingsManager& settings, i
 TFileCacheLoader::TFileCacheLoader(TFileSystemCache& cache, std::string_view cacheFile,
                                    std::chrono::milliseconds delay)
     : cache_(cache), file_(cacheFile) {
-  thread_ = std::thread([this, delay] {
-    try {
-      Sys().SetCurrentThreadPriority(platform::ThreadPriority::Idle);
-      {
-        std::unique_lock lock(mutex_);
-        if (wake_.wait_for(lock, delay, [this] { return stop_.load(); })) return;
-      }
-      const TLoadPacing pacing{kBackgroundLoadPacing.linesPerPause, kBackgroundLoadPacing.pauseMs, &stop_};
-      const bool loaded = cache_.LoadFromFile(file_, pacing);
-      std::lock_guard lock(mutex_);
-      loaded_ = loaded;
-    } catch (...) {
-    }
+  worker_.Start([this, delay](std::stop_token stop) {
+    Sys().SetCurrentThreadPriority(platform::ThreadPriority::Idle);
+    std::mutex mutex;
+    std::condition_variable_any wake;
+    std::unique_lock lock(mutex);
+    // Destroying the loader during the delay wakes it at once.
+    if (wake.wait_for(lock, stop, delay, [] { return false; }) || stop.stop_requested()) return;
+    const TLoadPacing pacing{kBackgroundLoadPacing.linesPerPause, kBackgroundLoadPacing.pauseMs, stop};
+    loaded_ = cache_.LoadFromFile(file_, pacing);
   });
 }
 
-TFileCacheLoader::~TFileCacheLoader() {
-  {
-    std::lock_guard lock(mutex_);
-    stop_.store(true);
-  }
-  wake_.notify_all();
-  if (thread_.joinable()) thread_.join();
-}
+TFileCacheLoader::~TFileCacheLoader() = default;
 
 bool TFileCacheLoader::Wait() {
-  if (thread_.joinable()) thread_.join();
-  std::lock_guard lock(mutex_);
+  worker_.Wait();
   return loaded_;
 }
 

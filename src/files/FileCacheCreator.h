@@ -6,23 +6,21 @@
 // PrepareFileCache is the check made at start-up, TFileCacheLoader the
 // delayed load that follows it.
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
+#include <stop_token>
 #include <string>
 #include <string_view>
-#include <thread>
 
+#include "core/Clock.h"
+#include "core/Worker.h"
 #include "files/StringTools.h"
 
 namespace vp {
 
 class TDispatcher;
 class TFileSystemCache;
-class TSettingsManager;
 
 // The masks of the files recorded, and the folders never walked.
 extern const StringList kCachedFileMasks;
@@ -65,36 +63,29 @@ class TFileCacheCreator {
 
   void Start();
   // Asks the walk to stop; it then hands over what it found and finishes.
-  void Abort() { abort_.store(true); }
+  void Abort() { worker_.RequestStop(); }
   // Waits for the thread to end (running handed-over calls on the
   // dispatcher's thread). Does nothing when it was never started.
-  void Wait();
-  bool Finished() const { return finished_.load(); }
+  void Wait() { worker_.Wait(); }
+  bool Finished() const { return worker_.Finished(); }
 
   const std::string& RootFolder() const { return root_; }
 
  private:
-  void Execute();
-  void Walk(const std::string& folder);
+  void Execute(std::stop_token stop);
+  void Walk(const std::string& folder, const std::stop_token& stop);
   void AddToBatch(std::string path);
   void HandOver();
-  bool Stopped() const { return abort_.load(std::memory_order_relaxed); }
   uint64_t Now() const;
 
   TDispatcher& dispatcher_;
-  std::atomic<bool> abort_{false};
-  std::atomic<bool> finished_{false};
   std::string root_;
   StringList batch_;
   uint64_t lastProgress_ = 0;
   std::function<uint64_t()> clock_;
   std::chrono::milliseconds finishPause_{500};
-  std::thread thread_;
+  TWorker worker_;  // last: the thread ends before the members above go
 };
-
-// The whole day number of today (days since 30 December 1899, local time,
-// rounded to the nearest day).
-int32_t TodayDayNumber();
 
 struct TCacheBuildResult {
   std::string drives;  // the letters walked
@@ -102,21 +93,20 @@ struct TCacheBuildResult {
 };
 
 // Rebuilds the cache from the usable fixed drives of more than 500 MB with
-// more than 1 MB free, less those named in "DontCacheDrives" (at most 50):
-// deletes cacheFile, clears the cache, walks the drives at once, records
-// "Created" = today and saves. Runs on the dispatcher's thread, calling
-// processMessages while it waits. The settings live in the file "Settings".
+// more than 1 MB free, less those whose letters are in excludedDrives (any
+// case; at most 50 drives): deletes cacheFile, clears the cache, walks the
+// drives at once and saves. Runs on the dispatcher's thread, calling
+// processMessages while it waits. The caller records the day of the build.
 TCacheBuildResult BuildFileCache(TFileSystemCache& cache, std::string_view cacheFile,
-                                 TSettingsManager& settings, TDispatcher& dispatcher,
-                                 const std::function<void()>& processMessages,
-                                 int32_t today = TodayDayNumber());
+                                 std::string_view excludedDrives, TDispatcher& dispatcher,
+                                 const std::function<void()>& processMessages);
 
 // The check at start-up: deletes the leftover "FileCache_<letter>.tmp" files
 // of the data folder (with its trailing backslash), and deletes
-// "FileCache.dat" when "Created" is absent, not a number, 0, or 30 or more
-// days before today. True when "FileCache.dat" is there afterwards.
-bool PrepareFileCache(std::string_view dataFolder, TSettingsManager& settings,
-                      int32_t today = TodayDayNumber());
+// "FileCache.dat" when createdDay (the day number recorded by the last
+// build, 0 when absent or not a number) is 0 or 30 or more days before
+// today. True when "FileCache.dat" is there afterwards.
+bool PrepareFileCache(std::string_view dataFolder, int32_t createdDay, int32_t today = TodayDayNumber());
 
 // The delayed load: a thread at idle priority that waits, then loads the
 // file into the cache with the background pacing. Destroying it stops it.
@@ -135,11 +125,8 @@ class TFileCacheLoader {
  private:
   TFileSystemCache& cache_;
   std::string file_;
-  std::atomic<bool> stop_{false};
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool loaded_ = false;
-  std::thread thread_;
+  bool loaded_ = false;  // written by the thread, read after it has ended
+  TWorker worker_;       // last: the thread ends before the members above go
 };
 
 }  // namespace vp

@@ -494,12 +494,12 @@ bool TFileSystemCache::LoadFromFile(std::string_view fileName, const TLoadPacing
       loaded->ParseLine(group[i], hashes[i]);
       if (pacing.linesPerPause > 0 && ++sinceLastPause >= pacing.linesPerPause) {
         sinceLastPause = 0;
-        if (pacing.stop && pacing.stop->load()) return false;
+        if (pacing.stop.stop_requested()) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(pacing.pauseMs));
       }
     }
   }
-  if (pacing.stop && pacing.stop->load()) return false;
+  if (pacing.stop.stop_requested()) return false;
   loaded->ShrinkToFit();
 
   std::unique_ptr<Index> old;

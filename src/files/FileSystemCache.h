@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -31,11 +32,11 @@ namespace vp {
 struct TLoadPacing {
   int linesPerPause = 0;  // pause after this many lines; 0 never pauses
   int pauseMs = 10;
-  const std::atomic<bool>* stop = nullptr;  // when set, the load gives up and changes nothing
+  std::stop_token stop;  // once stopped, the load gives up and changes nothing
 };
 
 // The pacing of the delayed load at start-up: 10 ms after every 201 lines.
-inline constexpr TLoadPacing kBackgroundLoadPacing{201, 10, nullptr};
+inline const TLoadPacing kBackgroundLoadPacing{201, 10, {}};
 
 class TFileSystemCache {
  public:

@@ -1,8 +1,8 @@
 #include "files/LocateFile.h"
 
-#include "files/FileReferences.h"
 #include "files/FileSystemCache.h"
 #include "files/FileTools.h"
+#include "files/PathText.h"
 
 namespace vp {
 

@@ -1,6 +1,7 @@
 #include "registry/FastRegistry.h"
 
 #include <cstring>
+#include <utility>
 
 #include "files/StringTools.h"
 #include "platform/Platform.h"
@@ -144,6 +145,37 @@ TFastRegistry::TFastRegistry() = default;
 
 TFastRegistry::~TFastRegistry() {
   CloseKey();
+}
+
+TFastRegistry::TFastRegistry(TFastRegistry&& other) noexcept
+    : currentKey_(std::exchange(other.currentKey_, kNoKey)),
+      rootKey_(other.rootKey_),
+      currentPath_(std::move(other.currentPath_)),
+      currentFullPath_(std::move(other.currentFullPath_)),
+      access_(other.access_) {
+  other.currentPath_.clear();
+  other.currentFullPath_.clear();
+}
+
+TFastRegistry& TFastRegistry::operator=(TFastRegistry&& other) noexcept {
+  if (this != &other) {
+    CloseKey();
+    currentKey_ = std::exchange(other.currentKey_, kNoKey);
+    rootKey_ = other.rootKey_;
+    currentPath_ = std::move(other.currentPath_);
+    currentFullPath_ = std::move(other.currentFullPath_);
+    access_ = other.access_;
+    other.currentPath_.clear();
+    other.currentFullPath_.clear();
+  }
+  return *this;
+}
+
+std::optional<TFastRegistry> OpenReadOnly(RegHandle root, std::string_view path) {
+  std::optional<TFastRegistry> registry(std::in_place);
+  registry->SetRootKey(root);
+  if (!registry->OpenKeyReadOnly(path)) return std::nullopt;
+  return registry;
 }
 
 void TFastRegistry::SetRootKey(RegHandle root) {
@@ -552,7 +584,7 @@ std::string RootKeyToName(RegHandle root) {
 RegHandle NameToRootKey(std::string_view name) {
   for (const auto& entry : kRoots)
     if (SameText(name, entry.name)) return entry.root;
-  return kHkeyLocalMachine;
+  return kNoKey;
 }
 
 bool IsRootKeyName(std::string_view name) {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -79,6 +80,9 @@ class TFastRegistry {
   ~TFastRegistry();
   TFastRegistry(const TFastRegistry&) = delete;
   TFastRegistry& operator=(const TFastRegistry&) = delete;
+  // A move takes the open key along; the source is left with none open.
+  TFastRegistry(TFastRegistry&& other) noexcept;
+  TFastRegistry& operator=(TFastRegistry&& other) noexcept;
 
   RegHandle CurrentKey() const { return currentKey_; }
   RegHandle RootKey() const { return rootKey_; }
@@ -192,6 +196,10 @@ class TFastRegistry {
   std::uint32_t access_ = platform::kKeyAllAccess;
 };
 
+// A registry with the key below root opened read-only; nothing when it
+// cannot be opened.
+std::optional<TFastRegistry> OpenReadOnly(RegHandle root, std::string_view path);
+
 // The text ReadValueAsString gives for a value of this type and data, for
 // callers that already hold the data (a key's values read in one pass).
 std::string ValueAsString(std::uint32_t type, const std::string& data);
@@ -199,7 +207,8 @@ std::string ValueAsString(std::uint32_t type, const std::string& data);
 // The full root name of one of the six roots of paths; "" for any other
 // handle (HKEY_PERFORMANCE_DATA included).
 std::string RootKeyToName(RegHandle root);
-// The root named (without regard to case); HKEY_LOCAL_MACHINE for any other text.
+// The root named (without regard to case); kNoKey for any other text, so
+// that a mistyped root opens nothing rather than another hive.
 RegHandle NameToRootKey(std::string_view name);
 bool IsRootKeyName(std::string_view name);
 // The short display form, always ending in a backslash: the root abbreviated

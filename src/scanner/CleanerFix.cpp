@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "registry/FastRegistry.h"
+#include "registry/KeyAddress.h"
 
 namespace vp {
 
@@ -16,20 +17,18 @@ constexpr const char* kSetProgramVersion = "1.2";
 constexpr const char* kSetUsedBy = "Veltaro Pro";
 
 struct FindingAddress {
-  std::string rootName;
-  std::string keyPath;
+  TKeyAddress key;        // no root when the row's path names none
+  std::string rootName;   // of key, as the backup tool takes it
   std::string valueName;  // "" for the default value
   bool wholeKey = false;
 };
 
-// Root name up to the first backslash, key path after it; the entry "@"
-// names the default value.
-FindingAddress AddressOf(const TNewItem& item, std::string_view wholeKeyMarker) {
+// The row's key path parsed; the entry "@" names the default value.
+FindingAddress AddressOf(const TNewItem& item) {
   FindingAddress address;
-  const size_t slash = item.FullPath.find('\\');
-  address.rootName = item.FullPath.substr(0, slash);
-  if (slash != std::string::npos) address.keyPath = item.FullPath.substr(slash + 1);
-  address.wholeKey = SameText(item.ValueName, wholeKeyMarker);
+  if (auto key = TKeyAddress::Parse(item.FullPath)) address.key = std::move(*key);
+  address.rootName = address.key.RootName();
+  address.wholeKey = item.WholeKey;
   if (!address.wholeKey && item.ValueName != "@") address.valueName = item.ValueName;
   return address;
 }
@@ -37,12 +36,11 @@ FindingAddress AddressOf(const TNewItem& item, std::string_view wholeKeyMarker) 
 // The key, or the value when one is named, is still listed. A value whose
 // data cannot be read still counts: it must fail, not pass as gone.
 bool StillThere(const FindingAddress& address) {
-  TFastRegistry registry;
-  registry.SetRootKey(NameToRootKey(address.rootName));
-  if (!registry.OpenKeyReadOnly(address.keyPath)) return false;
+  auto registry = OpenReadOnly(address.key.Root, address.key.Path);
+  if (!registry) return false;
   if (address.wholeKey) return true;
   std::vector<std::string> names;
-  registry.GetValueNames(names);
+  registry->GetValueNames(names);
   for (const std::string& name : names)
     if (SameText(name, address.valueName)) return true;
   return false;
@@ -50,10 +48,8 @@ bool StillThere(const FindingAddress& address) {
 
 // The value's data as text; empty when the key cannot be opened.
 std::string CurrentData(const FindingAddress& address) {
-  TFastRegistry registry;
-  registry.SetRootKey(NameToRootKey(address.rootName));
-  if (!registry.OpenKeyReadOnly(address.keyPath)) return {};
-  return registry.ReadString(address.valueName);
+  auto registry = OpenReadOnly(address.key.Root, address.key.Path);
+  return registry ? registry->ReadString(address.valueName) : std::string();
 }
 
 // The value's data pointing at where its file is now. A place that is the one
@@ -70,7 +66,7 @@ std::string Replacement(const FindingAddress& address, const TFixSettings& setti
 
 void FixOne(TBackupTool* tool, const FindingAddress& address, const TFixSettings& settings,
             TFixOutcome& outcome) {
-  if (!IsRootKeyName(address.rootName) || address.keyPath.empty()) {
+  if (address.key.Root == platform::kNoKey || address.key.Path.empty()) {
     outcome.action = TFixAction::kFailed;
     outcome.reason = "not a key path";
     return;
@@ -82,9 +78,9 @@ void FixOne(TBackupTool* tool, const FindingAddress& address, const TFixSettings
   if (address.wholeKey) {
     if (settings.dryRun) {
       outcome.action = TFixAction::kRemoved;
-    } else if (!tool->AddKey(address.rootName, address.keyPath)) {
+    } else if (!tool->AddKey(address.rootName, address.key.Path)) {
       outcome.reason = "the key could not be backed up";
-    } else if (!tool->RemoveKey(address.rootName, address.keyPath)) {
+    } else if (!tool->RemoveKey(address.rootName, address.key.Path)) {
       outcome.reason = "the key could not be deleted";
     } else {
       outcome.action = TFixAction::kRemoved;
@@ -97,16 +93,16 @@ void FixOne(TBackupTool* tool, const FindingAddress& address, const TFixSettings
     outcome.action = outcome.replacement.empty() ? TFixAction::kRemoved : TFixAction::kRepaired;
     return;
   }
-  if (!tool->AddValue(address.rootName, address.keyPath, address.valueName)) {
+  if (!tool->AddValue(address.rootName, address.key.Path, address.valueName)) {
     outcome.reason = "the value could not be backed up";
     return;
   }
   const std::string replacement = Replacement(address, settings);
   if (!replacement.empty() &&
-      tool->SetStringValue(address.rootName, address.keyPath, replacement, address.valueName)) {
+      tool->SetStringValue(address.rootName, address.key.Path, replacement, address.valueName)) {
     outcome.action = TFixAction::kRepaired;
     outcome.replacement = replacement;
-  } else if (tool->RemoveValue(address.rootName, address.keyPath, address.valueName)) {
+  } else if (tool->RemoveValue(address.rootName, address.key.Path, address.valueName)) {
     outcome.action = TFixAction::kRemoved;
   } else {
     outcome.reason = "the value could not be deleted";
@@ -144,7 +140,7 @@ TFixReport FixCleanerItems(const std::vector<TNewItem>& items, const TFixSetting
     if (!settings.dryRun && !report.backupCreated) {
       outcome.reason = "no backup set could be created";
     } else {
-      FixOne(&tool, AddressOf(item, settings.wholeKeyMarker), settings, outcome);
+      FixOne(&tool, AddressOf(item), settings, outcome);
     }
     switch (outcome.action) {
       case TFixAction::kRepaired:

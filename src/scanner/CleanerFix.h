@@ -24,9 +24,6 @@ inline constexpr int kCleanerBackupType = 9;
 struct TFixSettings {
   std::string backupsFolder;  // existing folder, with a trailing backslash
   std::string description;
-  // The whole-key marker of the scan's texts: an entry equal to it (without
-  // regard to case) stands for the key itself.
-  std::string wholeKeyMarker;
   // Where a moved file is looked for (see LocateFirst); cache may be empty
   // but not null.
   const TFileSystemCache* cache = nullptr;

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "files/FileReferences.h"
+#include "scanner/FileReferences.h"
 #include "files/FileTools.h"
 #include "platform/Platform.h"
 #include "registry/FastRegistry.h"

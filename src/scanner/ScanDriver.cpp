@@ -30,6 +30,7 @@ bool TScanDriver::Start(const TScanRequest& request) {
   Wait();  // joins the threads of an earlier scan
   threads_.clear();
   memo_ = std::make_unique<TExistenceMemo>();
+  markers_ = std::make_unique<THiveMarkers>();
   items_.clear();
   values_ = 0;
   keys_ = 0;
@@ -47,6 +48,7 @@ bool TScanDriver::Start(const TScanRequest& request) {
     options.Mode = area;
     options.IgnoreList = &request.ignoreList;
     if (!options.ExistenceMemo) options.ExistenceMemo = memo_.get();
+    options.HiveMarkers = markers_.get();
     auto thread = std::make_unique<TSweeper>(options, dispatcher_);
     thread->SetLanguage(request.language);
     thread->OnItem = [this](TSweeper&, TNewItem& item) {
@@ -75,7 +77,7 @@ bool TScanDriver::Start(const TScanRequest& request) {
     threads_.push_back(std::move(thread));
   }
 
-  savedErrorMode_ = platform::Sys().ExchangeErrorMode(platform::kFailCriticalErrors);
+  errorMode_.emplace();
   running_ = static_cast<int>(threads_.size());
   startTick_ = TickNow();
   endTick_ = startTick_;
@@ -104,7 +106,7 @@ bool TScanDriver::StartWithIgnoreLists(bool deep, std::string_view dataFolder,
 void TScanDriver::ThreadFinished() {
   if (running_.fetch_sub(1) != 1) return;
   endTick_ = TickNow();
-  platform::Sys().ExchangeErrorMode(savedErrorMode_);
+  errorMode_.reset();
   if (OnFinished) OnFinished();
 }
 

@@ -8,12 +8,15 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
-#include "files/ExistenceMemo.h"
+#include "core/Dispatcher.h"
+#include "core/ErrorMode.h"
 #include "files/StringTools.h"
-#include "scanner/Dispatcher.h"
+#include "scanner/ExistenceMemo.h"
+#include "scanner/HiveMarkers.h"
 #include "scanner/Sweeper.h"
 #include "scanner/SweeperTypes.h"
 
@@ -95,6 +98,9 @@ class TScanDriver {
   // The existence answers the threads of one scan share (unless the request
   // brings its own); declared first so that it outlives the threads.
   std::unique_ptr<TExistenceMemo> memo_;
+  std::unique_ptr<THiveMarkers> markers_;
+  // Held from Start until the last thread has finished.
+  std::optional<TErrorModeGuard> errorMode_;
   std::vector<std::unique_ptr<TSweeper>> threads_;
   std::vector<TNewItem> items_;
   std::atomic<int> running_{0};
@@ -104,7 +110,6 @@ class TScanDriver {
   std::atomic<int64_t> droppedRows_{0};
   int64_t valueTotals_ = 0;
   int64_t keyTotals_ = 0;
-  uint32_t savedErrorMode_ = 0;
   uint32_t startTick_ = 0;
   uint32_t endTick_ = 0;
 };

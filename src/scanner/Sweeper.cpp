@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -19,41 +20,6 @@ namespace vp {
 using platform::RegHandle;
 
 namespace {
-
-// The marker keys this process made under HKEY_CURRENT_USER\Software to find
-// the user's hive. While one exists another area may list it (as an empty
-// software key, say), and its removal may come between that area's look and
-// its report: a finding at or below a marker is never reported. The names
-// hold a tick count, so remembering the last few for good costs nothing.
-class HiveMarkers {
- public:
-  void Remember(const std::string& path) {
-    std::lock_guard lock(mutex_);
-    paths_.push_back(path);
-    if (paths_.size() > 64) paths_.erase(paths_.begin());
-  }
-  void Forget(const std::string& path) {
-    std::lock_guard lock(mutex_);
-    std::erase(paths_, path);
-  }
-  bool Covers(std::string_view keyPath) const {
-    std::lock_guard lock(mutex_);
-    for (const std::string& path : paths_) {
-      if (keyPath.size() < path.size() || !SameText(keyPath.substr(0, path.size()), path)) continue;
-      if (keyPath.size() == path.size() || keyPath[path.size()] == '\\') return true;
-    }
-    return false;
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<std::string> paths_;
-};
-
-HiveMarkers& Markers() {
-  static HiveMarkers markers;
-  return markers;
-}
 
 uint32_t TickNow() {
   using namespace std::chrono;
@@ -125,81 +91,14 @@ ProblemDescription DescribeProblem(int32_t code, const std::string& detail, cons
   }
 }
 
-DateTime FileTimeToDateTime(uint64_t fileTime) {
-  // 109205 days lie between 1601-01-01 and 1899-12-30.
-  return static_cast<double>(fileTime) / 864000000000.0 - 109205.0;
-}
-
-DateTime UtcToLocal(DateTime date, const platform::TimeZoneState& zone) {
-  if (zone.kind == platform::TimeZoneState::Standard) return date - zone.bias / 1440.0;
-  if (zone.kind == platform::TimeZoneState::Daylight) return date - (zone.bias + zone.daylightBias) / 1440.0;
-  return date;
-}
-
-std::string FormatKeyDate(const std::string& format, DateTime date) {
-  // Civil date from a day count (days since 1970-01-01), proleptic Gregorian.
-  double whole = std::floor(date);
-  int64_t seconds = std::llround((date - whole) * 86400.0);
-  if (seconds >= 86400) {
-    whole += 1;
-    seconds -= 86400;
-  }
-  int64_t z = static_cast<int64_t>(whole) - 25569 + 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  const int64_t day = doy - (153 * mp + 2) / 5 + 1;
-  const int64_t month = mp < 10 ? mp + 3 : mp - 9;
-  const int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
-  const int64_t fields[] = {year, month, day, seconds / 3600, seconds / 60 % 60, seconds % 60};
-
-  const std::string picture = format.empty() ? "yyyy-mm-dd hh:nn:ss" : format;
-  std::string result;
-  for (size_t i = 0; i < picture.size();) {
-    const char c = picture[i];
-    if (c == '"' || c == '\'') {
-      const size_t close = picture.find(c, i + 1);
-      const size_t end = close == std::string::npos ? picture.size() : close;
-      result.append(picture, i + 1, end - i - 1);
-      i = end + 1;
-      continue;
-    }
-    const char lower = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    size_t run = 1;
-    while (i + run < picture.size() && picture[i + run] == c) ++run;
-    int field = -1;
-    if (lower == 'y') field = 0;
-    if (lower == 'm') field = 1;
-    if (lower == 'd') field = 2;
-    if (lower == 'h') field = 3;
-    if (lower == 'n') field = 4;
-    if (lower == 's') field = 5;
-    if (field < 0) {
-      result.append(picture, i, run);
-      i += run;
-      continue;
-    }
-    char text[24];
-    if (field == 0 && run == 2) {
-      std::snprintf(text, sizeof text, "%02lld", static_cast<long long>(year % 100));
-    } else if (field == 0 || run >= 2) {
-      std::snprintf(text, sizeof text, field == 0 ? "%04lld" : "%02lld",
-                    static_cast<long long>(fields[field]));
-    } else {
-      std::snprintf(text, sizeof text, "%lld", static_cast<long long>(fields[field]));
-    }
-    result += text;
-    i += run;
-  }
-  return result;
-}
-
 // ---------------------------------------------------------------- lifecycle
 
 TSweeper::TSweeper(const TScanOptions& options, TDispatcher& dispatcher)
-    : dispatcher_(dispatcher), options_(options), mode_(options.Mode) {
+    : dispatcher_(dispatcher),
+      options_(options),
+      markers_(options.HiveMarkers != nullptr ? options.HiveMarkers : &ownMarkers_),
+      mode_(options.Mode),
+      worker_(dispatcher) {
   if (options.IgnoreList != nullptr) ignoreList_ = *options.IgnoreList;
   if (options.ExtraIgnoreList != nullptr) extraIgnoreList_ = *options.ExtraIgnoreList;
   // The thread works on its own copies only.
@@ -217,24 +116,19 @@ void TSweeper::SetLanguage(const TCleanerLanguage& language) {
 }
 
 void TSweeper::Start() {
-  if (thread_.joinable() || finished_.load()) return;
-  thread_ = std::thread([this] { Execute(); });
+  worker_.Start([this](std::stop_token) { Execute(); });
 }
 
 void TSweeper::Stop() {
-  abort_.store(true);
+  worker_.RequestStop();
 }
 
 void TSweeper::Terminate() {
-  terminated_.store(true);
+  worker_.RequestStop();
 }
 
 void TSweeper::WaitFor() {
-  if (!thread_.joinable()) return;
-  if (dispatcher_.IsOwnerThread()) {
-    while (!finished_.load()) dispatcher_.ProcessPending(std::chrono::milliseconds(20));
-  }
-  thread_.join();
+  worker_.Wait();
 }
 
 void TSweeper::Synchronize(const std::function<void()>& call) {
@@ -260,6 +154,9 @@ void TSweeper::Execute() {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   try {
+    HandOverItems();
+    // Runs after every batch handed over: the owner may free the thread
+    // once it has seen OnFinished.
     Synchronize([this] {
       if (OnTotals) OnTotals(*this, valuesTotal_.load(), keysTotal_.load());
     });
@@ -271,15 +168,13 @@ void TSweeper::Execute() {
     });
   } catch (...) {
   }
-  finished_.store(true);
 }
 
 void TSweeper::RunScanBody() {
   nonFixedDrives_.clear();
   for (char letter = 'a'; letter <= 'z'; ++letter)
     if (platform::Files().DriveTypeOf(letter) != platform::DriveType::Fixed) nonFixedDrives_ += letter;
-  analysis_.Abort = &abort_;
-  analysis_.Terminate = &terminated_;
+  analysis_.Stop = worker_.StopToken();
   analysis_.NonFixedDrives = nonFixedDrives_;
   analysis_.IgnoreList = &ignoreList_;
   analysis_.Memo = options_.ExistenceMemo;
@@ -368,12 +263,12 @@ void TSweeper::DiscoverCurrentUserHive() {
       registry.SetRootKey(platform::kHkeyCurrentUser);
       bool created = false;
       // Known before it exists, so no other area ever reports it.
-      Markers().Remember(path);
+      markers_->Remember(path);
       if (registry.CreateKeyReportingNew(path, created) && created) {
         markerPath = path;
         lastHiveMarker_ = path;
       } else {
-        Markers().Forget(path);  // somebody else's key
+        markers_->Forget(path);  // somebody else's key
       }
     }
     if (markerPath.empty()) return;
@@ -429,8 +324,27 @@ void TSweeper::ProgressTick() {
   const uint32_t now = TickNow();
   if ((now - lastProgressTick_) / 1000 < 1) return;
   lastProgressTick_ = now;
-  Synchronize([this] {
+  HandOverItems();
+  dispatcher_.Post([this] {
     if (OnProgress) OnProgress(*this);
+  });
+}
+
+void TSweeper::HandOverItems() {
+  if (batch_.empty()) return;
+  auto batch = std::make_shared<std::vector<TNewItem>>(std::move(batch_));
+  batch_.clear();
+  dispatcher_.Post([this, batch] {
+    for (TNewItem& item : *batch) {
+      if (StopRequested() || !OnItem) return;
+      try {
+        OnItem(*this, item);
+      } catch (...) {
+        // A handler that fails ends the scan, as it does on the scan thread.
+        Stop();
+        return;
+      }
+    }
   });
 }
 
@@ -462,7 +376,7 @@ void TSweeper::Report(RegHandle root, std::string keyPath, std::string valueName
   if (valueData.empty()) valueData = language_.Text(kTextEmpty);
   const std::string dateText = keyDate == 0 ? language_.Text(kTextEmpty) : KeyDateText(keyDate);
   if (!keyPath.empty() && keyPath.back() == '\\') keyPath.pop_back();
-  if (root == platform::kHkeyCurrentUser && Markers().Covers(keyPath)) return;
+  if (root == platform::kHkeyCurrentUser && markers_->Covers(keyPath)) return;
   const std::string pathText = rootName + "\\" + keyPath + "\\" + valueName;
   if (const size_t at = keyPath.find("SOFTWARE"); at != std::string::npos) keyPath.replace(at, 8, "Software");
 
@@ -497,6 +411,8 @@ void TSweeper::Report(RegHandle root, std::string keyPath, std::string valueName
   item_.FullPath = rootAndKey;
   item_.ValueData = valueData;
   item_.ValueName = valueName;
+  item_.WholeKey =
+      !language_.Text(kTextWholeKey).empty() && SameText(valueName, language_.Text(kTextWholeKey));
   item_.Problem = problem.text;
   item_.Ignored = ignored;
   if (options_.RootNameStyle == 1) item_.DisplayPath = AbbreviateKeyPath(item_.DisplayPath, true);
@@ -507,10 +423,15 @@ void TSweeper::Report(RegHandle root, std::string keyPath, std::string valueName
   item_.Detail = detail;
 
   if (!StopRequested()) {
-    Synchronize([this] {
-      if (IsReportable(item_.RootName, item_.KeyPath, item_.ValueName, item_.ValueData) && OnItem)
-        OnItem(*this, item_);
-    });
+    if (dispatcher_.IsOwnerThread()) {
+      // Already where the items go (a scan run on the owning thread, or a
+      // check called there): nothing waits, so there is nothing to batch.
+      HandOverItems();
+      OnItem(*this, item_);
+    } else {
+      batch_.push_back(item_);
+      if (batch_.size() >= kItemBatch) HandOverItems();
+    }
   }
 
   if (isChild) return;

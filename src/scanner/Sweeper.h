@@ -2,7 +2,7 @@
 
 // TSweeper: one scan thread of the registry cleaner. It scans one area (its
 // Mode), passes every finding through Report, and hands the surviving ones to
-// the dispatcher's owning thread one at a time.
+// the dispatcher's owning thread in batches, without waiting for it.
 //
 // Lifecycle: construct (nothing runs yet), SetLanguage, assign the events,
 // Start. Stop asks the scan to end early; the final events are raised all the
@@ -12,15 +12,18 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <stop_token>
 #include <string>
-#include <thread>
+#include <vector>
 
-#include "files/FileReferences.h"
+#include "core/Dispatcher.h"
+#include "core/Worker.h"
 #include "files/StringTools.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
 #include "registry/FastRegistry.h"
-#include "scanner/Dispatcher.h"
+#include "scanner/FileReferences.h"
+#include "scanner/HiveMarkers.h"
 #include "scanner/SweeperTypes.h"
 
 namespace vp {
@@ -36,19 +39,24 @@ class TSweeper {
   void SetLanguage(const TCleanerLanguage& language);
 
   // Events; assign before Start. All but OnCount run on the dispatcher's
-  // owning thread, one at a time, while the scan thread waits.
+  // owning thread, one at a time, in the order the scan raised them.
   //
   // OnFinished: once, as the scan thread's very last act (also after a
   //   failure or a stop).
   // OnProgress: at most once a second while the scan advances.
-  // OnItem: once per reported problem; the item is the thread's own buffer,
-  //   valid until the handler returns.
+  // OnItem: once per reported problem, in the order found. Items are handed
+  //   over in batches of up to kItemBatch, and at least once a second while
+  //   the scan advances; the scan does not wait for them. Once the scan is
+  //   stopped the rest of a batch is dropped. The item is valid until the
+  //   handler returns.
   // OnCount: on the scan thread itself, concurrently with other scan
   //   threads, each time a check adds to the values or keys analysed (the
   //   increment in one argument, 0 in the other). Receivers add atomically.
   // OnTotals: once at the end, before OnFinished, with the thread's totals.
   //   It repeats what OnCount already delivered: receivers that add up
   //   OnCount must not add these as well.
+  static constexpr size_t kItemBatch = 256;
+
   std::function<void(TSweeper&)> OnFinished;
   std::function<void(TSweeper&)> OnProgress;
   std::function<void(TSweeper&, TNewItem&)> OnItem;
@@ -63,7 +71,7 @@ class TSweeper {
   // The thread's own terminate request; honoured like Stop.
   void Terminate();
   // True once the thread has raised OnFinished.
-  bool Finished() const { return finished_.load(); }
+  bool Finished() const { return worker_.Finished(); }
   // Waits for the thread to end and joins it. On the dispatcher's owning
   // thread the dispatcher is pumped meanwhile, so the scan thread's
   // synchronised calls still run.
@@ -81,9 +89,7 @@ class TSweeper {
   // ---- used by the checks, on the scan thread --------------------------
 
   // The abort flag or the terminate request is set.
-  bool StopRequested() const {
-    return abort_.load(std::memory_order_relaxed) || terminated_.load(std::memory_order_relaxed);
-  }
+  bool StopRequested() const { return worker_.StopRequested(); }
 
   // The reporting routine every finding passes. keyDate is UTC (0 = not
   // known). isChild marks the calls Report and ListKeyContents make
@@ -121,6 +127,8 @@ class TSweeper {
   void RunScanBody();
   void RunArea();
   void ProgressTick();
+  // Hands the items found so far to the owning thread.
+  void HandOverItems();
   void MaybeYield();
   std::string KeyDateText(DateTime keyDate);
   bool IsSkippedBranch(const std::string& key, const std::string& name, const std::string& subKey) const;
@@ -179,6 +187,8 @@ class TSweeper {
 
   TDispatcher& dispatcher_;
   TScanOptions options_;
+  THiveMarkers ownMarkers_;
+  THiveMarkers* markers_;  // the scan's, or ownMarkers_
   TCleanerLanguage language_;
   StringList ignoreList_;
   StringList extraIgnoreList_;
@@ -198,10 +208,7 @@ class TSweeper {
   uint32_t lastYieldTick_ = 0;
 
   TNewItem item_;
-
-  std::atomic<bool> abort_{false};
-  std::atomic<bool> terminated_{false};
-  std::atomic<bool> finished_{false};
+  std::vector<TNewItem> batch_;
 
   const int32_t mode_;
   std::string nonFixedDrives_;
@@ -210,19 +217,7 @@ class TSweeper {
   std::string currentUserHive_;
   std::string lastHiveMarker_;
 
-  std::thread thread_;
-  bool started_ = false;
+  TWorker worker_;  // last: the thread ends before the members above go
 };
-
-// A FILETIME (100 ns since 1601, UTC) as a date (days since 1899-12-30).
-DateTime FileTimeToDateTime(uint64_t fileTime);
-
-// A date formatted with yyyy, yy, mm, m, dd, d, hh, h, nn, n, ss, s (month
-// numbers with m, minutes with n); text in double or single quotes is copied.
-// An empty format gives "yyyy-mm-dd hh:nn:ss".
-std::string FormatKeyDate(const std::string& format, DateTime date);
-
-// The date converted from UTC to local time by the time-zone state.
-DateTime UtcToLocal(DateTime date, const platform::TimeZoneState& zone);
 
 }  // namespace vp

@@ -11,9 +11,12 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Clock.h"
+
 namespace vp {
 
 class TExistenceMemo;
+class THiveMarkers;
 
 // Scan areas. -1 walks one caller-given key tree, 0 does nothing, 1 to 16 are
 // the areas of a scan; a normal scan runs 1 to 15, a deep scan 1 to 16.
@@ -58,6 +61,9 @@ struct TScanOptions {
   // The existence answers shared by the threads of one scan; may be null.
   // Not copied: the threads use it while they run, so it must outlive them.
   TExistenceMemo* ExistenceMemo = nullptr;
+  // The hive marker keys of the scan, shared by its threads; null: the
+  // thread keeps its own.
+  THiveMarkers* HiveMarkers = nullptr;
 };
 
 // The 22 texts the engine shows, numbered as the language supplies them.
@@ -87,6 +93,9 @@ struct TNewItem {
   std::string DisplayPath;  // root name + "\" + key path, shortened per RootNameStyle
   std::string FullPath;     // root name + "\" + key path
   std::string ValueName;    // "@" for the default value; the whole-key text for a key item
+  // The finding is the key itself, not one of its values. Set by the scan,
+  // whatever language its texts were in: Fix acts on this, never on a text.
+  bool WholeKey = false;
   std::string Problem;
   std::string RootName;
   std::string KeyPath;
@@ -128,9 +137,5 @@ struct ProblemDescription {
 // (the missing file for 102, the finding's own text for 106). An unknown code
 // gives "Internal error 091" with severity 0.
 ProblemDescription DescribeProblem(int32_t code, const std::string& detail, const TCleanerLanguage& texts);
-
-// A date as days since 1899-12-30 (fractions are the time of day); 0 means
-// unknown.
-using DateTime = double;
 
 }  // namespace vp

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "files/IniTools.h"
 #include "files/StringTools.h"
+#include "settings/IniTools.h"
 
 namespace vp {
 

@@ -4,9 +4,9 @@
 #include <chrono>
 #include <vector>
 
-#include "backup/RegExportText.h"
 #include "platform/FileSystem.h"
 #include "platform/System.h"
+#include "registry/RegExportText.h"
 #include "support/RegistryTestSupport.h"
 
 namespace vp::backup::test {

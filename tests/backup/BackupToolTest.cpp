@@ -3,8 +3,8 @@
 #include "backup/BackupFixture.h"
 #include "backup/BackupSets.h"
 #include "backup/BackupTool.h"
-#include "backup/RegExportText.h"
 #include "platform/FileSystem.h"
+#include "registry/RegExportText.h"
 
 namespace vp::backup {
 namespace {
@@ -12,7 +12,7 @@ namespace {
 using namespace std::string_literals;
 constexpr const char* kRoot = "HKEY_CURRENT_USER";
 
-class FixedClock : public BackupClock {
+class FixedClock : public Clock {
  public:
   LocalTime Now() const override { return {2026, 1, 5, 11, 0, 0, 500}; }
   uint64_t TickCount() const override { return 1234; }
@@ -74,7 +74,7 @@ TEST_F(BackupToolTest, OldFormatHeaderFollowsTheWindowsVersion) {
 }
 
 TEST_F(BackupToolTest, NothingIsWrittenWithoutASet) {
-  Put("A", "v", kRegSz, "x\0"s);
+  Put("A", "v", platform::kRegSz, "x\0"s);
   const std::string file = WorkFolder() + "f.txt";
   ASSERT_TRUE(platform::Files().WriteWholeFile(file, "data"));
   TBackupTool tool(clock_);
@@ -93,9 +93,9 @@ TEST_F(BackupToolTest, NothingIsWrittenWithoutASet) {
 }
 
 TEST_F(BackupToolTest, ValuesOfOneKeyShareOneHeader) {
-  Put("A", "", kRegSz, "default\0"s);
-  Put("A", "two", kRegDword, "\x02\0\0\0"s);
-  Put("B", "x", kRegSz, "b\\\"\0"s);
+  Put("A", "", platform::kRegSz, "default\0"s);
+  Put("A", "two", platform::kRegDword, "\x02\0\0\0"s);
+  Put("B", "x", platform::kRegSz, "b\\\"\0"s);
   TBackupTool tool(clock_);
   ASSERT_TRUE(Create(tool));
   EXPECT_TRUE(tool.AddValue(kRoot, Key("A"), " @ "));
@@ -109,8 +109,8 @@ TEST_F(BackupToolTest, ValuesOfOneKeyShareOneHeader) {
 }
 
 TEST_F(BackupToolTest, KeyExportAddsTrailingBackslashes) {
-  Put("K\\Sub", "s", kRegSz, "1\0"s);
-  Put("K", "b", kRegBinary, "\x01\x02"s);
+  Put("K\\Sub", "s", platform::kRegSz, "1\0"s);
+  Put("K", "b", platform::kRegBinary, "\x01\x02"s);
   TBackupTool tool(clock_);
   ASSERT_TRUE(Create(tool));
   EXPECT_TRUE(tool.AddKeyByPath(std::string(kRoot) + "\\" + Key("K")));
@@ -140,7 +140,7 @@ TEST_F(BackupToolTest, FilesAndStringsAreListed) {
 }
 
 TEST_F(BackupToolTest, DestroyCleansOnlyTheNewestSetsEmptyFiles) {
-  Put("A", "v", kRegSz, "x\0"s);
+  Put("A", "v", platform::kRegSz, "x\0"s);
   std::string first;
   std::string second;
   {
@@ -169,12 +169,12 @@ TEST_F(BackupToolTest, DestroyCleansOnlyTheNewestSetsEmptyFiles) {
 }
 
 TEST_F(BackupToolTest, RemovalsAndStringWrites) {
-  Put("R\\Sub\\Deep", "v", kRegSz, "1\0"s);
-  Put("R", "n", kRegNone, "\x01"s);
-  Put("V", "", kRegSz, "d\0"s);
-  Put("V", "e", kRegExpandSz, "%A%\0"s);
-  Put("V", "m", kRegMultiSz, "a\0b\0\0"s);
-  Put("V", "b", kRegBinary, "\x01"s);
+  Put("R\\Sub\\Deep", "v", platform::kRegSz, "1\0"s);
+  Put("R", "n", platform::kRegNone, "\x01"s);
+  Put("V", "", platform::kRegSz, "d\0"s);
+  Put("V", "e", platform::kRegExpandSz, "%A%\0"s);
+  Put("V", "m", platform::kRegMultiSz, "a\0b\0\0"s);
+  Put("V", "b", platform::kRegBinary, "\x01"s);
   TBackupTool tool(clock_);
   EXPECT_TRUE(tool.RemoveKeyByPath(std::string(" ") + kRoot + " \\ " + Key("R") + " "));
   EXPECT_FALSE(KeyExists("R"));
@@ -187,10 +187,10 @@ TEST_F(BackupToolTest, RemovalsAndStringWrites) {
   EXPECT_TRUE(tool.SetStringValue(kRoot, Key("New"), "fresh", "s"));
   auto snapshot = Snapshot();
   EXPECT_EQ(snapshot["V"].count(""), 0u);
-  EXPECT_EQ(snapshot["V"]["e"], (test::StoredValue{kRegExpandSz, "%B%\0"s}));
-  EXPECT_EQ(snapshot["V"]["m"], (test::StoredValue{kRegMultiSz, "x\0y\0\0"s}));
-  EXPECT_EQ(snapshot["V"]["b"], (test::StoredValue{kRegBinary, "\x01"s}));
-  EXPECT_EQ(snapshot["New"]["s"], (test::StoredValue{kRegSz, "fresh\0"s}));
+  EXPECT_EQ(snapshot["V"]["e"], (test::StoredValue{platform::kRegExpandSz, "%B%\0"s}));
+  EXPECT_EQ(snapshot["V"]["m"], (test::StoredValue{platform::kRegMultiSz, "x\0y\0\0"s}));
+  EXPECT_EQ(snapshot["V"]["b"], (test::StoredValue{platform::kRegBinary, "\x01"s}));
+  EXPECT_EQ(snapshot["New"]["s"], (test::StoredValue{platform::kRegSz, "fresh\0"s}));
   const std::string file = WorkFolder() + "gone.txt";
   ASSERT_TRUE(platform::Files().WriteWholeFile(file, "x"));
   EXPECT_TRUE(tool.RemoveFile(file));

@@ -3,9 +3,9 @@
 #include "backup/BackupFixture.h"
 #include "backup/BackupSets.h"
 #include "backup/BackupTool.h"
-#include "backup/RegExportText.h"
 #include "files/StringTools.h"
 #include "platform/FileSystem.h"
+#include "registry/RegExportText.h"
 #include "support/TestSupport.h"
 
 namespace vp::backup {
@@ -109,11 +109,11 @@ class FaultTest : public test::BackupFixture {
  protected:
   void Prepare() {
     DeleteTree("F");
-    Put("F\\A\\Sub", "s", kRegSz, "one\0"s);
-    Put("F\\A", "", kRegExpandSz, "%TEMP%\0"s);
-    Put("F\\B", "v", kRegBinary, std::string(60, '\x5A'));
-    Put("F\\B", "w", kRegDword, "\x07\0\0\0"s);
-    Put("F\\C", "q", kRegQword, "\x01\x02\x03\x04\x05\x06\x07\x08"s);
+    Put("F\\A\\Sub", "s", platform::kRegSz, "one\0"s);
+    Put("F\\A", "", platform::kRegExpandSz, "%TEMP%\0"s);
+    Put("F\\B", "v", platform::kRegBinary, std::string(60, '\x5A'));
+    Put("F\\B", "w", platform::kRegDword, "\x07\0\0\0"s);
+    Put("F\\C", "q", platform::kRegQword, "\x01\x02\x03\x04\x05\x06\x07\x08"s);
     ASSERT_TRUE(platform::Files().WriteWholeFile(File(), "file contents"));
   }
   std::string File() const { return WorkFolder() + "tool.dll"; }
@@ -180,7 +180,7 @@ TEST_F(FaultTest, ARefusedFileLosesNothing) {
 // the square of it.
 TEST_F(FaultTest, EntriesGrowByAppending) {
   const int values = vp::test::kOnRealWindows ? 60 : 300;
-  for (int i = 0; i < values; ++i) Put("Many", "value" + std::to_string(i), kRegSz, "some text\0"s);
+  for (int i = 0; i < values; ++i) Put("Many", "value" + std::to_string(i), platform::kRegSz, "some text\0"s);
   FaultyFiles counting(platform::Files());
   std::string set;
   {

@@ -2,9 +2,9 @@
 
 #include <set>
 
-#include "backup/RegExportText.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
+#include "registry/RegExportText.h"
 
 namespace vp::backup::test {
 namespace {
@@ -37,28 +37,38 @@ std::string Bytes(std::mt19937& random, int length) {
 
 StoredValue RandomValue(std::mt19937& random, bool forExport) {
   using namespace std::string_literals;
-  static const uint32_t kTypes[] = {
-      kRegSz,   kRegSz,    kRegExpandSz,       kRegMultiSz, kRegDword,        kRegBinary, kRegBinary,
-      kRegNone, kRegQword, kRegDwordBigEndian, kRegLink,    kRegResourceList, 0x4321};
+  static const uint32_t kTypes[] = {platform::kRegSz,
+                                    platform::kRegSz,
+                                    platform::kRegExpandSz,
+                                    platform::kRegMultiSz,
+                                    platform::kRegDword,
+                                    platform::kRegBinary,
+                                    platform::kRegBinary,
+                                    platform::kRegNone,
+                                    platform::kRegQword,
+                                    platform::kRegDwordBigEndian,
+                                    platform::kRegLink,
+                                    platform::kRegResourceList,
+                                    0x4321};
   static const int kLengths[] = {0, 1, 4, 25, 26, 27, 51, 52, 300};
   StoredValue value;
   value.type = kTypes[Below(random, sizeof kTypes / sizeof kTypes[0])];
   switch (value.type) {
-    case kRegSz:
+    case platform::kRegSz:
       value.data = Pick(random, kTextChars, 0, 40) + "\0"s;
       if (!forExport && Below(random, 6) == 0)
         value.data += Pick(random, kTextChars, 1, 5) + "\0"s;  // inner NUL
       break;
-    case kRegExpandSz:
+    case platform::kRegExpandSz:
       value.data = "%SystemRoot%\\" + Pick(random, kTextChars, 0, 30) + "\0"s;
       break;
-    case kRegMultiSz:
+    case platform::kRegMultiSz:
       for (int i = Below(random, 4); i > 0; --i) {
         value.data += Pick(random, kTextChars, 1, 20) + "\0"s;
       }
       value.data += "\0"s;
       break;
-    case kRegDword:
+    case platform::kRegDword:
       value.data = Bytes(random, !forExport && Below(random, 5) == 0 ? 2 : 4);
       break;
     default:

@@ -2,7 +2,7 @@
 
 #include "backup/BackupFixture.h"
 #include "backup/RegExport.h"
-#include "backup/RegExportText.h"
+#include "registry/RegExportText.h"
 #include "support/RegistryTestSupport.h"
 
 namespace vp::backup {
@@ -15,13 +15,13 @@ constexpr const char* kRoot = "HKEY_CURRENT_USER";
 class RegExportTest : public test::BackupFixture {};
 
 TEST_F(RegExportTest, MissingOrUnreadableEntriesFailWithoutOutput) {
-  Put("A", "v", kRegSz, "x\0"s);
+  Put("A", "v", platform::kRegSz, "x\0"s);
   ExportText out{"kept", "[H]"};
   const std::string a = ScratchKey() + "\\A";
   EXPECT_FALSE(ExportValue(kHkeyCurrentUser, kRoot, a, "absent", out));
   EXPECT_FALSE(ExportValue(kHkeyCurrentUser, kRoot, ScratchKey() + "\\Nope", "v", out));
   EXPECT_FALSE(ExportKeyTree(kHkeyCurrentUser, kRoot, ScratchKey() + "\\Nope\\", out));
-  Put("A", "line\r\nbreak", kRegSz, "x\0"s);
+  Put("A", "line\r\nbreak", platform::kRegSz, "x\0"s);
   EXPECT_FALSE(ExportValue(kHkeyCurrentUser, kRoot, a, "line\r\nbreak", out));
   EXPECT_FALSE(ExportKeyTree(kHkeyCurrentUser, kRoot, a + "\\", out));
   EXPECT_EQ(out.text, "kept");
@@ -49,10 +49,10 @@ TEST(RegExportSim, EntriesThatCannotBeNamedFailTheExport) {
 }
 
 TEST_F(RegExportTest, KeyTreePutsEveryKeyAfterItsSubKeys) {
-  Put("T", "a", kRegSz, "1\0"s);
-  Put("T\\S1", "b", kRegExpandSz, "%X%\0"s);
-  Put("T\\S1\\Deep", "", kRegMultiSz, "ab\0\0"s);
-  Put("T\\S2", "q", kRegQword, "\x01\x02\x03\x04\x05\x06\x07\x08"s);
+  Put("T", "a", platform::kRegSz, "1\0"s);
+  Put("T\\S1", "b", platform::kRegExpandSz, "%X%\0"s);
+  Put("T\\S1\\Deep", "", platform::kRegMultiSz, "ab\0\0"s);
+  Put("T\\S2", "q", platform::kRegQword, "\x01\x02\x03\x04\x05\x06\x07\x08"s);
   ExportText out;
   const std::string t = "[HKEY_CURRENT_USER\\" + ScratchKey() + "\\T\\";
   ASSERT_TRUE(ExportKeyTree(kHkeyCurrentUser, kRoot, ScratchKey() + "\\T\\", out));
@@ -63,7 +63,7 @@ TEST_F(RegExportTest, KeyTreePutsEveryKeyAfterItsSubKeys) {
 }
 
 TEST_F(RegExportTest, KeepAliveRunsEveryHundredSubKeys) {
-  for (int i = 0; i < 201; ++i) Put("Many\\K" + std::to_string(1000 + i), "", kRegSz, "\0"s);
+  for (int i = 0; i < 201; ++i) Put("Many\\K" + std::to_string(1000 + i), "", platform::kRegSz, "\0"s);
   int calls = 0;
   ExportText out;
   ASSERT_TRUE(ExportKeyTree(kHkeyCurrentUser, kRoot, ScratchKey() + "\\Many\\", out, [&] { ++calls; }));

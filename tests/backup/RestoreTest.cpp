@@ -3,9 +3,9 @@
 #include "backup/BackupFixture.h"
 #include "backup/BackupSets.h"
 #include "backup/BackupTool.h"
-#include "backup/RegExportText.h"
 #include "platform/FileSystem.h"
 #include "registry/FastRegistry.h"
+#include "registry/RegExportText.h"
 
 namespace vp::backup {
 namespace {
@@ -30,10 +30,10 @@ class RestoreTest : public test::BackupFixture {
 };
 
 TEST_F(RestoreTest, KeysValuesAndFilesComeBack) {
-  Put("K\\Sub", "s", kRegExpandSz, "%SystemRoot%\\x\0"s);
-  Put("K", "", kRegMultiSz, "\x80uro\0two\0\0"s);
-  Put("V", "d", kRegDword, "\x01\x02\x03\x04"s);
-  Put("V", "keep", kRegSz, "stays\0"s);
+  Put("K\\Sub", "s", platform::kRegExpandSz, "%SystemRoot%\\x\0"s);
+  Put("K", "", platform::kRegMultiSz, "\x80uro\0two\0\0"s);
+  Put("V", "d", platform::kRegDword, "\x01\x02\x03\x04"s);
+  Put("V", "keep", platform::kRegSz, "stays\0"s);
   const std::string file = WorkFolder() + "app.dll";
   ASSERT_TRUE(platform::Files().WriteWholeFile(file, "library bytes"));
   const auto before = Snapshot();
@@ -51,7 +51,7 @@ TEST_F(RestoreTest, KeysValuesAndFilesComeBack) {
 }
 
 TEST_F(RestoreTest, AnEntriesFileThatDoesNotReadWholeChangesNothing) {
-  Put("K", "v", kRegSz, "1\0"s);
+  Put("K", "v", platform::kRegSz, "1\0"s);
   const std::string file = WorkFolder() + "app.dll";
   ASSERT_TRUE(platform::Files().WriteWholeFile(file, "library bytes"));
   const std::string set = BackUpAndRemove(file);

@@ -2,13 +2,13 @@
 
 #include <set>
 
-#include "backup/BackupClock.h"
 #include "backup/SetLayout.h"
+#include "core/Clock.h"
 
 namespace vp::backup {
 namespace {
 
-TEST(BackupClock, FormatsPictures) {
+TEST(Clock, FormatsPictures) {
   const LocalTime t{2026, 1, 5, 15, 4, 9, 250};
   LocaleFormats formats;
   struct Case {
@@ -30,7 +30,7 @@ TEST(BackupClock, FormatsPictures) {
   EXPECT_EQ(FormatPicture("hh tt", LocalTime{2026, 1, 5, 0, 0, 0, 0}, formats), "12 AM");
 }
 
-TEST(BackupClock, DateTimeLeavesTimeOutAtMidnightOnly) {
+TEST(Clock, DateTimeLeavesTimeOutAtMidnightOnly) {
   LocaleFormats formats;
   EXPECT_EQ(FormatDateTime({2026, 1, 5, 0, 0, 0, 0}, formats), "1/5/2026");
   EXPECT_EQ(FormatDateTime({2026, 1, 5, 0, 0, 1, 0}, formats), "1/5/2026 12:00:01 AM");
@@ -39,7 +39,7 @@ TEST(BackupClock, DateTimeLeavesTimeOutAtMidnightOnly) {
   EXPECT_EQ(FormatDateTime({2026, 12, 31, 23, 59, 59, 0}, formats), "31.12.2026 23:59:59");
 }
 
-TEST(BackupClock, DayNumbersAndTheirText) {
+TEST(Clock, DayNumbersAndTheirText) {
   struct Case {
     LocalTime t;
     char separator;

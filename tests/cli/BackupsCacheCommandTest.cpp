@@ -6,7 +6,7 @@
 
 #include "CliTestSupport.h"
 #include "backup/BackupTool.h"
-#include "backup/RegExportText.h"
+#include "registry/RegExportText.h"
 #include "cli/BackupsCommand.h"
 #include "cli/CacheCommand.h"
 #include "files/FileTools.h"
@@ -152,10 +152,10 @@ TEST_F(BackupsCommandTest, DamagedSetIsRefused) {
 // The text of a set's registry file, edited and written back in its form.
 void EditEntries(const std::string& path, const std::function<void(std::string&)>& edit) {
   const std::string bytes = ReadFileText(path);
-  std::string text = backup::EntriesFileText(bytes).value_or("");
+  std::string text = EntriesFileText(bytes).value_or("");
   edit(text);
   ASSERT_TRUE(
-      platform::Files().ReplaceWholeFile(path, backup::EntriesFileBytes(text, bytes[0] == '\xFF', true)));
+      platform::Files().ReplaceWholeFile(path, EntriesFileBytes(text, bytes[0] == '\xFF', true)));
 }
 
 // A restore applies only what a backup writes, from a set nobody changed

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "backup/RegExportText.h"
+#include "registry/RegExportText.h"
 #include "backup/SetSeal.h"
 #include "files/FileSystemCache.h"
 #include "files/FileTools.h"
@@ -36,7 +36,6 @@ class CleanerFixTest : public ::testing::Test {
     registry.WriteString("Inner", "1");
     settings_.backupsFolder = scratch_.Path("Backups\\");
     settings_.description = "test";
-    settings_.wholeKeyMarker = kWholeKey;
     settings_.cache = &cache_;
     settings_.searchFolders = {scratch_.Path("elsewhere\\"), scratch_.Path("elsewhere\\deep\\")};
     settings_.driveLetters = "c";
@@ -46,6 +45,7 @@ class CleanerFixTest : public ::testing::Test {
     TNewItem item;
     item.FullPath = key_.FullPath() + below;
     item.ValueName = entry;
+    item.WholeKey = entry == kWholeKey;
     return item;
   }
 
@@ -136,7 +136,7 @@ TEST_F(CleanerFixTest, StopEndsAfterTheFindingInHand) {
   EXPECT_EQ(seal.state, backup::SetState::kInterrupted);
   EXPECT_TRUE(seal.differences.empty());
   const std::string entries =
-      backup::EntriesFileText(ReadFileText(report.setFolder + "Entries.reg")).value_or("");
+      EntriesFileText(ReadFileText(report.setFolder + "Entries.reg")).value_or("");
   EXPECT_NE(entries.find("\"Dead\"="), std::string::npos) << entries;
   EXPECT_EQ(entries.find("Grandchild"), std::string::npos) << entries;
 }
@@ -153,6 +153,22 @@ TEST_F(CleanerFixTest, AFindingWhoseBackupFailsStaysAndCountsAsFailed) {
   EXPECT_EQ(report.failed, 1);
   EXPECT_TRUE(Exists("", "Foreign"));
   EXPECT_FALSE(Exists("", "Dead"));
+}
+
+// What Fix acts on is the finding's flag, not its text: a key reported in
+// another language is still removed whole, and a value that happens to carry
+// the marker's text is a value.
+TEST_F(CleanerFixTest, WholeKeyFindingsAreKnownByTheirFlag) {
+  TNewItem otherLanguage = Finding("\\Child", "[Ganzer Schl\xFCssel]");
+  otherLanguage.WholeKey = true;
+  TNewItem markerText = Finding("", kWholeKey);
+  markerText.WholeKey = false;
+  TFixSettings settings = settings_;
+  settings.dryRun = true;
+  const TFixReport report = FixCleanerItems({otherLanguage, markerText}, settings);
+  ASSERT_EQ(report.outcomes.size(), 2u);
+  EXPECT_EQ(report.outcomes[0].action, TFixAction::kRemoved);
+  EXPECT_EQ(report.gone, 1);  // no value of that name
 }
 
 }  // namespace

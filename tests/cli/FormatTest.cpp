@@ -68,8 +68,12 @@ TEST(FindingFormatTest, JsonLineEscapesAndCarriesEveryField) {
   item.ProblemCode = 102;
   item.SeverityLevel = 3;
   item.Detail = "C:\\gone.exe";
+  item.RootName = "HKEY_CURRENT_USER";
+  item.KeyPath = "Software\\Caf\xE9";
+  item.WholeKey = true;
   EXPECT_EQ(JsonLine(item),
-            "{\"key\":\"HKEY_CURRENT_USER\\\\Software\\\\Caf\\u00e9\",\"value\":\"Say \\\"hi\\\"\","
+            "{\"key\":\"HKEY_CURRENT_USER\\\\Software\\\\Caf\\u00e9\",\"root\":\"HKEY_CURRENT_USER\","
+            "\"key_path\":\"Software\\\\Caf\\u00e9\",\"whole_key\":true,\"value\":\"Say \\\"hi\\\"\","
             "\"data\":\"\\u20ac 5\\u0009tab\",\"code\":102,\"problem\":\"Obsolete entry\",\"severity\":3,"
             "\"detail\":\"C:\\\\gone.exe\",\"ignored\":false}");
   EXPECT_EQ(TableRow(item), "HKEY_CURRENT_USER\\Software\\Caf\xE9 | Say \"hi\" | Obsolete entry");

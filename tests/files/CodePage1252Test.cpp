@@ -10,6 +10,7 @@ namespace vp {
 namespace {
 
 TEST(CodePage1252, EveryByteRoundTripsAndUpperHalfMapsAsTheSystemDoes) {
+  [[maybe_unused]] int comparedWithSystem = 0;
   for (int b = 0; b < 256; ++b) {
     const char16_t unit = Cp1252ToUtf16(static_cast<unsigned char>(b));
     auto back = Utf16ToCp1252(unit);
@@ -18,11 +19,17 @@ TEST(CodePage1252, EveryByteRoundTripsAndUpperHalfMapsAsTheSystemDoes) {
 #ifdef _WIN32
     auto wide = platform::win32::ToWide(std::string(1, static_cast<char>(b)));
     if (wide) {
+      ++comparedWithSystem;
       ASSERT_EQ(wide->size(), 1u) << b;
       EXPECT_EQ(static_cast<char16_t>((*wide)[0]), unit) << "byte " << b;
     }
 #endif
   }
+#ifdef _WIN32
+  // The strict conversion may refuse the five bytes the code page leaves
+  // undefined; every other byte is compared.
+  EXPECT_GE(comparedWithSystem, 256 - 5);
+#endif
   EXPECT_EQ(Cp1252ToUtf16(0x80), u'\u20AC');
   EXPECT_EQ(Cp1252ToUtf16(0x9F), u'\u0178');
   EXPECT_FALSE(Utf16ToCp1252(u'\u0100').has_value());

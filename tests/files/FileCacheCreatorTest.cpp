@@ -5,8 +5,10 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "core/Dispatcher.h"
 #include "files/FileCacheCreator.h"
 #include "files/FileSystemCache.h"
 #include "files/Masks.h"
@@ -14,7 +16,6 @@
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "platform/sim/SimMachine.h"
-#include "scanner/Dispatcher.h"
 #include "settings/SettingsManager.h"
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"
@@ -141,21 +142,42 @@ TEST(FileCacheCreator, AbortedOrUnusableRootStillFinishes) {
   EXPECT_EQ(missing.finished, 1);
 }
 
-// Destroying a running creator on the owning thread must not deadlock with
-// the thread waiting to hand over a batch.
+// A creator stopped in the middle of a walk that would make twenty batches
+// hands over what it found and is destroyed on the owning thread without
+// waiting for the rest of the walk.
 TEST(FileCacheCreator, DestroyedWhileRunning) {
   ScratchFolder scratch;
-  for (int i = 0; i < 300; ++i)
-    scratch.PutFile("d" + std::to_string(i % 10) + "\\f" + std::to_string(i) + ".exe");
+  for (int i = 0; i < 2000; ++i)
+    scratch.PutFile("d" + std::to_string(i % 20) + "\\f" + std::to_string(i) + ".exe");
   TQueueDispatcher dispatcher;
   int batches = 0;
+  size_t files = 0;
+  std::atomic<int> looks{0};
+  std::atomic<bool> walking{false};
+  std::atomic<bool> release{false};
   {
     TFileCacheCreator creator(scratch.Root(), dispatcher);
     creator.SetFinishPause(std::chrono::milliseconds(0));
-    creator.OnFilesFound = [&](TFileCacheCreator&, const StringList&) { ++batches; };
+    creator.OnFilesFound = [&](TFileCacheCreator&, const StringList& batch) {
+      ++batches;
+      files += batch.size();
+    };
+    // The walk looks at the clock once per file: it holds there at the
+    // 150th file until the stop has been asked for.
+    creator.SetClock([&]() -> uint64_t {
+      if (looks.fetch_add(1) == 150) {
+        walking = true;
+        while (!release.load()) std::this_thread::yield();
+      }
+      return 0;
+    });
     creator.Start();
+    while (!walking.load()) std::this_thread::yield();
+    creator.Abort();
+    release = true;
   }
-  EXPECT_LE(batches, 3);
+  EXPECT_EQ(batches, 2);  // the full one, then the rest found before the stop
+  EXPECT_LT(files, 200u);
 }
 
 TEST(FileCacheCreator, StartUpCheckByAge) {
@@ -176,7 +198,8 @@ TEST(FileCacheCreator, StartUpCheckByAge) {
     {
       TSettingsManager settings(data);
       if (c.created) settings.WriteString("Settings", "FileCache", "Created", c.created);
-      EXPECT_EQ(PrepareFileCache(data, settings, today), c.kept) << (c.created ? c.created : "(none)");
+      const int32_t created = settings.ReadInteger("Settings", "FileCache", "Created", 0);
+      EXPECT_EQ(PrepareFileCache(data, created, today), c.kept) << (c.created ? c.created : "(none)");
     }
     EXPECT_EQ(Files().Attributes(data + "FileCache.dat").has_value(), c.kept);
     EXPECT_FALSE(Files().Attributes(data + "FileCache_c.tmp").has_value());
@@ -194,18 +217,15 @@ TEST(FileCacheCreator, BuildWalksTheSelectedDrivesAndSaves) {
     ScratchFolder scratch;
     const std::string data = scratch.Path("Data\\");
     scratch.PutFile("Data\\FileCache.dat", "<old.dll>@<c:\\>\r\n");
-    TSettingsManager settings(data);
-    settings.WriteString("Settings", "DontCacheDrives", "0", "abcdefghijklmnopqrstuvwxyz");
     TFileSystemCache cache;
     cache.AddFile("c:\\old\\old.dll");
     TQueueDispatcher dispatcher;
     const TCacheBuildResult result =
-        BuildFileCache(cache, data + "FileCache.dat", settings, dispatcher, {}, 45000);
+        BuildFileCache(cache, data + "FileCache.dat", "abcdefghijklmnopqrstuvwxyz", dispatcher, {});
     EXPECT_EQ(result.drives, "");
     EXPECT_TRUE(result.saved);
     EXPECT_EQ(cache.FileCount(), 0);
     EXPECT_EQ(Files().ReadWholeFile(data + "FileCache.dat").value_or("x"), "");
-    EXPECT_EQ(settings.ReadInteger("Settings", "FileCache", "Created", 0), 45000);
     return;
   }
   ScratchFolder scratch;
@@ -227,14 +247,12 @@ TEST(FileCacheCreator, BuildWalksTheSelectedDrivesAndSaves) {
   scratch.PutFile("Data\\FileCache.dat", "<old.dll>@<c:\\>\r\n");
   const std::string data = scratch.Path("Data\\");
 
-  TSettingsManager settings(data);
-  settings.WriteString("Settings", "DontCacheDrives", "0", "D");
   TFileSystemCache cache;
   cache.AddFile("c:\\old\\old.dll");
   TQueueDispatcher dispatcher;
   int processed = 0;
-  const TCacheBuildResult result = BuildFileCache(
-      cache, data + "FileCache.dat", settings, dispatcher, [&] { ++processed; }, 45000);
+  const TCacheBuildResult result =
+      BuildFileCache(cache, data + "FileCache.dat", "D", dispatcher, [&] { ++processed; });
   EXPECT_EQ(result.drives, "cf");
   EXPECT_TRUE(result.saved);
   EXPECT_GT(processed, 0);
@@ -243,7 +261,6 @@ TEST(FileCacheCreator, BuildWalksTheSelectedDrivesAndSaves) {
   EXPECT_EQ(cache.FindFile("lib.dll"), StringList{"f:\\tools\\lib.dll"});
   EXPECT_TRUE(cache.FindFile("t.exe").empty());
   EXPECT_EQ(cache.FindFile("c.exe"), StringList{"c:\\w\\c.exe"});
-  EXPECT_EQ(settings.ReadInteger("Settings", "FileCache", "Created", 0), 45000);
   EXPECT_EQ(scratch.Sim()->System().ErrorMode(), 0u);  // restored
 
   TFileSystemCache reloaded;

@@ -179,8 +179,9 @@ TEST(FileSystemCache, MissingOrUnreadableFileLeavesTheCache) {
   // A stopped load changes nothing.
   const std::string file = scratch.Path("FileCache.dat");
   ASSERT_TRUE(Files().WriteWholeFile(file, "<y.dll>@<c:\\b\\>\r\n<z.dll>@<c:\\b\\>\r\n"));
-  std::atomic<bool> stop{true};
-  EXPECT_FALSE(cache.LoadFromFile(file, TLoadPacing{1, 0, &stop}));
+  std::stop_source stop;
+  stop.request_stop();
+  EXPECT_FALSE(cache.LoadFromFile(file, TLoadPacing{1, 0, stop.get_token()}));
   EXPECT_EQ(cache.FindFile("x.dll").size(), 1u);
   EXPECT_TRUE(cache.FindFile("y.dll").empty());
 }
@@ -197,7 +198,7 @@ TEST(FileSystemCache, LoadIsHandedOverWhole) {
   }
   TFileSystemCache cache;
   cache.AddFile("c:\\a\\x.dll");
-  std::thread loader([&] { cache.LoadFromFile(file, TLoadPacing{500, 1, nullptr}); });
+  std::thread loader([&] { cache.LoadFromFile(file, TLoadPacing{500, 1, {}}); });
   bool sawNew = false;
   while (!sawNew) {
     const int files = cache.FileCount();
@@ -212,7 +213,7 @@ TEST(FileSystemCache, LoadIsHandedOverWhole) {
   std::atomic<bool> started{false};
   std::thread late([&] {
     started = true;
-    EXPECT_FALSE(cache.LoadFromFile(file, TLoadPacing{100, 5, nullptr}));
+    EXPECT_FALSE(cache.LoadFromFile(file, TLoadPacing{100, 5, {}}));
   });
   while (!started) std::this_thread::yield();
   std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -6,12 +6,12 @@
 #include <thread>
 
 #include "files/FileTools.h"
-#include "files/IniTools.h"
 #include "files/Masks.h"
 #include "files/SimDrivesTest.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "platform/sim/SimMachine.h"
+#include "settings/IniTools.h"
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"
 

@@ -338,11 +338,16 @@ TEST(RegistryPaths, RootNamesAndHandles) {
     bool isRoot;
   };
   const Case cases[] = {
-      {"HKEY_CLASSES_ROOT", kHkeyClassesRoot, true},       {"hkey_current_user", kHkeyCurrentUser, true},
-      {"HKEY_LOCAL_MACHINE", kHkeyLocalMachine, true},     {"Hkey_Users", kHkeyUsers, true},
-      {"HKEY_CURRENT_CONFIG", kHkeyCurrentConfig, true},   {"HKEY_DYN_DATA", kHkeyDynData, true},
-      {"HKEY_PERFORMANCE_DATA", kHkeyLocalMachine, false}, {"HKCU", kHkeyLocalMachine, false},
-      {"HKEY_USERS ", kHkeyLocalMachine, false},           {"", kHkeyLocalMachine, false},
+      {"HKEY_CLASSES_ROOT", kHkeyClassesRoot, true},
+      {"hkey_current_user", kHkeyCurrentUser, true},
+      {"HKEY_LOCAL_MACHINE", kHkeyLocalMachine, true},
+      {"Hkey_Users", kHkeyUsers, true},
+      {"HKEY_CURRENT_CONFIG", kHkeyCurrentConfig, true},
+      {"HKEY_DYN_DATA", kHkeyDynData, true},
+      {"HKEY_PERFORMANCE_DATA", kNoKey, false},
+      {"HKCU", kNoKey, false},
+      {"HKEY_USERS ", kNoKey, false},
+      {"", kNoKey, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(NameToRootKey(c.name), c.root) << c.name;

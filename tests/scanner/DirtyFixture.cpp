@@ -6,9 +6,9 @@
 #include <sstream>
 
 #include "ScanFixture.h"
+#include "core/Dispatcher.h"
 #include "files/FileTools.h"
 #include "registry/FastRegistry.h"
-#include "scanner/Dispatcher.h"
 #include "scanner/ScanDriver.h"
 #include "settings/IgnoreList.h"
 #include "support/TestSupport.h"

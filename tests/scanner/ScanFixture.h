@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "scanner/Dispatcher.h"
+#include "core/Dispatcher.h"
 #include "scanner/Sweeper.h"
 #include "support/RegistryTestSupport.h"
 #include "support/ScratchFolder.h"

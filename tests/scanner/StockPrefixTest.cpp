@@ -5,8 +5,8 @@
 #include <string>
 
 #include "DirtyFixture.h"
+#include "core/Dispatcher.h"
 #include "registry/FastRegistry.h"
-#include "scanner/Dispatcher.h"
 #include "scanner/ScanDriver.h"
 #include "scanner/ScanFixture.h"
 #include "settings/IgnoreList.h"

@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
 #include <stdexcept>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "ScanFixture.h"
 #include "platform/sim/SimMachine.h"
@@ -77,6 +83,69 @@ TEST(SweeperTest, EventsRunOnTheRightThreads) {
     EXPECT_GT(threaded ? countsElsewhere : countsOnOwner, 0) << threaded;
     EXPECT_EQ(threaded ? countsOnOwner : countsElsewhere, 0) << threaded;
   }
+}
+
+// Counts the hand-overs that make a worker wait, and those that do not.
+class CountingDispatcher : public TQueueDispatcher {
+ public:
+  void Synchronize(std::function<void()> call) override {
+    if (!IsOwnerThread()) ++waits;
+    TQueueDispatcher::Synchronize(std::move(call));
+  }
+  void Post(std::function<void()> call) override {
+    ++posts;
+    TQueueDispatcher::Post(std::move(call));
+  }
+  std::atomic<int> waits{0};
+  std::atomic<int> posts{0};
+};
+
+// Thousands of findings reach the owner in a few batches, in the order and
+// with the totals of a scan run on the owning thread itself.
+TEST(SweeperTest, FindingsAreHandedOverInBatches) {
+  test::SimScanFixture fixture;
+  constexpr int kKeys = 600;
+  std::string text = "REGEDIT4\r\n\r\n";
+  for (int i = 0; i < kKeys; ++i)
+    text += "[HKEY_CURRENT_USER\\@KEY@\\K" + std::to_string(i) + "]\r\n\"Path\"=\"@ROOTDATA@gone" +
+            std::to_string(i) + ".dll\"\r\n\r\n";
+  ASSERT_TRUE(test::ApplyRegText(text, fixture.KeyPath(), fixture.Root()));
+  std::vector<std::string> found[2];
+  int32_t values[2] = {};
+  int waits = 0;
+  int posts = 0;
+  int64_t seconds = 0;
+  for (bool threaded : {false, true}) {
+    TScanOptions options = test::WalkOptions(fixture.KeyPath());
+    options.Threaded = threaded;
+    CountingDispatcher dispatcher;
+    {
+      TSweeper sweeper(options, dispatcher);
+      sweeper.SetLanguage(test::TestLanguage());
+      sweeper.OnItem = [&](TSweeper&, TNewItem& item) {
+        found[threaded].push_back(item.KeyPath + "|" + item.ValueName + "|" + item.Problem);
+      };
+      sweeper.OnTotals = [&](TSweeper&, int32_t v, int32_t) { values[threaded] = v; };
+      const auto start = std::chrono::steady_clock::now();
+      sweeper.Start();
+      sweeper.WaitFor();
+      seconds =
+          std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start).count();
+    }
+    if (threaded) {
+      waits = dispatcher.waits.load();
+      posts = dispatcher.posts.load();
+    }
+  }
+  EXPECT_EQ(found[0].size(), static_cast<size_t>(kKeys));
+  EXPECT_EQ(found[1], found[0]);
+  EXPECT_EQ(values[1], values[0]);
+  EXPECT_EQ(waits, 2);  // the totals and the end
+  // A batch per kItemBatch findings, and at most a batch and a progress
+  // event per second of scanning besides: never one per finding.
+  const int batches = kKeys / static_cast<int>(TSweeper::kItemBatch);
+  EXPECT_GE(posts, batches);
+  EXPECT_LE(posts, batches + 1 + 2 * static_cast<int>(seconds + 1)) << seconds << " s";
 }
 
 TEST(SweeperTest, AFailingHandlerEndsTheScanQuietly) {

@@ -1,4 +1,4 @@
-#include "scanner/Dispatcher.h"
+#include "core/Dispatcher.h"
 
 namespace vp {
 
@@ -22,6 +22,15 @@ void TQueueDispatcher::Synchronize(std::function<void()> call) {
   if (entry->error) std::rethrow_exception(entry->error);
 }
 
+void TQueueDispatcher::Post(std::function<void()> call) {
+  auto entry = std::make_shared<Call>();
+  entry->work = std::move(call);
+  entry->posted = true;
+  std::lock_guard lock(mutex_);
+  queue_.push_back(std::move(entry));
+  arrived_.notify_all();
+}
+
 void TQueueDispatcher::ProcessPending(std::chrono::milliseconds wait) {
   std::unique_lock lock(mutex_);
   if (queue_.empty()) arrived_.wait_for(lock, wait, [&] { return !queue_.empty(); });
@@ -32,11 +41,11 @@ void TQueueDispatcher::ProcessPending(std::chrono::milliseconds wait) {
     try {
       entry->work();
     } catch (...) {
-      entry->error = std::current_exception();
+      if (!entry->posted) entry->error = std::current_exception();
     }
     lock.lock();
     entry->done = true;
-    finished_.notify_all();
+    if (!entry->posted) finished_.notify_all();
   }
 }
 

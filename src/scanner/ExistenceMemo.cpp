@@ -1,4 +1,4 @@
-#include "files/ExistenceMemo.h"
+#include "scanner/ExistenceMemo.h"
 
 namespace vp {
 

@@ -23,6 +23,13 @@ class TDispatcher {
   // call is raised again in the caller.
   virtual void Synchronize(std::function<void()> call) = 0;
 
+  // Queues the call to run on the owning thread and returns at once, also on
+  // the owning thread itself. Calls run in the order they were handed over,
+  // posted and synchronised alike, so a worker's last Synchronize runs after
+  // everything it posted. An exception raised by a posted call is dropped:
+  // nobody waits for it.
+  virtual void Post(std::function<void()> call) = 0;
+
   // True on the thread that runs the synchronised calls.
   virtual bool IsOwnerThread() const = 0;
 
@@ -41,6 +48,7 @@ class TQueueDispatcher : public TDispatcher {
   TQueueDispatcher& operator=(const TQueueDispatcher&) = delete;
 
   void Synchronize(std::function<void()> call) override;
+  void Post(std::function<void()> call) override;
   bool IsOwnerThread() const override;
   void ProcessPending(std::chrono::milliseconds wait) override;
 
@@ -52,6 +60,7 @@ class TQueueDispatcher : public TDispatcher {
   struct Call {
     std::function<void()> work;
     bool done = false;
+    bool posted = false;  // no one waits for it
     std::exception_ptr error;
   };
 

@@ -8,11 +8,12 @@
 // Paths on removable, optical, network or absent drives, UNC paths and
 // relative names are never reported as missing.
 
-#include <atomic>
 #include <cstdint>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
+#include "files/PathText.h"
 #include "files/StringTools.h"
 
 namespace vp {
@@ -41,10 +42,9 @@ struct TAnalyzerResult {
 // What the analysis reads of the running scan. The scan owns the flags and
 // the list for its whole run; the context only points at them.
 struct TScanContext {
-  const std::atomic<bool>* Abort = nullptr;      // may be null
-  const std::atomic<bool>* Terminate = nullptr;  // may be null
-  std::string NonFixedDrives;                    // letters of drives that are not fixed disks, any case
-  const StringList* IgnoreList = nullptr;        // lower-case entries; may be null
+  std::stop_token Stop;                    // the scan's stop request; none by default
+  std::string NonFixedDrives;              // letters of drives that are not fixed disks, any case
+  const StringList* IgnoreList = nullptr;  // lower-case entries; may be null
   // The existence answers of the whole scan, shared by its threads; may be
   // null (every form is then looked up on disk).
   TExistenceMemo* Memo = nullptr;
@@ -54,36 +54,6 @@ struct TScanContext {
   // letter that is not in NonFixedDrives.
   bool IsFixedLetter(char letter) const;
 };
-
-// ---------------------------------------------------------------- text routines (any thread)
-
-// The extension written after a dot, from the (up to 10) characters that
-// follow it: a known four- or three-letter extension in lower case, else the
-// text cut before the first character that cannot be part of one (a full
-// 10-character text keeps its first 3).
-std::string NormalizeExtension(std::string_view text);
-
-// For each dot from the left, the text up to the dot plus its normalised
-// extension, trimmed; the first that is a strictly valid path, or "".
-std::string CutAtExtension(std::string_view text);
-
-// The paths that start at each ":\" of the text (from the letter before it),
-// cut at their extension; in order of occurrence.
-StringList ExtractPathCandidates(std::string_view text);
-
-// How much a text looks like a path: the share of path-like characters, less
-// the spread of the character codes and a term that favours mixed case, less
-// 1.25 per dot unless there is exactly one; rounded half to even. 0 for a
-// text shorter than 3 characters.
-int PathScore(std::string_view text);
-
-// The entry with the highest PathScore (ties to the earlier one); the first
-// entry unless another scores above 0 and above it; "" for an empty list.
-std::string PickMostPlausible(const StringList& list);
-
-// The most plausible drive-letter path inside the text; the text itself when
-// it is a bare file name with an extension; otherwise "".
-std::string BestPathIn(std::string_view text);
 
 // ---------------------------------------------------------------- analysis (scan thread)
 

@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <thread>
 #include <vector>
 
-#include "scanner/Dispatcher.h"
+#include "core/Dispatcher.h"
 
 namespace vp {
 namespace {
@@ -58,6 +59,33 @@ TEST(QueueDispatcherTest, OwnerCallsRunAtOnceAndErrorsReachTheCaller) {
   dispatcher.PumpUntil([&] { return done.load(); });
   worker.join();
   EXPECT_TRUE(caught);
+}
+
+// A worker that posts never waits for the owner, and the owner runs posted
+// and synchronised calls in the order they were handed over; a failing
+// posted call is dropped without stopping the ones after it.
+TEST(QueueDispatcherTest, PostedCallsRunLaterInOrder) {
+  TQueueDispatcher dispatcher;
+  std::vector<int> order;  // touched only on the owning thread
+  std::atomic<bool> posted{false};
+  std::thread worker([&] {
+    for (int i = 0; i < 100; ++i) dispatcher.Post([&order, i] { order.push_back(i); });
+    dispatcher.Post([] { throw std::runtime_error("dropped"); });
+    posted = true;  // nothing has run yet: the owner has not pumped
+    dispatcher.Synchronize([&order] { order.push_back(100); });
+  });
+  while (!posted.load()) std::this_thread::yield();
+  EXPECT_TRUE(order.empty());
+  dispatcher.PumpUntil([&] { return order.size() == 101; });
+  worker.join();
+  for (int i = 0; i <= 100; ++i) EXPECT_EQ(order[static_cast<size_t>(i)], i);
+
+  // On the owning thread a post waits for the next pump as well.
+  bool ran = false;
+  dispatcher.Post([&] { ran = true; });
+  EXPECT_FALSE(ran);
+  dispatcher.ProcessPending(std::chrono::milliseconds(0));
+  EXPECT_TRUE(ran);
 }
 
 }  // namespace

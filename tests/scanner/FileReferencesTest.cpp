@@ -3,12 +3,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "files/FileReferences.h"
 #include "files/FileTools.h"
 #include "files/SimDrivesTest.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "platform/sim/SimMachine.h"
+#include "scanner/FileReferences.h"
 #include "support/ScratchFolder.h"
 
 namespace vp {
@@ -249,8 +249,8 @@ TEST_F(AnalyzeOnDrives, ParenthesesAndTrailingBlanks) {
 }
 
 TEST_F(AnalyzeOnDrives, SkippedDataCausesNoFileSystemAccess) {
-  std::atomic<bool> abort{false};
-  context_.Abort = &abort;
+  std::stop_source stop;
+  context_.Stop = stop.get_token();
   const std::string skipped[] = {
       "",
       "ab",
@@ -271,7 +271,7 @@ TEST_F(AnalyzeOnDrives, SkippedDataCausesNoFileSystemAccess) {
   EXPECT_EQ(Run("C:\\missing.dll " + std::string(985, 'x')).Kind, kReferenceMissing);
   EXPECT_GT(machine_.Files().CallCount(), 0u);
   // ...and a stopped scan makes none and reports nothing.
-  abort = true;
+  stop.request_stop();
   EXPECT_EQ(Run("C:\\missing.dll").Kind, kReferenceNoReport);
   EXPECT_EQ(machine_.Files().CallCount(), 0u);
 }

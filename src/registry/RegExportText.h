@@ -5,28 +5,13 @@
 #include <string>
 #include <string_view>
 
-#include "backup/BackupClock.h"
+#include "core/Clock.h"
+#include "platform/Registry.h"
 
 // The text of a backup set's "Entries.reg": a registry export that the
 // system's registry editor and our own .reg reader both import. Pure
 // functions; every line ends with CR LF.
-namespace vp::backup {
-
-// Registry value types by number.
-enum RegValueType : uint32_t {
-  kRegNone = 0,
-  kRegSz = 1,
-  kRegExpandSz = 2,
-  kRegBinary = 3,
-  kRegDword = 4,
-  kRegDwordBigEndian = 5,
-  kRegLink = 6,
-  kRegMultiSz = 7,
-  kRegResourceList = 8,
-  kRegFullResourceDescriptor = 9,
-  kRegResourceRequirementsList = 10,
-  kRegQword = 11,
-};
+namespace vp {
 
 constexpr std::string_view kLineEnd = "\r\n";
 // A wrapped hex line ends with a backslash; the next one starts with two blanks.
@@ -95,4 +80,4 @@ std::string EntriesFileBytes(std::string_view text, bool wide, bool atStart);
 // UTF-16 text has a character outside the code page.
 std::optional<std::string> EntriesFileText(std::string_view bytes);
 
-}  // namespace vp::backup
+}  // namespace vp

@@ -1,11 +1,12 @@
-#include "backup/BackupClock.h"
+#include "core/Clock.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
 
-namespace vp::backup {
+namespace vp {
 namespace {
 
 constexpr const char* kMonthNames[] = {"January", "February", "March",     "April",   "May",      "June",
@@ -29,7 +30,7 @@ std::string Padded(int value, int width) {
   return buffer;
 }
 
-class MachineClock : public BackupClock {
+class MachineClock : public Clock {
  public:
   LocalTime Now() const override {
     const auto now = std::chrono::system_clock::now();
@@ -62,7 +63,7 @@ class MachineClock : public BackupClock {
 
 }  // namespace
 
-const BackupClock& SystemBackupClock() {
+const Clock& SystemClock() {
   static const MachineClock clock;
   return clock;
 }
@@ -182,4 +183,74 @@ std::string FixedTime(const LocalTime& t) {
   return Padded(t.hour, 2) + ":" + Padded(t.minute, 2) + ":" + Padded(t.second, 2);
 }
 
-}  // namespace vp::backup
+LocalTime FromDayNumber(DateTime date) {
+  double whole = std::floor(date);
+  int64_t seconds = std::llround((date - whole) * 86400.0);
+  if (seconds >= 86400) {
+    whole += 1;
+    seconds -= 86400;
+  }
+  // Civil date from a day count (days since 1970-01-01).
+  const int64_t z = static_cast<int64_t>(whole) - 25569 + 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  LocalTime t;
+  t.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  t.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  t.year = static_cast<int>(yoe + era * 400 + (t.month <= 2 ? 1 : 0));
+  t.hour = static_cast<int>(seconds / 3600);
+  t.minute = static_cast<int>(seconds / 60 % 60);
+  t.second = static_cast<int>(seconds % 60);
+  t.millisecond = 0;
+  return t;
+}
+
+int32_t TodayDayNumber() {
+  return static_cast<int32_t>(std::lround(DayNumber(SystemClock().Now())));
+}
+
+DateTime FileTimeToDateTime(uint64_t fileTime) {
+  // 109205 days lie between 1601-01-01 and 1899-12-30.
+  return static_cast<double>(fileTime) / 864000000000.0 - 109205.0;
+}
+
+DateTime UtcToLocal(DateTime date, const platform::TimeZoneState& zone) {
+  if (zone.kind == platform::TimeZoneState::Standard) return date - zone.bias / 1440.0;
+  if (zone.kind == platform::TimeZoneState::Daylight) return date - (zone.bias + zone.daylightBias) / 1440.0;
+  return date;
+}
+
+std::string FormatKeyDate(const std::string& format, DateTime date) {
+  const LocalTime t = FromDayNumber(date);
+  const int fields[] = {t.year, t.month, t.day, t.hour, t.minute, t.second};
+  const std::string picture = format.empty() ? "yyyy-mm-dd hh:nn:ss" : format;
+  std::string result;
+  for (size_t i = 0; i < picture.size();) {
+    const char c = picture[i];
+    if (c == '"' || c == '\'') {
+      const size_t close = picture.find(c, i + 1);
+      const size_t end = close == std::string::npos ? picture.size() : close;
+      result.append(picture, i + 1, end - i - 1);
+      i = end + 1;
+      continue;
+    }
+    const char lower = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    size_t run = 1;
+    while (i + run < picture.size() && picture[i + run] == c) ++run;
+    const size_t field = std::string_view("ymdhns").find(lower);
+    if (field == std::string_view::npos) {
+      result.append(picture, i, run);
+    } else if (field == 0) {
+      result += run == 2 ? Padded(t.year % 100, 2) : Padded(t.year, 4);
+    } else {
+      result += run >= 2 ? Padded(fields[field], 2) : std::to_string(fields[field]);
+    }
+    i += run;
+  }
+  return result;
+}
+
+}  // namespace vp

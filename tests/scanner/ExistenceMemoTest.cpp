@@ -6,9 +6,9 @@
 #include <thread>
 #include <vector>
 
-#include "files/ExistenceMemo.h"
-#include "files/FileReferences.h"
 #include "files/SimDrivesTest.h"
+#include "scanner/ExistenceMemo.h"
+#include "scanner/FileReferences.h"
 
 namespace vp {
 namespace {

@@ -1,4 +1,4 @@
-#include "files/IniTools.h"
+#include "settings/IniTools.h"
 
 #include "files/FileTools.h"
 #include "files/StringTools.h"

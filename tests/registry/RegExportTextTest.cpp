@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "backup/RegExportText.h"
+#include "registry/RegExportText.h"
 #include "registry/RegFile.h"
 
 namespace vp::backup {
@@ -24,32 +24,32 @@ TEST(RegExportText, ValueLinesOfEachForm) {
     std::string expected;
   };
   const Case cases[] = {
-      {"default string", "", kRegSz, "C:\\x\0"s, "@=\"C:\\\\x\"\r\n"},
-      {"string without its NUL", "Path", kRegSz, "abc", "\r\n\"Path\"=hex(1):61,00,62,00,63,00\r\n"},
-      {"string of no bytes", "z", kRegSz, "", "\r\n\"z\"=hex(1):\r\n"},
-      {"escapes in name and data", "a\\b\"c", kRegSz, "x\\y\"z\0"s, "\"a\\\\b\\\"c\"=\"x\\\\y\\\"z\"\r\n"},
-      {"empty string", "e", kRegSz, "\0"s, "\"e\"=\"\"\r\n"},
-      {"string with line break", "t", kRegSz, "a\r\nb\0"s,
+      {"default string", "", platform::kRegSz, "C:\\x\0"s, "@=\"C:\\\\x\"\r\n"},
+      {"string without its NUL", "Path", platform::kRegSz, "abc", "\r\n\"Path\"=hex(1):61,00,62,00,63,00\r\n"},
+      {"string of no bytes", "z", platform::kRegSz, "", "\r\n\"z\"=hex(1):\r\n"},
+      {"escapes in name and data", "a\\b\"c", platform::kRegSz, "x\\y\"z\0"s, "\"a\\\\b\\\"c\"=\"x\\\\y\\\"z\"\r\n"},
+      {"empty string", "e", platform::kRegSz, "\0"s, "\"e\"=\"\"\r\n"},
+      {"string with line break", "t", platform::kRegSz, "a\r\nb\0"s,
        "\r\n\"t\"=hex(1):61,00,0D,00,0A,00,62,00,00,00\r\n"},
-      {"string with inner NUL", "n", kRegSz, "a\0b\0"s, "\r\n\"n\"=hex(1):61,00,00,00,62,00,00,00\r\n"},
-      {"expandable string", "p", kRegExpandSz, "%A%\0"s, "\r\n\"p\"=hex(2):25,00,41,00,25,00,00,00\r\n"},
-      {"expandable euro", "", kRegExpandSz, "\x80\0"s, "\r\n@=hex(2):AC,20,00,00\r\n"},
-      {"dword", "d", kRegDword, "\x78\x56\x34\x12"s, "\"d\"=dword:12345678\r\n"},
-      {"negative dword", "@x", kRegDword, "\xFE\xFF\xFF\xFF"s, "\"@x\"=dword:FFFFFFFE\r\n"},
-      {"dword of odd size", "d", kRegDword, "\x01\x02"s, "\r\n\"d\"=hex(4):01,02\r\n"},
-      {"empty binary", "b", kRegBinary, "", "\r\n\"b\"=hex:\r\n"},
-      {"binary", "", kRegBinary, "\x00\xFF\x10"s, "\r\n@=hex:00,FF,10\r\n"},
-      {"none", "z", kRegNone, "\x01"s, "\r\n\"z\"=hex(0):01\r\n"},
-      {"qword", "q", kRegQword, "\x01\x00\x00\x00\x00\x00\x00\x80"s,
+      {"string with inner NUL", "n", platform::kRegSz, "a\0b\0"s, "\r\n\"n\"=hex(1):61,00,00,00,62,00,00,00\r\n"},
+      {"expandable string", "p", platform::kRegExpandSz, "%A%\0"s, "\r\n\"p\"=hex(2):25,00,41,00,25,00,00,00\r\n"},
+      {"expandable euro", "", platform::kRegExpandSz, "\x80\0"s, "\r\n@=hex(2):AC,20,00,00\r\n"},
+      {"dword", "d", platform::kRegDword, "\x78\x56\x34\x12"s, "\"d\"=dword:12345678\r\n"},
+      {"negative dword", "@x", platform::kRegDword, "\xFE\xFF\xFF\xFF"s, "\"@x\"=dword:FFFFFFFE\r\n"},
+      {"dword of odd size", "d", platform::kRegDword, "\x01\x02"s, "\r\n\"d\"=hex(4):01,02\r\n"},
+      {"empty binary", "b", platform::kRegBinary, "", "\r\n\"b\"=hex:\r\n"},
+      {"binary", "", platform::kRegBinary, "\x00\xFF\x10"s, "\r\n@=hex:00,FF,10\r\n"},
+      {"none", "z", platform::kRegNone, "\x01"s, "\r\n\"z\"=hex(0):01\r\n"},
+      {"qword", "q", platform::kRegQword, "\x01\x00\x00\x00\x00\x00\x00\x80"s,
        "\r\n\"q\"=hex(b):01,00,00,00,00,00,00,80\r\n"},
-      {"big endian dword", "q", kRegDwordBigEndian, "\x12\x34\x56\x78"s, "\r\n\"q\"=hex(5):12,34,56,78\r\n"},
+      {"big endian dword", "q", platform::kRegDwordBigEndian, "\x12\x34\x56\x78"s, "\r\n\"q\"=hex(5):12,34,56,78\r\n"},
       {"large type number", "q", 0x12345, "", "\r\n\"q\"=hex(12345):\r\n"},
-      {"multi-string ab", "m", kRegMultiSz, "ab\0\0"s, "\r\n\"m\"=hex(7):61,00,62,00,00,00,00,00\r\n"},
-      {"empty multi-string", "m", kRegMultiSz, "", "\r\n\"m\"=hex(7):\r\n"},
-      {"multi-string wraps by its counter", "m", kRegMultiSz, "abcdefghijk\0\0"s,
+      {"multi-string ab", "m", platform::kRegMultiSz, "ab\0\0"s, "\r\n\"m\"=hex(7):61,00,62,00,00,00,00,00\r\n"},
+      {"empty multi-string", "m", platform::kRegMultiSz, "", "\r\n\"m\"=hex(7):\r\n"},
+      {"multi-string wraps by its counter", "m", platform::kRegMultiSz, "abcdefghijk\0\0"s,
        "\r\n\"m\"=hex(7):61,00,62,00,63,00,64,00,65,00,66,00,67,00,68,00,69,00,6A,00,6B,00,\\\r\n"
        "  00,00,00,00\r\n"},
-      {"multi-string code page", "m", kRegMultiSz, "\x80\xE9\x9F\0\0"s,
+      {"multi-string code page", "m", platform::kRegMultiSz, "\x80\xE9\x9F\0\0"s,
        "\r\n\"m\"=hex(7):AC,20,E9,00,78,01,00,00,00,00\r\n"},
   };
   for (const auto& c : cases) {
@@ -66,11 +66,11 @@ TEST(RegExportText, StringsReadBackExactly) {
     for (const std::string& data : datas) {
       const std::string text = std::string(oldFormat ? "REGEDIT4" : "Windows Registry Editor Version 5.00") +
                                "\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n" +
-                               *ValueLines("v", kRegSz, data, oldFormat);
+                               *ValueLines("v", platform::kRegSz, data, oldFormat);
       const TRegFileContents contents = TRegFileReader::Parse(text);
       ASSERT_TRUE(contents.Clean()) << text;
       ASSERT_EQ(contents.operations.size(), 2u) << text;
-      EXPECT_EQ(contents.operations[1].type, kRegSz) << text;
+      EXPECT_EQ(contents.operations[1].type, platform::kRegSz) << text;
       EXPECT_EQ(contents.operations[1].data, data) << text;
     }
   }
@@ -86,8 +86,8 @@ TEST(RegExportText, BinaryWrapsAfterByte25ThenEvery25) {
 }
 
 TEST(RegExportText, NamesWithLineBreaksCannotBeWritten) {
-  EXPECT_FALSE(ValueLines("a\nb", kRegSz, "x").has_value());
-  EXPECT_FALSE(ValueLines("a\rb", kRegBinary, "x").has_value());
+  EXPECT_FALSE(ValueLines("a\nb", platform::kRegSz, "x").has_value());
+  EXPECT_FALSE(ValueLines("a\rb", platform::kRegBinary, "x").has_value());
   EXPECT_TRUE(FitsOnRegLine("a\"b\\c"));
 }
 

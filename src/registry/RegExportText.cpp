@@ -1,10 +1,10 @@
-#include "backup/RegExportText.h"
+#include "registry/RegExportText.h"
 
 #include <cstdio>
 
 #include "files/CodePage1252.h"
 
-namespace vp::backup {
+namespace vp {
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -165,17 +165,17 @@ std::optional<std::string> ValueLines(std::string_view valueName, uint32_t type,
   if (!FitsOnRegLine(valueName)) return std::nullopt;
   auto textBytes = [&] { return HexByteList(oldFormat ? std::string(data) : Utf16LeBytes(data)); };
   switch (type) {
-    case kRegSz:
+    case platform::kRegSz:
       if (FitsQuotedForm(data)) {
         const std::string_view text = data.substr(0, data.size() - 1);
         return ValueNamePart(valueName) + "=\"" + EscapeRegText(text) + "\"" + std::string(kLineEnd);
       }
       return HexLine(valueName, "hex(1):", textBytes());
-    case kRegExpandSz:
+    case platform::kRegExpandSz:
       return HexLine(valueName, "hex(2):", textBytes());
-    case kRegMultiSz:
+    case platform::kRegMultiSz:
       return HexLine(valueName, "hex(7):", oldFormat ? textBytes() : MultiStringHexList(data));
-    case kRegDword:
+    case platform::kRegDword:
       if (data.size() == 4) {
         const uint32_t value = static_cast<unsigned char>(data[0]) |
                                static_cast<uint32_t>(static_cast<unsigned char>(data[1])) << 8 |
@@ -186,7 +186,7 @@ std::optional<std::string> ValueLines(std::string_view valueName, uint32_t type,
         return ValueNamePart(valueName) + "=dword:" + buffer + std::string(kLineEnd);
       }
       return HexLine(valueName, TypedHexForm(type), HexByteList(data));
-    case kRegBinary:
+    case platform::kRegBinary:
       return HexLine(valueName, "hex:", HexByteList(data));
     default:
       return HexLine(valueName, TypedHexForm(type), HexByteList(data));
@@ -210,4 +210,4 @@ std::optional<std::string> EntriesFileText(std::string_view bytes) {
   return Utf16ToCp1252(units);
 }
 
-}  // namespace vp::backup
+}  // namespace vp

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Fails when a source folder includes a header of a folder above it. The
+# layers, lowest first (folders on one line are side by side):
+#   platform / core / files / registry / settings lists / backup / scanner /
+#   manager / cli shell widgets
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+declare -A rank=(
+  [platform]=0 [core]=1 [files]=2 [registry]=3 [settings]=4 [lists]=4
+  [backup]=5 [scanner]=6 [manager]=7 [cli]=8 [shell]=8 [widgets]=8
+)
+
+status=0
+while IFS= read -r line; do
+  file=${line%%:*}
+  folder=${file#src/}
+  folder=${folder%%/*}
+  target=$(sed -E 's/^[^"]*"([^/"]+)\/.*$/\1/' <<<"${line#*:}")
+  [ -n "${rank[$target]:-}" ] || continue
+  if [ -z "${rank[$folder]:-}" ]; then
+    echo "layers: $file: folder src/$folder/ has no place in the layer order" >&2
+    status=1
+  elif [ "${rank[$target]}" -gt "${rank[$folder]}" ]; then
+    echo "layers: $file includes $target/, a layer above $folder/" >&2
+    status=1
+  fi
+done < <(grep -rHE '^[[:space:]]*#[[:space:]]*include[[:space:]]+"[^"/]+/' src --include='*.h' --include='*.cpp' || true)
+
+[ "$status" -eq 0 ] && echo "layers: every include points down"
+exit "$status"
