@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "files/IniTools.h"
 #include "manager/ManagerRows.h"
+#include "settings/IniTools.h"
 
 namespace vp {
 

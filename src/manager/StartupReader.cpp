@@ -1,7 +1,7 @@
 // Tab 1: what Windows starts at log-on, from the Run keys and the Startup
 // folders.
 #include "files/AppVerInfo.h"
-#include "files/FileReferences.h"
+#include "files/PathText.h"
 #include "files/StringTools.h"
 #include "manager/ManagerReaders.h"
 #include "manager/StartupLocations.h"

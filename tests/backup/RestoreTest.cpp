@@ -22,8 +22,9 @@ class RestoreTest : public test::BackupFixture {
     TBackupTool tool;
     EXPECT_TRUE(Begin(tool));
     EXPECT_TRUE(tool.AddKey(kRoot, Key("K")) && tool.RemoveKey(kRoot, Key("K")));
-    if (KeyExists("V"))
+    if (KeyExists("V")) {
       EXPECT_TRUE(tool.AddValue(kRoot, Key("V"), "d") && tool.RemoveValue(kRoot, Key("V"), "d"));
+    }
     EXPECT_TRUE(tool.AddFile(file) && tool.RemoveFile(file));
     return tool.SetFolder();
   }
