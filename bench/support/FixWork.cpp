@@ -20,7 +20,8 @@ std::vector<TNewItem> PlantVendorFindings(const std::string& keyPath, int count)
     registry.WriteString("Path", "C:\\Program Files\\Gone Vendor " + std::to_string(i) + "\\app.exe");
     TNewItem item;
     item.FullPath = "HKEY_CURRENT_USER\\" + vendor + (i % 2 == 0 ? "" : "\\App");
-    item.ValueName = i % 2 == 0 ? "[Whole key]" : "Path";
+    item.WholeKey = i % 2 == 0;
+    item.ValueName = item.WholeKey ? "[Whole key]" : "Path";
     items.push_back(std::move(item));
   }
   return items;
@@ -31,7 +32,6 @@ double TimeFix(const std::vector<TNewItem>& items, const std::string& backupsFol
   TFixSettings settings;
   settings.backupsFolder = backupsFolder;
   settings.description = "benchmark";
-  settings.wholeKeyMarker = "[Whole key]";
   settings.cache = &cache;
   settings.driveLetters = "c";
   const auto start = std::chrono::steady_clock::now();
