@@ -134,8 +134,8 @@ TEST(ManagerThreads, EachTabShowsWhatItsReaderReads) {
     threads.ShowTab(tab);
     threads.RequestFill(tab);
     // The first list may be the one from before the fill (none yet).
-    ASSERT_TRUE(
-        PumpUntil(dispatcher, [&] { return !view.lists.empty() && view.lists.back().rows == expected; }));
+    ASSERT_TRUE(PumpUntil(
+        dispatcher, [&] { return !view.lists.empty() && Planted(view.lists.back().rows) == expected; }));
     for (const auto& list : view.lists) EXPECT_EQ(list.tab, tab);
   }
 }
