@@ -170,6 +170,7 @@ void TMainForm::CreateControls() {
   SetWindowPos(list_.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
   bar_.Create(self, -1, false);
+  bar_.SetVisible(true);
   const HWND bar = bar_.Handle();
   newScanBtn_ = widgets::TButton(bar, CommandId(Command::NewScan), DesignedText("NewScanBtn"));
   backupsBtn_ = widgets::TButton(bar, CommandId(Command::Backups), DesignedText("BackupsBtn"));

@@ -118,18 +118,21 @@ int TTabControl::StripHeight() const {
 }
 
 TStatusBar::TStatusBar(HWND parent) : TControl(CreateChild(parent, STATUSCLASSNAMEW, "", WS_VISIBLE, -1)) {
-  SendMessageW(Handle(), SB_SIMPLE, TRUE, 0);
+  // One part across the whole bar.
+  int right = -1;
+  SendMessageW(Handle(), SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&right));
 }
 
 std::string TStatusBar::Text() const {
   wchar_t buffer[1024] = {};
-  SendMessageW(Handle(), SB_GETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(buffer));
+  if ((SendMessageW(Handle(), SB_GETTEXTLENGTHW, 0, 0) & 0xFFFF) >= 1023) return {};
+  SendMessageW(Handle(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(buffer));
   return Narrow(buffer);
 }
 
 void TStatusBar::SetText(std::string_view text) {
   if (Text() == text) return;
-  SendMessageW(Handle(), SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(Wide(text).c_str()));
+  SendMessageW(Handle(), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Wide(text).c_str()));
 }
 
 int MeasureText(HWND window, HFONT font, std::string_view text) {

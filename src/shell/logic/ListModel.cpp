@@ -59,12 +59,11 @@ int TListModel::SortClicked(TListViewSorter& sorter, int column) {
 }
 
 void TListModel::SortPrepared(TListViewSorter& sorter, int column, bool toggle) {
-  sorter.PrepareSort(sortable_, column, toggle);
-  const int sortIndex = column - 1;
-  std::stable_sort(rows_.begin(), rows_.end(), [&](const Entry& a, const Entry& b) {
-    return sorter.CompareItems(a.row, b.row, sortIndex) < 0;
-  });
-  sorter.EndSort();
+  const std::vector<size_t> order = sorter.SortedOrder(sortable_, column, toggle);
+  std::vector<Entry> sorted;
+  sorted.reserve(rows_.size());
+  for (size_t index : order) sorted.push_back(std::move(rows_[index]));
+  rows_ = std::move(sorted);
 }
 
 void TListModel::SortByLowerCaption() {
