@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "files/FileTools.h"
+#include "platform/Launcher.h"
 #include "platform/Registry.h"
+#include "platform/sim/RecordingLauncher.h"
 #include "registry/FastRegistry.h"
 #include "shell/logic/RowActions.h"
 #include "shell/logic/RowSelection.h"
@@ -128,8 +133,8 @@ TEST(RowCommandsTest, DescriptionSearchAndRegEditKey) {
   };
   for (const auto& q : queries) EXPECT_EQ(SearchQuery(q.tab, q.row), q.query);
   EXPECT_EQ(SearchAddress("a+b c"), "https://www.bing.com/search?q=a%2Bb+c");
-  EXPECT_EQ(SearchAddress("\"R&D\" #1 caf\xC3\xA9"),
-            "https://www.bing.com/search?q=%22R%26D%22+%231+caf%C3%A9");
+  EXPECT_EQ(SearchAddress("\"R&D\" #1 100% caf\xE9"),
+            "https://www.bing.com/search?q=%22R%26D%22+%231+100%25+caf\xE9");
 
   const struct {
     int tab;
@@ -151,7 +156,9 @@ TEST(RowCommandsTest, DescriptionSearchAndRegEditKey) {
   for (const auto& k : keys) EXPECT_EQ(RegEditKey(k.tab, k.row), k.key) << k.tab;
 }
 
-TEST(RowCommandsTest, RegistryLookups) {
+const TListRow kRow = {".abc", {}};
+
+TEST(RowCommandsTest, RegistryLookupsAndWhatTheCommandsStart) {
   test::ScratchFolder scratch;  // natively a fresh simulated machine
   test::PlantedEntries planted;
   const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
@@ -164,9 +171,27 @@ TEST(RowCommandsTest, RegistryLookups) {
   EXPECT_EQ(UninstallCommand("vp other program"), "other.exe");
   EXPECT_EQ(UninstallCommand("Vp No Such Program"), std::nullopt);
 
+  // The commands hand what they start to a launcher that records it.
+  platform::sim::RecordingLauncher launcher;
+  platform::Launcher& previous = platform::Launch();
+  platform::InstallLauncher(&launcher);
+  using Request = platform::sim::RecordingLauncher::Request;
+  const auto uninstalled = Uninstall({"Vp No Such Program", "Vp Test Program", "Vp Other Program"});
+  ASSERT_TRUE(uninstalled);
+  EXPECT_EQ(uninstalled->row, 1u);
+  EXPECT_TRUE(uninstalled->started);
+  EXPECT_TRUE(FindMoreInformation(3, {"a b", {}}));
+  EXPECT_TRUE(OpenRegEdit(0, nullptr));
+  EXPECT_FALSE(OpenRegEdit(4, &kRow));  // tab 4 has no key: nothing starts
   const std::string settings = "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit";
   planted.Key(platform::kHkeyCurrentUser, settings);
-  ASSERT_TRUE(RememberRegEditKey("HKEY_CLASSES_ROOT\\.abc"));
+  EXPECT_TRUE(OpenRegEdit(3, &kRow));
+  platform::InstallLauncher(&previous);
+  EXPECT_EQ(launcher.Requests(),
+            (std::vector<Request>{{"start", "quiet.exe /s", ""},
+                                  {"open", "https://www.bing.com/search?q=%22a+b%22", ""},
+                                  {"", "RegEdit.exe", ""},
+                                  {"start", "RegEdit.exe", ""}}));
   auto registry = OpenReadOnly(platform::kHkeyCurrentUser, settings);
   ASSERT_TRUE(registry);
   const std::string remembered = registry->ReadString("LastKey");
@@ -174,6 +199,27 @@ TEST(RowCommandsTest, RegistryLookups) {
               remembered == "My Computer\\HKEY_CLASSES_ROOT\\.abc")
       << remembered;
 }
+
+#ifdef _WIN32
+// Under Wine the real launcher starts the planted uninstaller, which leaves a
+// marker file behind.
+TEST(RowCommandsTest, UninstallStartsTheProgramsCommand) {
+  test::ScratchFolder scratch;
+  test::PlantedEntries planted;
+  const std::string marker = scratch.Path("uninstalled.txt");
+  const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VpTestMarker";
+  planted.Value(platform::kHkeyLocalMachine, key, "DisplayName", "Vp Marker Program");
+  planted.Value(platform::kHkeyLocalMachine, key, "UninstallString",
+                "cmd.exe /c echo done> \"" + marker + "\"");
+  const auto result = Uninstall({"Vp Marker Program"});
+  ASSERT_TRUE(result);
+  ASSERT_TRUE(result->started);
+  // The program runs on its own; give it time to write.
+  for (int i = 0; i < 200 && !FileExistsChecked(marker); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_TRUE(FileExistsChecked(marker));
+}
+#endif
 
 }  // namespace
 }  // namespace vp::shell

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "files/StringTools.h"
+#include "platform/Launcher.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "registry/FastRegistry.h"
@@ -63,12 +64,12 @@ std::string SearchQuery(int tab, const TListRow& row) {
   return Quoted(row.caption);
 }
 
-std::string SearchAddress(std::string_view queryUtf8) {
+std::string SearchAddress(std::string_view query) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string address = "https://www.bing.com/search?q=";
-  for (const char c : queryUtf8) {
+  for (const char c : query) {
     const auto byte = static_cast<unsigned char>(c);
-    if (std::isalnum(byte) != 0 && byte < 0x80) {
+    if (byte >= 0x80 || std::isalnum(byte) != 0) {
       address += c;
     } else if (c == '-' || c == '.' || c == '_' || c == '~') {
       address += c;
@@ -81,6 +82,10 @@ std::string SearchAddress(std::string_view queryUtf8) {
     }
   }
   return address;
+}
+
+bool FindMoreInformation(int tab, const TListRow& row) {
+  return platform::Launch().ShellOpen("open", SearchAddress(SearchQuery(tab, row)));
 }
 
 std::optional<std::string> RegEditKey(int tab, const TListRow& row) {
@@ -113,6 +118,15 @@ bool RememberRegEditKey(const std::string& key) {
   return registry.WriteString("LastKey", computer + key) == platform::kErrorSuccess;
 }
 
+bool OpenRegEdit(int tab, const TListRow* row) {
+  if (row == nullptr) return platform::Launch().ShellOpen("", "RegEdit.exe");
+  const std::optional<std::string> key = RegEditKey(tab, *row);
+  if (!key) return false;
+  // Without its settings key the editor opens where it was last.
+  RememberRegEditKey(*key);
+  return platform::Launch().StartProgram("RegEdit.exe");
+}
+
 std::optional<std::string> UninstallCommand(std::string_view caption) {
   auto list = OpenReadOnly(platform::kHkeyLocalMachine, std::string(kUninstallKey));
   if (!list) return std::nullopt;
@@ -126,8 +140,16 @@ std::optional<std::string> UninstallCommand(std::string_view caption) {
       continue;
     std::string command = entry->ReadString("UninstallString");
     if (command.empty()) command = entry->ReadString("QuietUninstallString");
-    if (command.empty()) return std::nullopt;
     return command;
+  }
+  return std::nullopt;
+}
+
+std::optional<TUninstallResult> Uninstall(const std::vector<std::string>& tickedCaptions) {
+  for (size_t i = 0; i < tickedCaptions.size(); ++i) {
+    const std::optional<std::string> command = UninstallCommand(tickedCaptions[i]);
+    if (!command) continue;
+    return TUninstallResult{i, !command->empty() && platform::Launch().StartProgram(*command)};
   }
   return std::nullopt;
 }

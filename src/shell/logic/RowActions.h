@@ -27,9 +27,14 @@ std::string BackupDescription(std::string_view typed, std::string_view tabCaptio
 // quoted, every other tab the caption quoted.
 std::string SearchQuery(int tab, const TListRow& row);
 
-// The query as a web address: every byte but letters, digits and "-._~"
-// percent-encoded, blanks as "+". The query must be UTF-8 already.
-std::string SearchAddress(std::string_view queryUtf8);
+// The query as a web address: blanks as "+", every other character that
+// would end or change the query ("+", "&", "#", "%", quotes, ...)
+// percent-encoded. Letters beyond ASCII stay as they are: the address is
+// handed over as Unicode text, and the browser encodes them.
+std::string SearchAddress(std::string_view query);
+
+// Opens the search for a row in the user's browser.
+bool FindMoreInformation(int tab, const TListRow& row);
 
 // The key the registry editor is to show for a row, in full root notation;
 // nothing on tabs 0, 2 and 4 and for a starting program the location of
@@ -41,10 +46,25 @@ std::optional<std::string> RegEditKey(int tab, const TListRow& row);
 // Only into the editor's settings key when it exists; false otherwise.
 bool RememberRegEditKey(const std::string& key);
 
+// Starts the registry editor showing the row's key (its remembered key set
+// first); without a row the editor starts where it was last. False when the
+// row has no key or the editor did not start.
+bool OpenRegEdit(int tab, const TListRow* row);
+
 // The uninstall command of the first program listed in the machine's
 // Uninstall key whose display name (or quiet display name) is the caption,
 // without regard to case: "UninstallString", or "QuietUninstallString" when
-// that is empty. Nothing when no program matches or it has no command.
+// that is empty (the command may be empty). Nothing when no program matches
+// or the Uninstall key or one of its entries cannot be read.
 std::optional<std::string> UninstallCommand(std::string_view caption);
+
+struct TUninstallResult {
+  size_t row = 0;        // the index into the ticked captions of the program
+  bool started = false;  // its command was started
+};
+
+// Uninstall on the ticked rows: the first of them that names a listed
+// program has its command started. Nothing when none does.
+std::optional<TUninstallResult> Uninstall(const std::vector<std::string>& tickedCaptions);
 
 }  // namespace vp::shell
