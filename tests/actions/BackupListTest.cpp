@@ -5,8 +5,10 @@
 
 #include "backup/BackupTool.h"
 #include "files/FileTools.h"
+#include "platform/Launcher.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
+#include "platform/sim/RecordingLauncher.h"
 #include "registry/FastRegistry.h"
 #include "shell/logic/BackupList.h"
 #include "support/RegistryTestSupport.h"
@@ -103,6 +105,37 @@ TEST_F(BackupListTest, DamagedSetIsRefusedWhole) {
   EXPECT_EQ(message.find("Restored several."), std::string::npos) << message;
   EXPECT_NE(message.find("Changed since it was finished: Entries.reg"), std::string::npos) << message;
   EXPECT_NE(message.find("Refused"), std::string::npos) << message;
+}
+
+TEST_F(BackupListTest, WindowCaptionKeysViewAndRemove) {
+  EXPECT_EQ(BackupWindowCaption("Veltaro Pro - Registry cleaner", "&Backups..."), "Backups... - Veltaro Pro");
+  EXPECT_EQ(BackupWindowCaption(" Veltaro Pro* ", "B&ackups"), "Backups - Veltaro Pro");
+  const struct {
+    int key;
+    bool ctrl;
+    TBackupCommand command;
+  } keys[] = {{0x1B, false, TBackupCommand::kClose},   {0x2E, false, TBackupCommand::kRemove},
+              {0x0D, false, TBackupCommand::kRestore}, {'E', true, TBackupCommand::kView},
+              {'E', false, TBackupCommand::kNone},     {0x2E, true, TBackupCommand::kNone}};
+  for (const auto& k : keys) EXPECT_EQ(BackupCommandForKey(k.key, k.ctrl, false, false), k.command) << k.key;
+
+  BackUpAndRemove("one");
+  Write("Value", "again");
+  BackUpAndRemove("two");
+  const std::vector<TBackupRow> rows = ReadBackupRows(Backups(), "N/A");
+  ASSERT_EQ(rows.size(), 2u);
+  platform::sim::RecordingLauncher launcher;
+  platform::Launcher& previous = platform::Launch();
+  platform::InstallLauncher(&launcher);
+  EXPECT_EQ(ViewBackupRows(rows), 2u);
+  platform::InstallLauncher(&previous);
+  ASSERT_EQ(launcher.Requests().size(), 2u);
+  EXPECT_EQ(launcher.Requests()[0].parameters, "\"" + rows[0].set.folder + "Entries.reg\"");
+
+  EXPECT_EQ(RemoveBackupRows({rows[0]}), 1u);
+  const std::vector<TBackupRow> left = ReadBackupRows(Backups(), "N/A");
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(left[0].set.description, "two");
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "files/FileTools.h"
+#include "files/StringTools.h"
+#include "platform/Launcher.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
 
@@ -83,6 +86,48 @@ std::string RestoreMessage(const TRestoreRun& run, const TRestoreTexts& texts) {
     message += SetLines(run.descriptions[i], run.reports[i]);
   }
   return message;
+}
+
+std::string BackupWindowCaption(std::string_view mainCaption, std::string_view backupsButtonCaption) {
+  std::string title(mainCaption);
+  if (const size_t dash = title.find('-'); dash != std::string::npos) title.resize(dash);
+  if (const size_t star = title.find('*'); star != std::string::npos) title.resize(star);
+  std::string button(backupsButtonCaption);
+  if (const size_t amp = button.find('&'); amp != std::string::npos) button.erase(amp, 1);
+  return button + " - " + std::string(Trim(title));
+}
+
+TBackupCommand BackupCommandForKey(int virtualKey, bool ctrl, bool shift, bool alt) {
+  constexpr int kEscape = 0x1B, kReturn = 0x0D, kDelete = 0x2E;
+  if (alt || shift) return TBackupCommand::kNone;
+  if (ctrl) return virtualKey == 'E' ? TBackupCommand::kView : TBackupCommand::kNone;
+  switch (virtualKey) {
+    case kEscape:
+      return TBackupCommand::kClose;
+    case kDelete:
+      return TBackupCommand::kRemove;
+    case kReturn:
+      return TBackupCommand::kRestore;
+    default:
+      return TBackupCommand::kNone;
+  }
+}
+
+size_t ViewBackupRows(const std::vector<TBackupRow>& selected) {
+  size_t opened = 0;
+  for (const TBackupRow& row : selected) {
+    const std::string entries = row.set.folder + "Entries.reg";
+    if (FileExistsChecked(entries) && platform::Launch().ShellOpen("open", "notepad", "\"" + entries + "\""))
+      ++opened;
+  }
+  return opened;
+}
+
+size_t RemoveBackupRows(const std::vector<TBackupRow>& selected) {
+  size_t removed = 0;
+  for (const TBackupRow& row : selected)
+    if (DeleteBackupSet(row.set.folder)) ++removed;
+  return removed;
 }
 
 }  // namespace vp::shell

@@ -3,8 +3,10 @@
 // The Backups window apart from the window: its rows, their order and text,
 // and the restore of the selected sets with the report the user sees.
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "backup/BackupSets.h"
@@ -53,5 +55,29 @@ TRestoreRun RestoreBackupRows(const std::vector<TBackupRow>& selected,
 // when everything was put back, followed by what each set applied and what
 // failed or was refused and why.
 std::string RestoreMessage(const TRestoreRun& run, const TRestoreTexts& texts);
+
+// The window's caption: the Backups button's caption without its first "&",
+// " - ", and the main window's caption cut before its first "-" and then
+// before its first "*", trimmed.
+std::string BackupWindowCaption(std::string_view mainCaption, std::string_view backupsButtonCaption);
+
+// Restore and Remove are enabled, and their pop-up items (with View) shown,
+// while at least one set is selected.
+inline bool BackupActionsEnabled(size_t selectedCount) {
+  return selectedCount > 0;
+}
+
+enum class TBackupCommand : uint8_t { kNone, kClose, kRemove, kRestore, kView };
+
+// The window's keys (it sees them before the list): Escape closes, Delete
+// removes, Enter restores, Ctrl+E views.
+TBackupCommand BackupCommandForKey(int virtualKey, bool ctrl, bool shift, bool alt);
+
+// Opens each selected set's "Entries.reg" that exists in the text editor;
+// the number opened.
+size_t ViewBackupRows(const std::vector<TBackupRow>& selected);
+
+// Deletes each selected set with everything in it; the number deleted.
+size_t RemoveBackupRows(const std::vector<TBackupRow>& selected);
 
 }  // namespace vp::shell
