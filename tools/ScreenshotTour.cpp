@@ -91,7 +91,7 @@ int wmain(int argc, wchar_t** argv) {
       Sleep(800);
       {
         std::ofstream out(g_request + ".tmp");
-        out << "end-report";
+        out << "04-end-report";
       }
       MoveFileW(widgets::Wide(g_request + ".tmp").c_str(), widgets::Wide(g_request).c_str());
       for (int i = 0; i < 2400 && FileExistsChecked(g_request); ++i) Sleep(50);
