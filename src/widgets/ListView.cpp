@@ -17,7 +17,7 @@ constexpr UINT kTicked = INDEXTOSTATEIMAGEMASK(2);
 
 TListView::TListView(HWND parent, int id)
     : TControl(CreateChild(parent, WC_LISTVIEWW, "",
-                           WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, id,
+                           WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, id,
                            WS_EX_CLIENTEDGE)) {
   const DWORD extended =
       LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP;
