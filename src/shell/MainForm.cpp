@@ -118,9 +118,11 @@ bool TMainForm::Create() {
   backups.programFolder = context_.folders.ProgramFolder;
   backups.settings = context_.settings;
   backups.texts = context_.texts;
-  // The manager tabs refill once they are filled by their threads; the list
-  // on the screen is read again from the registry then.
-  backups.requestFill = [](int) {};
+  backups.requestFill = [this](int tab) {
+    if (!managers_) return;
+    SetManagerTexts();
+    managers_->RequestFill(tab);
+  };
   backups.showMessage = [this](const std::string& title, const std::string& text) {
     if (context_.showMessage) context_.showMessage(title, text);
   };
@@ -148,9 +150,20 @@ bool TMainForm::Create() {
   RefreshButtons();
 
   SetTimer(Handle(), kLanguageTimer, 3900, nullptr);
+  managers_ = std::make_unique<TManagerThreads>(*context_.dispatcher, static_cast<TManagerView&>(*this),
+                                                context_.managerTimings);
+  managers_->Start(context_.folders.IsWindows2000, context_.folders.IsWindowsXP, context_.folders.DataFolder);
+  managers_->ShowTab(CurrentTab());
   TIdleThread::Tasks tasks;
   tasks.applyLanguage = [this] {
     if (Text("Columns.1").empty()) ApplyLanguage();
+  };
+  // Every minute the manager lists are read again (requests only set flags).
+  tasks.pass = [this, last = std::chrono::steady_clock::time_point()]() mutable {
+    const auto now = std::chrono::steady_clock::now();
+    if (last != std::chrono::steady_clock::time_point() && now - last < std::chrono::seconds(60)) return;
+    last = now;
+    managers_->RequestAllFills();
   };
   idle_ = std::make_unique<TIdleThread>(*context_.dispatcher, std::move(tasks));
   idle_->Start();
@@ -534,6 +547,10 @@ bool TMainForm::ChangeTab(int tab) {
   list_.Refresh(false);
   scan_.TabShown();
   stallText_.clear();
+  if (managers_) {
+    managers_->ShowTab(tab);
+    managers_->Updater().SetShownCount(0);
+  }
   topPanel_.SetVisible(false);
   SetupColumns(false);
   ShowPanels();
@@ -614,8 +631,7 @@ void TMainForm::Execute(Command command) {
       if (cachePanel_.Visible() && skipBtn_.Enabled()) SkipCache();
       break;
     case Command::Refresh:
-      // The manager tabs' transfer is asked for here once they are filled.
-      list_.Refresh(true);
+      if (managers_) managers_->Updater().RequestUpdate();
       break;
     default:
       ExecuteAction(command);
@@ -727,6 +743,55 @@ void TMainForm::OnInitMenuPopup(HMENU menu) {
                                        {Command::SelectInverse, items.selectInverse},
                                        {Command::Backups, items.backups}})
     if (!shown) widgets::EnableMenuItemById(menu, CommandId(command), false);
+}
+
+// ---------------------------------------------------------------- manager lists
+
+void TMainForm::SetManagerTexts() {
+  if (managers_) managers_->SetTexts(Text("Misc.14"), Text("Misc.12"), Text("Misc.1"), Text("Misc.13"));
+}
+
+void TMainForm::OnBeforeUpdate(int tab) {
+  if (managers_ && tab == CurrentTab()) managers_->Updater().SetShownCount(model_.Count());
+}
+
+void TMainForm::OnClear(int tab) {
+  if (tab != CurrentTab() || tab == kCleanerTabIndex) return;
+  ++updatesShown_[static_cast<size_t>(tab)];
+  if (model_.Count() == 0) return;
+  model_.Clear();
+  list_.Refresh(false);
+}
+
+void TMainForm::OnBeginAdd(int tab, size_t rowCount) {
+  if (tab == CurrentTab() && tab != kCleanerTabIndex) model_.Reserve(rowCount);
+}
+
+void TMainForm::OnAddItem(int tab, const TListRow& row) {
+  if (tab == CurrentTab() && tab != kCleanerTabIndex) model_.Add(row.caption, row.subItems, row.view32);
+}
+
+void TMainForm::OnEndAdd(int tab) {
+  if (tab != CurrentTab() || tab == kCleanerTabIndex) return;
+  SortAsSaved();
+  list_.Refresh(false);
+  RefreshDetails();
+  RefreshStatus();
+  RefreshButtons();
+  if (managers_) managers_->Counter().RequestCount();
+}
+
+std::optional<TItemCount> TMainForm::CountItems() {
+  if (Handle() == nullptr || closing_) return std::nullopt;
+  return TItemCount{model_.TickedCount(), list_.SelectedCount(), model_.Count()};
+}
+
+void TMainForm::OnCounted(const TItemCount& count) {
+  // The window counts its own rows as they change; the counter's figures
+  // agree with them and only confirm the status line.
+  checkedCount_ = count.ticked;
+  RefreshStatus();
+  RefreshButtons();
 }
 
 // ---------------------------------------------------------------- first-run prompt
@@ -914,6 +979,7 @@ void TMainForm::Shutdown() {
   // Every thread is told to stop first, then each is waited for while the
   // dispatcher keeps the hand-overs running.
   if (idle_) idle_->Stop();
+  if (managers_) managers_->Stop();
   if (driver_) driver_->Cancel();
   if (Handle() != nullptr)
     for (UINT_PTR timer : {kWatchdogTimer, kTabSettleTimer, kThreadReleaseTimer, kRowsTimer, kLanguageTimer})
@@ -922,6 +988,7 @@ void TMainForm::Shutdown() {
   if (driver_) driver_->Wait();
   driver_.reset();
   idle_.reset();
+  managers_.reset();
 }
 
 }  // namespace vp::shell

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -14,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "manager/ManagerThreads.h"
+#include "manager/ManagerView.h"
 #include "scanner/ScanDriver.h"
 #include "settings/ProgramFolders.h"
 #include "settings/Translator.h"
@@ -25,6 +28,7 @@
 #include "shell/logic/ListModel.h"
 #include "shell/logic/RowSelection.h"
 #include "shell/logic/ScanControl.h"
+#include "shell/logic/TabColumns.h"
 #include "shell/logic/TabState.h"
 #include "widgets/Controls.h"
 #include "widgets/Dpi.h"
@@ -53,6 +57,8 @@ struct TMainFormContext {
   // Ends the message loop when the window goes (the program's window does;
   // a window a test opens does not).
   bool quitOnClose = true;
+  // The pacing of the manager lists (tests shorten it).
+  TManagerTimings managerTimings;
   // When not empty, a scan runs only these areas (a test's short scan).
   std::vector<int32_t> scanAreas;
   // Shows an information box; a test records it instead.
@@ -66,7 +72,7 @@ struct TMainFormContext {
   std::function<std::string()> askSaveName;
 };
 
-class TMainForm : public widgets::TCustomWindow, private widgets::TListSource {
+class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, private TManagerView {
  public:
   explicit TMainForm(TMainFormContext context);
   ~TMainForm() override;
@@ -111,6 +117,11 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource {
   const std::string& StallText() const { return stallText_; }
   // Runs the watchdog's check at once (it runs on its timer otherwise).
   void WatchdogTick();
+  // Updates of a manager tab that reached the list (each a whole list or
+  // the news that it has not changed).
+  int UpdatesShown(int tab) const {
+    return tab >= 0 && tab < kTabs ? updatesShown_[static_cast<size_t>(tab)] : 0;
+  }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -136,6 +147,16 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource {
   const std::string& CellText(int row, int column) const override { return model_.Cell(row, column); }
   bool RowTicked(int row) const override { return model_.Ticked(row); }
   void SetRowTicked(int row, bool ticked) override { model_.SetTicked(row, ticked); }
+
+  // TManagerView: the manager lists arrive whole, on this thread.
+  void OnBeforeUpdate(int tab) override;
+  void OnClear(int tab) override;
+  void OnBeginAdd(int tab, size_t rowCount) override;
+  void OnAddItem(int tab, const TListRow& row) override;
+  void OnEndAdd(int tab) override;
+  std::optional<TItemCount> CountItems() override;
+  void OnCounted(const TItemCount& count) override;
+  void SetManagerTexts();
 
   const std::string& Text(std::string_view id) const;
   int S(int length) const { return Scale(length, dpi_); }
@@ -249,8 +270,10 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource {
   std::set<std::string> wholeKeys_;
   int popupRow_ = -1;  // the focused row when the pop-up menu opened
   std::unique_ptr<TBackupForm> backups_;
+  std::array<int, kTabs> updatesShown_{};
 
-  // Last: the scan's threads and the idle thread end before what they use.
+  // Last: the threads end before what they use.
+  std::unique_ptr<TManagerThreads> managers_;
   std::unique_ptr<TScanDriver> driver_;
   std::unique_ptr<TIdleThread> idle_;
 };

@@ -238,7 +238,8 @@ void TMainForm::Remove() {
     result = RemoveCleanerRows(TickedFindings(), settings);
   } else {
     std::vector<TRemoveItem> rows;
-    for (int row : ticked) rows.push_back({model_.Row(row).caption, model_.Row(row).subItems});
+    for (int row : ticked)
+      rows.push_back({model_.Row(row).caption, model_.Row(row).subItems, model_.View32(row)});
     TRemoveContext removeContext;
     removeContext.backupsFolder = context_.folders.BackupsFolder;
     removeContext.description = description;
@@ -249,6 +250,8 @@ void TMainForm::Remove() {
     removeContext.progress = step;
     result = RemoveManagerRows(CurrentTab(), rows, removeContext);
   }
+  // The tab's list is read again: what stayed shows as it is now.
+  if (managers_ && CurrentTab() != kCleanerTabIndex) managers_->RequestFill(CurrentTab());
   RemoveListRows(ticked, result.leaving);
   EndWork();
   const std::string report = RemoveReportText(result);

@@ -25,7 +25,10 @@ void TMainForm::ApplyLanguage() {
     BindAndTranslateAtStart(translator, *context_.texts, context_.languageFile, {translation_.get()});
   else
     translator.TranslateAll({translation_.get()}, true);
-  // Captions at run time: the columns and the status line.
+  // Captions at run time: the columns and the status line; the manager
+  // lists are read again with the language's texts.
+  SetManagerTexts();
+  if (managers_) managers_->RequestAllFills();
   SetupColumns(true);
   Layout();
   RefreshStatus();
@@ -43,6 +46,8 @@ bool TMainForm::ChooseLanguage(const std::string& file) {
   } else {
     translator.TranslateAll({translation_.get()}, true);
   }
+  SetManagerTexts();
+  if (managers_) managers_->RequestAllFills();
   SetupColumns(true);
   Layout();
   RefreshStatus();

@@ -12,8 +12,8 @@ void TListModel::Clear() {
   ticked_ = 0;
 }
 
-void TListModel::Add(std::string caption, StringList subItems) {
-  rows_.push_back({SortRow{std::move(caption), std::move(subItems)}, false});
+void TListModel::Add(std::string caption, StringList subItems, bool view32) {
+  rows_.push_back({SortRow{std::move(caption), std::move(subItems)}, false, view32});
 }
 
 const std::string& TListModel::Cell(int index, int column) const {

@@ -21,10 +21,13 @@ class TListModel {
   void SetColumnCount(int columns) { columns_ = columns; }
 
   void Clear();
-  void Add(std::string caption, StringList subItems);
+  // view32: a manager row read from the 32-bit programs' view of the
+  // registry (its Remove acts there).
+  void Add(std::string caption, StringList subItems, bool view32 = false);
   void Reserve(size_t rows) { rows_.reserve(rows); }
 
   const SortRow& Row(int index) const { return rows_[static_cast<size_t>(index)].row; }
+  bool View32(int index) const { return rows_[static_cast<size_t>(index)].view32; }
   // Column 0 is the caption; "" beyond the row's cells.
   const std::string& Cell(int index, int column) const;
 
@@ -54,6 +57,7 @@ class TListModel {
   struct Entry {
     SortRow row;
     bool ticked = false;
+    bool view32 = false;
   };
   class Sortable : public SortableList {
    public:
