@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "files/FileTools.h"
+#include "files/StringTools.h"
 #include "registry/FastRegistry.h"
 #include "shell/Program.h"
 #include "support/PlantedEntries.h"
@@ -39,6 +40,18 @@ class ActionsWindowTest : public ::testing::Test {
     registry.WriteString("Kept", "healthy text");
     original_ = test::SnapshotTree(platform::kHkeyCurrentUser, key_.Path());
 
+    // An entry for each of four manager tabs, there before the lists fill.
+    for (const ManagerEntry& entry : kManagerEntries) {
+      if (entry.value == nullptr) {
+        planted_.Value(entry.root, entry.key, "", entry.data);
+      } else {
+        planted_.Value(entry.root, entry.key, entry.value, entry.data);
+      }
+      if (entry.extraValue != nullptr)
+        planted_.Value(entry.root, entry.key, entry.extraValue, "vpwintest.exe");
+      managerOriginals_.push_back(test::SnapshotTree(entry.root, entry.parent));
+    }
+
     program_ = std::make_unique<TProgram>(scratch_.Path("prog\\"), false);
     TMainFormContext extra;
     extra.scanAreas = {4};
@@ -51,8 +64,11 @@ class ActionsWindowTest : public ::testing::Test {
     ASSERT_TRUE(program_->CreateWindows(std::move(extra)));
     Form().Show(SW_SHOWNORMAL);
     ASSERT_TRUE(WaitFor([&] { return !program_->Texts().Text("Columns.15").empty(); }));
-    // The first-run prompt, then a scan of the user's hive.
-    SendKey(VK_ESCAPE);
+    SendKey(VK_ESCAPE);  // the first-run prompt
+  }
+
+  // A scan of the user's hive.
+  void Scan() {
     SendKey(VK_RETURN);
     ASSERT_TRUE(WaitFor([&] { return Form().Phase() == ScanPhase::Finished; }));
   }
@@ -101,14 +117,51 @@ class ActionsWindowTest : public ::testing::Test {
     return rows;
   }
 
+  struct ManagerEntry {
+    int tab;
+    platform::RegHandle root;
+    const char* parent;  // compared before and after
+    const char* key;
+    const char* value;  // nullptr: the default value
+    const char* data;
+    const char* extraValue;
+    const char* caption;  // as the tab shows it
+  };
+  static constexpr ManagerEntry kManagerEntries[] = {
+      {1, platform::kHkeyCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+       "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "VpWinTestRun", "C:\\vpwintest\\run.exe", nullptr,
+       "VpWinTestRun"},
+      {2, platform::kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+       "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VpWinTest", "DisplayName", "Vp Win Test",
+       "UninstallString", "Vp Win Test"},
+      {3, platform::kHkeyClassesRoot, ".vpwintest", ".vpwintest", nullptr, "vpwintestfile", nullptr,
+       ".vpwintest"},
+      {6, platform::kHkeyCurrentUser, "Software\\Microsoft\\Internet Explorer\\MenuExt",
+       "Software\\Microsoft\\Internet Explorer\\MenuExt\\Vp Win Test", nullptr, "C:\\vpwintest\\menu.htm",
+       nullptr, "Vp Win Test"},
+  };
+
+  // The row of a manager tab whose caption is the text (without regard to
+  // case), once the tab's list has come; -1 without one.
+  int ManagerRow(int tab, const std::string& caption) {
+    if (!WaitFor([&] { return Form().ChangeTab(tab); })) return -1;
+    if (!WaitFor([&] { return Form().UpdatesShown(tab) > 0; })) return -1;
+    for (int row = 0; row < Form().Model().Count(); ++row)
+      if (SameText(Form().Model().Cell(row, 0), caption)) return row;
+    return -1;
+  }
+
   test::ScratchFolder scratch_;
   test::ScratchKey key_;
+  test::PlantedEntries planted_;
+  std::vector<test::TreeSnapshot> managerOriginals_;
   test::TreeSnapshot original_;
   std::unique_ptr<TProgram> program_;
   std::vector<std::string> reports_;
 };
 
 TEST_F(ActionsWindowTest, FixThenRestoreFromTheBackupsWindow) {
+  Scan();
   ASSERT_EQ(TickPlanted(), 3);
   ASSERT_TRUE(Form().ButtonEnabled(Command::Fix));
   SendKey(VK_DELETE);  // Del clicks Fix on the cleaner's tab
@@ -141,6 +194,7 @@ TEST_F(ActionsWindowTest, FixThenRestoreFromTheBackupsWindow) {
 }
 
 TEST_F(ActionsWindowTest, FailedBackupsChangeNothingAndRowsStay) {
+  Scan();
   // A file where the backups folder should be: no set can be made.
   const std::string backupsFolder = scratch_.Path("prog\\Backups");
   ASSERT_TRUE(DeleteFolder(backupsFolder));
@@ -159,10 +213,36 @@ TEST_F(ActionsWindowTest, FailedBackupsChangeNothingAndRowsStay) {
 }
 
 TEST_F(ActionsWindowTest, SaveListWritesTheRows) {
+  Scan();
   Form().Execute(Command::SaveList);
   const std::string text = ReadFileText(scratch_.Path("saved list.txt"));
   EXPECT_NE(text.find(key_.FullPath() + " | Gone | "), std::string::npos) << text.substr(0, 400);
   EXPECT_EQ(static_cast<int>(std::count(text.begin(), text.end(), '\n')), Form().Model().Count());
+}
+
+// Remove on manager tabs takes each planted entry away after its backup;
+// restoring every set from the Backups window brings all of them back.
+TEST_F(ActionsWindowTest, RemoveOnManagerTabsThenRestore) {
+  for (size_t i = 0; i < std::size(kManagerEntries); ++i) {
+    const ManagerEntry& entry = kManagerEntries[i];
+    SCOPED_TRACE(entry.caption);
+    const int row = ManagerRow(entry.tab, entry.caption);
+    ASSERT_GE(row, 0) << "tab " << entry.tab << " lists the planted entry";
+    Form().List().Select(row, true);
+    SendMessageW(List(), WM_KEYDOWN, VK_SPACE, 0);
+    ASSERT_TRUE(Form().ButtonEnabled(Command::Remove));
+    Form().Execute(Command::Remove);
+    EXPECT_NE(test::SnapshotTree(entry.root, entry.parent), managerOriginals_[i]) << "removed";
+  }
+  Form().Execute(Command::Backups);
+  TBackupForm& backups = *Form().Backups();
+  ASSERT_EQ(backups.Rows().size(), std::size(kManagerEntries));
+  backups.SelectAll(true);
+  backups.Restore();
+  for (size_t i = 0; i < std::size(kManagerEntries); ++i)
+    EXPECT_EQ(test::SnapshotTree(kManagerEntries[i].root, kManagerEntries[i].parent), managerOriginals_[i])
+        << kManagerEntries[i].caption;
+  EXPECT_NE(reports_.back().find("The backups have been restored."), std::string::npos) << reports_.back();
 }
 
 }  // namespace
