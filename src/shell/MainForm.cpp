@@ -232,6 +232,10 @@ void TMainForm::CreateControls() {
   workingPanel_.Create(self, -1, true);
   workingLabel_ = widgets::TLabel(workingPanel_.Handle(), DesignedText("WorkingLabel"), true);
   progress_ = widgets::TProgressBar(workingPanel_.Handle());
+  // Offered while an action that can stop between rows runs.
+  workCancelBtn_ =
+      widgets::TButton(workingPanel_.Handle(), CommandId(Command::Cancel), DesignedText("CancelBtn"));
+  workCancelBtn_.SetVisible(false);
 
   cachePanel_.Create(self, -1, true);
   const HWND cache = cachePanel_.Handle();
@@ -611,6 +615,11 @@ void TMainForm::Execute(Command command) {
       if (startBtn_.Enabled() && sweeperPanel_.Visible()) StartScan();
       break;
     case Command::Cancel:
+      // During a fix the working panel's Cancel stops it between two rows.
+      if (working_) {
+        workCancelled_ = true;
+        break;
+      }
       scan_.Cancel();
       ShowPanels();
       RefreshButtons();
@@ -959,7 +968,8 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TMainForm::OnClose() {
-  if (closing_) return;
+  // A fix or removal in hand ends first: Cancel stops it between rows.
+  if (closing_ || working_) return;
   closing_ = true;
   {
     TFormWindowSettings window(*this);

@@ -209,7 +209,7 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   int CurrentRow() const;
   std::vector<TNewItem> TickedFindings() const;
   void RemoveListRows(const std::vector<int>& tickedRows, const std::vector<size_t>& leaving);
-  void BeginWork(const std::string& text, int steps);
+  void BeginWork(const std::string& text, int steps, bool cancellable);
   void StepWork();
   void EndWork();
 
@@ -269,6 +269,11 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   // list shows the marker text, the fix needs the fact.
   std::set<std::string> wholeKeys_;
   int popupRow_ = -1;  // the focused row when the pop-up menu opened
+  // A long action runs: the working panel shows, with Cancel where the
+  // action can stop between rows.
+  bool working_ = false;
+  bool workCancelled_ = false;
+  widgets::TButton workCancelBtn_;
   std::unique_ptr<TBackupForm> backups_;
   std::array<int, kTabs> updatesShown_{};
 

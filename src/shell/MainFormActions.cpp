@@ -153,10 +153,22 @@ void TMainForm::RemoveListRows(const std::vector<int>& tickedRows, const std::ve
   list_.Refresh(true);
 }
 
-void TMainForm::BeginWork(const std::string& text, int steps) {
+void TMainForm::BeginWork(const std::string& text, int steps, bool cancellable) {
   if (!text.empty()) workingLabel_.SetText(text);
   progress_.SetRange(std::max(steps, 1));
   progress_.SetPosition(0);
+  working_ = true;
+  workCancelled_ = false;
+  if (cancellable) {
+    // Cancel sits at the progress bar's right end while the action runs.
+    const RECT bar = progress_.Bounds();
+    const int buttonWidth = S(75), gap = S(8);
+    const int height = bar.bottom - bar.top + S(6);
+    progress_.SetBounds(bar.left, bar.top, bar.right - bar.left - buttonWidth - gap, bar.bottom - bar.top);
+    workCancelBtn_.SetBounds(bar.right - buttonWidth, bar.top - S(3), buttonWidth, height);
+    workCancelBtn_.SetText(cancelBtn_.Text());
+    workCancelBtn_.SetVisible(true);
+  }
   workingPanel_.SetVisible(true);
   SetWindowPos(workingPanel_.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   list_.SetEnabled(false);
@@ -178,6 +190,11 @@ void TMainForm::StepWork() {
 }
 
 void TMainForm::EndWork() {
+  working_ = false;
+  if (workCancelBtn_.Visible()) {
+    workCancelBtn_.SetVisible(false);
+    Layout();
+  }
   workingPanel_.SetVisible(false);
   list_.SetEnabled(true);
   RefreshStatus();
@@ -204,7 +221,8 @@ void TMainForm::Fix() {
     progress_.SetPosition(++done);
     StepWork();
   };
-  BeginWork("", static_cast<int>(ticked.size()));
+  settings.stopRequested = [this] { return workCancelled_; };
+  BeginWork("", static_cast<int>(ticked.size()), true);
   const TListActionResult result = FixRows(TickedFindings(), settings);
   RemoveListRows(ticked, result.leaving);
   EndWork();
@@ -226,15 +244,19 @@ void TMainForm::Remove() {
     progress_.SetPosition(++done);
     StepWork();
   };
-  BeginWork(Text("Misc.11"), static_cast<int>(ticked.size()));
+  // The cleaner's rows share one set that records where it stopped; a
+  // manager tab's rows each have their own set and are not stopped.
+  const bool cleaner = CurrentTab() == kCleanerTabIndex;
+  BeginWork(Text("Misc.11"), static_cast<int>(ticked.size()), cleaner);
   TListActionResult result;
-  if (CurrentTab() == kCleanerTabIndex) {
+  if (cleaner) {
     TFixSettings settings;
     settings.backupsFolder = context_.folders.BackupsFolder;
     settings.description = description;
     TFileSystemCache cache;
     settings.cache = &cache;
     settings.progress = [&step](size_t) { step(); };
+    settings.stopRequested = [this] { return workCancelled_; };
     result = RemoveCleanerRows(TickedFindings(), settings);
   } else {
     std::vector<TRemoveItem> rows;

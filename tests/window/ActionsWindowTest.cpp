@@ -212,6 +212,24 @@ TEST_F(ActionsWindowTest, FailedBackupsChangeNothingAndRowsStay) {
   }
 }
 
+// Cancel on the working panel, pressed before the first row: the fix stops
+// there, nothing changes and the rows stay; the set says it was cut short.
+TEST_F(ActionsWindowTest, CancelStopsTheFixBetweenRows) {
+  Scan();
+  ASSERT_EQ(TickPlanted(), 3);
+  const int cancelId = 1000 + static_cast<int>(Command::Cancel);  // the window's command ids
+  PostMessageW(Form().Handle(), WM_COMMAND, MAKEWPARAM(cancelId, BN_CLICKED), 0);
+  Form().Execute(Command::Fix);
+  EXPECT_FALSE(Form().WorkingPanelVisible());
+  EXPECT_EQ(PlantedRows(), 3);
+  EXPECT_EQ(test::SnapshotTree(platform::kHkeyCurrentUser, key_.Path()), original_);
+  ASSERT_FALSE(reports_.empty());
+  EXPECT_NE(reports_.back().find("Cancelled"), std::string::npos) << reports_.back();
+  Form().Execute(Command::Backups);
+  ASSERT_EQ(Form().Backups()->Rows().size(), 1u);
+  EXPECT_EQ(Form().Backups()->Rows()[0].set.state, backup::SetState::kInterrupted);
+}
+
 TEST_F(ActionsWindowTest, SaveListWritesTheRows) {
   Scan();
   Form().Execute(Command::SaveList);
