@@ -228,6 +228,7 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   TScanControl scan_;
   TTabLock tabLock_;
   int checkedCount_ = 0;
+  int tabLeft_ = -1;  // the tab shown when the user began a change
   bool rowsDirty_ = false;
   bool closing_ = false;
   bool shutDown_ = false;
