@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -102,6 +103,9 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   void SetDeep(bool deep);
   // The stall the watchdog reported last ("" while the scan moves).
   const std::string& StallText() const { return stallText_; }
+  // How long the end of the last scan took on the window thread, from the
+  // last thread's end event to every row listed and sorted.
+  std::chrono::milliseconds LastScanEndWork() const { return lastScanEndWork_; }
   // Runs the watchdog's check at once (it runs on its timer otherwise).
   void WatchdogTick();
   // Updates of a manager tab that reached the list (each a whole list or
@@ -233,6 +237,7 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   bool closing_ = false;
   bool shutDown_ = false;
   std::string stallText_;
+  std::chrono::milliseconds lastScanEndWork_{0};
   std::array<int, kTabs> updatesShown_{};
 
   // Last: the threads end before what they use.

@@ -57,7 +57,7 @@ void TMainForm::StartScan() {
 }
 
 void TMainForm::OnScanItem(const TNewItem& item) {
-  model_.Add(item.FullPath, {item.ValueName, item.Problem});
+  model_.AddKeyed(item.FullPath, {item.ValueName, item.Problem});
   rowsDirty_ = true;
 }
 
@@ -90,6 +90,7 @@ void TMainForm::WatchdogTick() {
 
 void TMainForm::OnScanFinished() {
   if (!scan_.Finished()) return;
+  const auto begun = std::chrono::steady_clock::now();
   if (Handle() != nullptr) {
     KillTimer(Handle(), kWatchdogTimer);
     KillTimer(Handle(), kRowsTimer);
@@ -106,6 +107,8 @@ void TMainForm::OnScanFinished() {
   RefreshDetails();
   RefreshStatus();
   RefreshButtons();
+  lastScanEndWork_ =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begun);
 
   const std::string report = FormatPlaceholders(Text("Reports.2"), std::to_string(driver_->ElapsedSeconds()),
                                                 std::to_string(model_.Count()));
