@@ -22,6 +22,7 @@ void TMainForm::StartScan() {
   stallText_.clear();
 
   model_.Clear();
+  wholeKeys_.clear();
   list_.Refresh(false);
   topPanel_.SetVisible(true);
   Layout();
@@ -57,6 +58,7 @@ void TMainForm::StartScan() {
 }
 
 void TMainForm::OnScanItem(const TNewItem& item) {
+  if (item.WholeKey) wholeKeys_.insert(item.FullPath + '\n' + item.ValueName);
   model_.AddKeyed(item.FullPath, {item.ValueName, item.Problem});
   rowsDirty_ = true;
 }

@@ -70,7 +70,7 @@ TEST_F(ListActionsTest, FailedRowsStayOnEveryTab) {
   EXPECT_EQ(result.removed, 1);
   EXPECT_TRUE(RemoveReportText(result).empty());
   EXPECT_FALSE(Present(".vptestgone"));
-  EXPECT_TRUE(RemoveManagerRows(0, rows, remove_).noAction);
+  EXPECT_TRUE(RemoveManagerRows(kCleanerTab, rows, remove_).noAction);
   result = RemoveCleanerRows({finding}, fix_);
   EXPECT_EQ(result.leaving, std::vector<size_t>{0});
   EXPECT_FALSE(Present(".vptestkept"));

@@ -85,4 +85,15 @@ void TListModel::SortByLowerCaption() {
   rows_ = std::move(sorted);
 }
 
+void TListModel::RemoveRows(std::vector<int> rows) {
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  // From the last, so that the indexes still to come stay valid.
+  for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+    if (*it < 0 || *it >= Count()) continue;
+    if (Ticked(*it)) --ticked_;
+    rows_.erase(rows_.begin() + *it);
+  }
+}
+
 }  // namespace vp::shell

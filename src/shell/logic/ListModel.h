@@ -41,6 +41,8 @@ class TListModel {
   void InvertTicks();
   int TickedCount() const { return ticked_; }
   std::vector<int> TickedRows() const;
+  // Removes the rows (indexes in any order), keeping the others' order.
+  void RemoveRows(std::vector<int> rows);
 
   // Sorts by column (0 the caption) with the sorter's comparison; direction
   // 1 ascending, -1 descending. Stable.

@@ -6,12 +6,9 @@
 #include <string_view>
 #include <vector>
 
-namespace vp::shell {
+#include "manager/ManagerView.h"
 
-struct TListRow {
-  std::string caption;
-  std::vector<std::string> subItems;
-};
+namespace vp::shell {
 
 // One line per row in list order, ending in CR LF: the caption, then " | "
 // and each sub-item that has a column (at most columnCount - 1 of them).
