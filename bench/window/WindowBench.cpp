@@ -56,20 +56,12 @@ class TStallProbe : public widgets::TCustomWindow {
   }
   double LongestMs() const { return longest_.load() / 1e6; }
   int64_t LongestAt() const { return longestAt_.load(); }
-  // The longest stall that ended before a moment (window thread only).
-  double LongestBeforeMs(int64_t moment) const {
-    int64_t longest = 0;
-    for (const auto& [at, waited] : stalls_)
-      if (at < moment && waited > longest) longest = waited;
-    return longest / 1e6;
-  }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (message != WM_APP + 7) return Default(message, wParam, lParam);
     const int64_t now = Steady::now().time_since_epoch().count();
     const int64_t waited = now - sent_.load();
-    if (waited > 20'000'000) stalls_.push_back({now, waited});
     if (waited > longest_.load()) {
       longest_ = waited;
       longestAt_ = now;
@@ -82,7 +74,6 @@ class TStallProbe : public widgets::TCustomWindow {
   std::atomic<int64_t> sent_{0};
   std::atomic<int64_t> longest_{0};
   std::atomic<int64_t> longestAt_{0};
-  std::vector<std::pair<int64_t, int64_t>> stalls_;  // end, length (over 20 ms)
   std::atomic<bool> pending_{false};
   std::jthread pinger_;
 };
