@@ -13,7 +13,7 @@ void TListModel::Clear() {
 }
 
 void TListModel::Add(std::string caption, StringList subItems, bool view32) {
-  rows_.push_back({SortRow{std::move(caption), std::move(subItems)}, false, view32});
+  rows_.push_back({SortRow{std::move(caption), std::move(subItems)}, false, view32, {}});
 }
 
 void TListModel::AddKeyed(std::string caption, StringList subItems) {
