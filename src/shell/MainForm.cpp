@@ -171,8 +171,19 @@ bool TMainForm::Create() {
 }
 
 void TMainForm::Show(int showCommand) {
-  TFormWindowSettings window(*this);
-  context_.settings->RestoreForm(window);
+  if (context_.settings->ReadInteger("Windows", "MainForm", "Width", 0) > 0) {
+    TFormWindowSettings window(*this);
+    context_.settings->RestoreForm(window);
+  } else {
+    // The first start: the designed size, centred on the screen.
+    RECT rect{};
+    GetWindowRect(Handle(), &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    SetWindowPos(Handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   ShowWindow(Handle(), showCommand);
   Layout();
   list_.Focus();
@@ -379,7 +390,7 @@ void TMainForm::Layout() {
   workingLabel_.SetBounds(pad, pad, workingW - 2 * pad, S(20));
   progress_.SetBounds(pad, S(38), workingW - 2 * pad, S(18));
 
-  const int cacheW = S(420), cacheH = S(124);
+  const int cacheW = S(420), cacheH = S(100);
   centre(cachePanel_, cacheW, cacheH);
   cacheLabel_.SetBounds(pad, pad, cacheW - 2 * pad, S(50));
   waitLabel_.SetBounds(pad, cacheH - buttonH - pad, S(200), S(20));

@@ -16,9 +16,10 @@ constexpr UINT kTicked = INDEXTOSTATEIMAGEMASK(2);
 }  // namespace
 
 TListView::TListView(HWND parent, int id, bool checkBoxes)
-    : TControl(CreateChild(parent, WC_LISTVIEWW, "",
-                           WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, id,
-                           WS_EX_CLIENTEDGE)),
+    : TControl(CreateChild(
+          parent, WC_LISTVIEWW, "",
+          WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, id,
+          WS_EX_CLIENTEDGE)),
       checkBoxes_(checkBoxes) {
   const DWORD extended = (checkBoxes ? LVS_EX_CHECKBOXES : 0) | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
                          LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP;
