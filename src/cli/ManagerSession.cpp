@@ -48,7 +48,11 @@ std::optional<std::vector<TListRow>> FillManagerTab(const CommandContext& contex
   CollectingView view(tab);
   std::optional<std::vector<TListRow>> rows;
   {
-    TManagerThreads threads(dispatcher, view);
+    // No window waits here: the fill runs at normal priority, not idle,
+    // which on a busy machine would starve it.
+    TManagerTimings timings;
+    timings.idlePriority = false;
+    TManagerThreads threads(dispatcher, view, timings);
     threads.Start(context.folders.IsWindows2000, context.folders.IsWindowsXP, context.folders.DataFolder);
     threads.ShowTab(tab);
     threads.RequestFill(tab);
