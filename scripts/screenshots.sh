@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Pictures of the window program as a user sees it, at 96 and 144 DPI, in
 # build/screenshots/<dpi>/: the first-run prompt, the scan options, a scan in
-# progress, the end report, the findings and every manager tab. The window
+# progress, the end report, the findings, the list's pop-up menu, the backup
+# description prompt, the working panel of a fix and its report, the Backups
+# window and every manager tab. The window
 # runs under Wine on a virtual X screen (Xvfb) in a prefix of its own, so the
 # tests' headless prefix stays as it is.
 # Usage: scripts/screenshots.sh

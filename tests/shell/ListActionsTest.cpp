@@ -63,14 +63,14 @@ TEST_F(ListActionsTest, FailedRowsStayOnEveryTab) {
       FixReportText(result, "{1} repaired, {2} removed.").find("0 repaired, 0 removed.\r\n\r\nNot changed"),
       std::string::npos);
 
-  // With sets: the removed row and the stale one leave, the tab without an
-  // action leaves everything as it was.
+  // With sets: the removed row and the stale one leave; a tab without a
+  // manager action changes nothing.
   result = RemoveManagerRows(3, {rows[0], rows[1]}, remove_);
   EXPECT_EQ(result.leaving, (std::vector<size_t>{0, 1}));
   EXPECT_EQ(result.removed, 1);
   EXPECT_TRUE(RemoveReportText(result).empty());
   EXPECT_FALSE(Present(".vptestgone"));
-  EXPECT_TRUE(RemoveManagerRows(kCleanerTab, rows, remove_).noAction);
+  EXPECT_TRUE(RemoveManagerRows(kCleanerTab, rows, remove_).noAction);  // not a manager tab
   result = RemoveCleanerRows({finding}, fix_);
   EXPECT_EQ(result.leaving, std::vector<size_t>{0});
   EXPECT_FALSE(Present(".vptestkept"));
