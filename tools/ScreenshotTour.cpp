@@ -50,8 +50,9 @@ void Pump(shell::TProgram& program, std::chrono::milliseconds time) {
 }
 
 // Asks for a picture and waits until it was taken (two minutes at most).
-void Shot(shell::TProgram& program, const std::string& name) {
-  Pump(program, std::chrono::milliseconds(600));
+void Shot(shell::TProgram& program, const std::string& name,
+          std::chrono::milliseconds settle = std::chrono::milliseconds(600)) {
+  Pump(program, settle);
   {
     std::ofstream out(g_request + ".tmp");
     out << name;
@@ -127,8 +128,8 @@ int wmain(int argc, wchar_t** argv) {
   form.Execute(shell::Command::CacheSkip);
   Shot(program, "02-scan-options");
   form.Execute(shell::Command::Start);
-  Pump(program, std::chrono::milliseconds(1500));
-  if (form.ScanRunning()) Shot(program, "03-scan-progress");
+  Pump(program, std::chrono::milliseconds(300));
+  if (form.ScanRunning()) Shot(program, "03-scan-progress", std::chrono::milliseconds(0));
   WaitFor(program, [&] { return form.Phase() == shell::ScanPhase::Finished; });
   // The end report was pictured while it was open.
   Shot(program, "05-findings");

@@ -880,14 +880,13 @@ void TMainForm::OnNotify(const NMHDR& header, LRESULT& result) {
     return;
   }
   if (header.hwndFrom == tabs_.Handle()) {
-    static int target = -1;
     if (header.code == TCN_SELCHANGING) {
       // Refused while locked; the change itself is made in ChangeTab.
       result = tabLock_.CanChange() ? FALSE : TRUE;
-      target = CurrentTab();
+      tabLeft_ = CurrentTab();
     } else if (header.code == TCN_SELCHANGE) {
       const int tab = CurrentTab();
-      tabs_.SetCurrent(target);
+      tabs_.SetCurrent(tabLeft_);
       ChangeTab(tab);
     }
   }

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -115,6 +116,9 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   bool WorkingPanelVisible() const { return workingPanel_.Visible(); }
   // The stall the watchdog reported last ("" while the scan moves).
   const std::string& StallText() const { return stallText_; }
+  // How long the end of the last scan took on the window thread, from the
+  // last thread's end event to every row listed and sorted.
+  std::chrono::milliseconds LastScanEndWork() const { return lastScanEndWork_; }
   // Runs the watchdog's check at once (it runs on its timer otherwise).
   void WatchdogTick();
   // Updates of a manager tab that reached the list (each a whole list or
@@ -261,10 +265,12 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   TScanControl scan_;
   TTabLock tabLock_;
   int checkedCount_ = 0;
+  int tabLeft_ = -1;  // the tab shown when the user began a change
   bool rowsDirty_ = false;
   bool closing_ = false;
   bool shutDown_ = false;
   std::string stallText_;
+  std::chrono::milliseconds lastScanEndWork_{0};
   // The findings of the scan that name a whole key, by key and entry: the
   // list shows the marker text, the fix needs the fact.
   std::set<std::string> wholeKeys_;

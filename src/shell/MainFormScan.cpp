@@ -59,7 +59,7 @@ void TMainForm::StartScan() {
 
 void TMainForm::OnScanItem(const TNewItem& item) {
   if (item.WholeKey) wholeKeys_.insert(item.FullPath + '\n' + item.ValueName);
-  model_.Add(item.FullPath, {item.ValueName, item.Problem});
+  model_.AddKeyed(item.FullPath, {item.ValueName, item.Problem});
   rowsDirty_ = true;
 }
 
@@ -92,6 +92,7 @@ void TMainForm::WatchdogTick() {
 
 void TMainForm::OnScanFinished() {
   if (!scan_.Finished()) return;
+  const auto begun = std::chrono::steady_clock::now();
   if (Handle() != nullptr) {
     KillTimer(Handle(), kWatchdogTimer);
     KillTimer(Handle(), kRowsTimer);
@@ -108,6 +109,8 @@ void TMainForm::OnScanFinished() {
   RefreshDetails();
   RefreshStatus();
   RefreshButtons();
+  lastScanEndWork_ =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begun);
 
   const std::string report = FormatPlaceholders(Text("Reports.2"), std::to_string(driver_->ElapsedSeconds()),
                                                 std::to_string(model_.Count()));
