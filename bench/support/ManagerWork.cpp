@@ -123,7 +123,11 @@ class NoView : public TManagerView {
 int64_t FillAllTabs() {
   TQueueDispatcher dispatcher;
   NoView view;
-  TManagerThreads threads(dispatcher, view);
+  // At normal priority, as the scan benchmarks run: at idle priority any
+  // other process on the machine would decide the figure.
+  TManagerTimings timings;
+  timings.idlePriority = false;
+  TManagerThreads threads(dispatcher, view, timings);
   threads.Start(false, false, "");
   threads.RequestAllFills();
   auto allDone = [&] {
