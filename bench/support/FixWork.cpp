@@ -21,7 +21,7 @@ std::vector<TNewItem> PlantVendorFindings(const std::string& keyPath, int count)
     TNewItem item;
     item.FullPath = "HKEY_CURRENT_USER\\" + vendor + (i % 2 == 0 ? "" : "\\App");
     item.WholeKey = i % 2 == 0;
-    item.ValueName = item.WholeKey ? "[Whole key]" : "Path";
+    item.ValueName = item.WholeKey ? "" : "Path";
     items.push_back(std::move(item));
   }
   return items;

@@ -137,6 +137,7 @@ TFixReport FixCleanerItems(const std::vector<TNewItem>& items, const TFixSetting
     TFixOutcome outcome;
     outcome.fullPath = item.FullPath;
     outcome.entry = item.ValueName;
+    outcome.wholeKey = item.WholeKey;
     if (!settings.dryRun && !report.backupCreated) {
       outcome.reason = "no backup set could be created";
     } else {

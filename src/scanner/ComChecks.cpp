@@ -254,7 +254,7 @@ void TSweeper::CheckComRegistrations() {
   for (const ComFinding& finding : findings) {
     if (StopRequested()) return;
     Report(root, finding.key, wholeKey, wholeKey, finding.date, kProblemComRegistration,
-           language_.Text(finding.text));
+           language_.Text(finding.text), false, finding.text);
   }
 }
 

@@ -5,11 +5,11 @@
 
 #include <algorithm>
 
-#include "scanner/FileReferences.h"
 #include "files/FileTools.h"
 #include "platform/Platform.h"
 #include "registry/FastRegistry.h"
 #include "registry/RegistryViews.h"
+#include "scanner/FileReferences.h"
 #include "scanner/Sweeper.h"
 
 namespace vp {

@@ -6,11 +6,11 @@
 
 #include "CliTestSupport.h"
 #include "backup/BackupTool.h"
-#include "registry/RegExportText.h"
 #include "cli/BackupsCommand.h"
 #include "cli/CacheCommand.h"
 #include "files/FileTools.h"
 #include "registry/FastRegistry.h"
+#include "registry/RegExportText.h"
 #include "settings/SettingsManager.h"
 #include "support/RegistryTestSupport.h"
 #include "support/ScratchFolder.h"
@@ -154,8 +154,7 @@ void EditEntries(const std::string& path, const std::function<void(std::string&)
   const std::string bytes = ReadFileText(path);
   std::string text = EntriesFileText(bytes).value_or("");
   edit(text);
-  ASSERT_TRUE(
-      platform::Files().ReplaceWholeFile(path, EntriesFileBytes(text, bytes[0] == '\xFF', true)));
+  ASSERT_TRUE(platform::Files().ReplaceWholeFile(path, EntriesFileBytes(text, bytes[0] == '\xFF', true)));
 }
 
 // A restore applies only what a backup writes, from a set nobody changed

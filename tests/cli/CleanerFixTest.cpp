@@ -5,12 +5,12 @@
 
 #include <algorithm>
 
-#include "registry/RegExportText.h"
 #include "backup/SetSeal.h"
 #include "files/FileSystemCache.h"
 #include "files/FileTools.h"
 #include "platform/sim/SimMachine.h"
 #include "registry/FastRegistry.h"
+#include "registry/RegExportText.h"
 #include "scanner/CleanerFix.h"
 #include "support/RegistryTestSupport.h"
 #include "support/ScratchFolder.h"
@@ -44,8 +44,8 @@ class CleanerFixTest : public ::testing::Test {
   TNewItem Finding(const std::string& below, const std::string& entry) const {
     TNewItem item;
     item.FullPath = key_.FullPath() + below;
-    item.ValueName = entry;
     item.WholeKey = entry == kWholeKey;
+    if (!item.WholeKey) item.ValueName = entry;
     return item;
   }
 
@@ -135,8 +135,7 @@ TEST_F(CleanerFixTest, StopEndsAfterTheFindingInHand) {
   const backup::SetSeal seal = backup::CheckSetSeal(report.setFolder);
   EXPECT_EQ(seal.state, backup::SetState::kInterrupted);
   EXPECT_TRUE(seal.differences.empty());
-  const std::string entries =
-      EntriesFileText(ReadFileText(report.setFolder + "Entries.reg")).value_or("");
+  const std::string entries = EntriesFileText(ReadFileText(report.setFolder + "Entries.reg")).value_or("");
   EXPECT_NE(entries.find("\"Dead\"="), std::string::npos) << entries;
   EXPECT_EQ(entries.find("Grandchild"), std::string::npos) << entries;
 }
@@ -155,17 +154,15 @@ TEST_F(CleanerFixTest, AFindingWhoseBackupFailsStaysAndCountsAsFailed) {
   EXPECT_FALSE(Exists("", "Dead"));
 }
 
-// What Fix acts on is the finding's flag, not its text: a key reported in
-// another language is still removed whole, and a value that happens to carry
-// the marker's text is a value.
+// What Fix acts on is the finding's flag, not a text: a value that happens to
+// carry the whole-key marker's text is a value.
 TEST_F(CleanerFixTest, WholeKeyFindingsAreKnownByTheirFlag) {
-  TNewItem otherLanguage = Finding("\\Child", "[Ganzer Schl\xFCssel]");
-  otherLanguage.WholeKey = true;
-  TNewItem markerText = Finding("", kWholeKey);
-  markerText.WholeKey = false;
+  TNewItem wholeKey = Finding("\\Child", kWholeKey);
+  TNewItem markerText = Finding("", "Dead");
+  markerText.ValueName = kWholeKey;
   TFixSettings settings = settings_;
   settings.dryRun = true;
-  const TFixReport report = FixCleanerItems({otherLanguage, markerText}, settings);
+  const TFixReport report = FixCleanerItems({wholeKey, markerText}, settings);
   ASSERT_EQ(report.outcomes.size(), 2u);
   EXPECT_EQ(report.outcomes[0].action, TFixAction::kRemoved);
   EXPECT_EQ(report.gone, 1);  // no value of that name

@@ -38,6 +38,12 @@ TCleanerLanguage TestLanguage() {
   return language;
 }
 
+ShownItem Show(const TNewItem& item) {
+  static const TCleanerLanguage language = TestLanguage();
+  return {EntryText(item, language),   DataText(item, language),     DateText(item, language),
+          ProblemText(item, language), SeverityText(item, language), DetailText(item, language)};
+}
+
 ScanFixture::ScanFixture() {
   for (const char* name : {"present.exe", "present.dll"})
     folder_.PutFile(name, ReadHostFile(DataPath(std::string("scanner/drive_c/VeltaroFixture/") + name)));
@@ -107,7 +113,7 @@ int ScanRun::Count(const std::string& keyPathEnd, const char* name) const {
     const bool keyMatches =
         item.KeyPath.size() >= keyPathEnd.size() &&
         item.KeyPath.compare(item.KeyPath.size() - keyPathEnd.size(), keyPathEnd.size(), keyPathEnd) == 0;
-    if (keyMatches && (name == nullptr || item.ValueName == name)) ++count;
+    if (keyMatches && (name == nullptr || Show(item).entry == name)) ++count;
   }
   return count;
 }

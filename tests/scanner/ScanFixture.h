@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Dispatcher.h"
+#include "scanner/FindingTexts.h"
 #include "scanner/Sweeper.h"
 #include "support/RegistryTestSupport.h"
 #include "support/ScratchFolder.h"
@@ -17,6 +18,12 @@ namespace vp::test {
 // Texts that name themselves, so items show which text the engine chose.
 TCleanerLanguage TestLanguage();
 inline constexpr const char* kWholeKey = "(whole key)";
+
+// The texts a front end in the test language shows for an item.
+struct ShownItem {
+  std::string entry, data, date, problem, severity, detail;
+};
+ShownItem Show(const TNewItem& item);
 
 // A place to scan: a scratch folder holding the files of
 // tests/data/scanner/drive_c, and a scratch key under
