@@ -43,7 +43,7 @@ double TimeFix(const std::vector<TNewItem>& items, const std::string& backupsFol
 }
 
 void RemoveVendorKeys(const std::string& keyPath) {
-  TBackupTool().RemoveKey("HKEY_CURRENT_USER", keyPath);
+  TBackupTool().RemoveKey({platform::kHkeyCurrentUser, keyPath});
 }
 
 }  // namespace vp::bench

@@ -26,17 +26,6 @@ constexpr std::string_view kMenuExtKey = "Software\\Microsoft\\Internet Explorer
 constexpr std::string_view kSearchKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FindExtensions\\Static";
 
-std::string RootName(RegHandle root) {
-  switch (root) {
-    case platform::kHkeyClassesRoot:
-      return "HKEY_CLASSES_ROOT";
-    case platform::kHkeyCurrentUser:
-      return "HKEY_CURRENT_USER";
-    default:
-      return "HKEY_LOCAL_MACHINE";
-  }
-}
-
 // The worse of two outcomes of one row: a failure outweighs a removal, a
 // removal a miss.
 Kind Worse(Kind a, Kind b) {
@@ -81,14 +70,14 @@ class Remover {
     return true;
   }
   Kind Key(TRemoveOutcome& outcome, RegHandle root, const std::string& subKey) {
-    const std::string rootName = RootName(root);
-    if (!Begin(outcome) || !tool_.AddKey(rootName, subKey)) return Kind::kBackupFailed;
-    return tool_.RemoveKey(rootName, subKey) ? Kind::kRemoved : Kind::kRemoveFailed;
+    const TKeyAddress key{root, subKey};
+    if (!Begin(outcome) || !tool_.AddKey(key)) return Kind::kBackupFailed;
+    return tool_.RemoveKey(key) ? Kind::kRemoved : Kind::kRemoveFailed;
   }
   Kind Value(TRemoveOutcome& outcome, RegHandle root, const std::string& subKey, const std::string& name) {
-    const std::string rootName = RootName(root);
-    if (!Begin(outcome) || !tool_.AddValue(rootName, subKey, name)) return Kind::kBackupFailed;
-    return tool_.RemoveValue(rootName, subKey, name) ? Kind::kRemoved : Kind::kRemoveFailed;
+    const TKeyAddress key{root, subKey};
+    if (!Begin(outcome) || !tool_.AddValue(key, name)) return Kind::kBackupFailed;
+    return tool_.RemoveValue(key, name) ? Kind::kRemoved : Kind::kRemoveFailed;
   }
   // A sub-key of parent shown as the caption, removed.
   Kind ShownKey(TRemoveOutcome& outcome, RegHandle root, const std::string& parent,
