@@ -119,11 +119,10 @@ Kind Remover::StartupEntry(TRemoveOutcome& outcome, const TRemoveItem& item) {
     if (!SameText(key.label, location)) continue;
     for (const TKeyView& view : KeyViews(key.root, key.path)) {
       if (view.View32 != item.view32) continue;
-      TFastRegistry registry;
-      registry.SetRootKey(key.root);
-      if (!registry.OpenKeyReadOnly(view.Path)) return Kind::kNotFound;
+      auto registry = OpenReadOnly(key.root, view.Path);
+      if (!registry) return Kind::kNotFound;
       StringList names;
-      registry.GetValueNames(names);
+      registry->GetValueNames(names);
       auto name = NameShownAs(names, item.caption);
       if (!name) return Kind::kNotFound;
       return Value(outcome, key.root, view.Path, *name);

@@ -219,10 +219,9 @@ void TSweeper::CheckComRegistrations() {
       IncKeys();
       const std::string key = list.view.Path + "\\" + name;
       for (std::string_view link : kInterfaceLinks) {
-        TFastRegistry registry;
-        registry.SetRootKey(root);
-        if (!registry.OpenKeyReadOnly(key + "\\" + std::string(link)) || ignored(link)) continue;
-        const std::string target = GuidValue(registry, "");
+        auto registry = OpenReadOnly(root, key + "\\" + std::string(link));
+        if (!registry || ignored(link)) continue;
+        const std::string target = GuidValue(*registry, "");
         if (target.empty()) continue;
         if (link == "TypeLib") {
           if (typeLibsRead && (Has(brokenTypeLibs, target) || !Has(validTypeLibs, target)))
@@ -241,10 +240,9 @@ void TSweeper::CheckComRegistrations() {
     for (std::string_view other : kNotProgIds) special = special || SameText(name, other);
     if (special) continue;
     IncKeys();
-    TFastRegistry registry;
-    registry.SetRootKey(root);
-    if (!registry.OpenKeyReadOnly(name + "\\CLSID")) continue;
-    const std::string target = GuidValue(registry, "");
+    auto registry = OpenReadOnly(root, name + "\\CLSID");
+    if (!registry) continue;
+    const std::string target = GuidValue(*registry, "");
     if (!target.empty() && (!Has(validClasses, target) || Has(brokenClasses, target)))
       record(name, kTextClassBroken);
   }

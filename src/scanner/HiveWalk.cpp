@@ -102,14 +102,13 @@ void ReadValues(TFastRegistry& registry, const TRegKeyInfo& info,
 // has any, the sub-key names (withSubKeys). False when it cannot be opened.
 bool TSweeper::ReadKeyContents(RegHandle root, const std::string& key, bool withValues, bool withSubKeys,
                                TKeyContents& contents) {
-  TFastRegistry registry;
-  registry.SetRootKey(root);
-  if (!registry.OpenKeyReadOnly(key)) return false;
+  auto registry = OpenReadOnly(root, key);
+  if (!registry) return false;
   contents.opened = true;
-  contents.infoRead = registry.GetKeyInfo(contents.info);
+  contents.infoRead = registry->GetKeyInfo(contents.info);
   if (withValues && contents.infoRead && contents.info.NumValues > 0)
-    ReadValues(registry, contents.info, contents.values);
-  if (withSubKeys && contents.HasSubKeys()) registry.GetKeyNames(contents.subKeys, &contents.info);
+    ReadValues(*registry, contents.info, contents.values);
+  if (withSubKeys && contents.HasSubKeys()) registry->GetKeyNames(contents.subKeys, &contents.info);
   return true;
 }
 
@@ -122,10 +121,9 @@ void TSweeper::WalkKey(RegHandle root, const std::string& key) {
 
   StringList names;
   {
-    TFastRegistry registry;
-    registry.SetRootKey(root);
-    if (!registry.OpenKeyReadOnly(key)) return;
-    registry.GetKeyNames(names);
+    auto registry = OpenReadOnly(root, key);
+    if (!registry) return;
+    registry->GetKeyNames(names);
   }
   WalkSubKeys(root, key, names);
 }

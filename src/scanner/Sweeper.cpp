@@ -254,12 +254,11 @@ void TSweeper::DiscoverCurrentUserHive() {
       }
     } remover{markerPath};
 
-    TFastRegistry users;
-    users.SetRootKey(platform::kHkeyUsers);
-    if (!users.OpenKeyReadOnly("")) return;
+    auto users = OpenReadOnly(platform::kHkeyUsers, "");
+    if (!users) return;
     StringList hives;
-    users.GetKeyNames(hives);
-    users.CloseKey();
+    users->GetKeyNames(hives);
+    users->CloseKey();
     for (const std::string& hive : hives) {
       TFastRegistry probe;
       probe.SetRootKey(platform::kHkeyUsers);
@@ -419,20 +418,19 @@ void TSweeper::Report(RegHandle root, std::string keyPath, std::string valueName
 void TSweeper::ListKeyContents(RegHandle root, const std::string& keyPath, int32_t code,
                                const std::string& detail, int32_t detailText) {
   if (StopRequested() || keyPath.empty()) return;
-  TFastRegistry registry;
-  registry.SetRootKey(root);
-  if (!registry.OpenKeyReadOnly(keyPath)) return;
+  auto registry = OpenReadOnly(root, keyPath);
+  if (!registry) return;
   StringList names;
-  registry.GetValueNames(names);
+  registry->GetValueNames(names);
   for (const std::string& name : names) {
     if (StopRequested()) return;
-    const std::string text = registry.ReadValueAsString(name);
-    const DateTime date = options_.ReadKeyDates ? KeyDateOf(registry) : 0;
+    const std::string text = registry->ReadValueAsString(name);
+    const DateTime date = options_.ReadKeyDates ? KeyDateOf(*registry) : 0;
     Report(root, keyPath, name, text, date, code, detail, true, detailText);
   }
   StringList subKeys;
-  registry.GetKeyNames(subKeys);
-  registry.CloseKey();
+  registry->GetKeyNames(subKeys);
+  registry->CloseKey();
   for (const std::string& subKey : subKeys) {
     if (StopRequested()) return;
     if (!subKey.empty())
