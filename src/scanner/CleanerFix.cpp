@@ -163,11 +163,10 @@ TFixReport FixCleanerItems(const std::vector<TNewItem>& items, const TFixSetting
 
 StringList CollectSearchFolders() {
   StringList folders;
-  TFastRegistry registry;
-  registry.SetRootKey(platform::kHkeyCurrentUser);
-  if (registry.OpenKeyReadOnly("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")) {
-    AddSubfolders(registry.ReadString("Desktop"), folders);
-    AddSubfolders(registry.ReadString("Personal"), folders);
+  if (auto registry = OpenReadOnly(platform::kHkeyCurrentUser,
+                                   "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")) {
+    AddSubfolders(registry->ReadString("Desktop"), folders);
+    AddSubfolders(registry->ReadString("Personal"), folders);
   }
   AddSubfolders(platform::Sys().WindowsFolder(), folders);
   return folders;

@@ -67,13 +67,9 @@ void TSweeper::CheckFileTypeList(RegHandle root, const StringList& names, const 
     IncKeys();
     const std::string key = prefix + name;
     std::string defaultText;
-    {
-      TFastRegistry registry;
-      registry.SetRootKey(root);
-      if (registry.OpenKeyReadOnly(key) && registry.ValueExists("")) {
-        defaultText = registry.ReadValueAsString("");
-        IncValues();
-      }
+    if (auto registry = OpenReadOnly(root, key); registry && registry->ValueExists("")) {
+      defaultText = registry->ReadValueAsString("");
+      IncValues();
     }
     if (!defaultText.empty()) continue;
     std::string program;

@@ -51,10 +51,9 @@ bool TSweeper::IsSkippedBranch(const std::string& key, const std::string& name,
 }
 
 DateTime TSweeper::KeyDate(RegHandle root, const std::string& key) const {
-  TFastRegistry registry;
-  registry.SetRootKey(root);
+  auto registry = OpenReadOnly(root, key);
   TRegKeyInfo info;
-  if (!registry.OpenKeyReadOnly(key) || !registry.GetKeyInfo(info)) return 0;
+  if (!registry || !registry->GetKeyInfo(info)) return 0;
   return FileTimeToDateTime(info.FileTime);
 }
 

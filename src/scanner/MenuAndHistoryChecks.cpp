@@ -108,12 +108,9 @@ void TSweeper::CheckMenuOrder(const std::string& keyPath, std::string userFolder
       ReportKey(platform::kHkeyCurrentUser, subKey, kProblemStartMenuOrder);
       continue;
     }
+    // The key is closed again before the walk goes below it.
     bool hasSubKeys = false;
-    {
-      TFastRegistry registry;
-      registry.SetRootKey(platform::kHkeyCurrentUser);
-      hasSubKeys = registry.OpenKeyReadOnly(subKey) && registry.HasSubKeys();
-    }
+    if (auto registry = OpenReadOnly(platform::kHkeyCurrentUser, subKey)) hasSubKeys = registry->HasSubKeys();
     if (hasSubKeys)
       CheckMenuOrder(subKey, userFolder.empty() ? userFolder : userFolder + name,
                      commonFolder.empty() ? commonFolder : commonFolder + name, compareFolders);
@@ -162,19 +159,18 @@ void TSweeper::CheckSoftwareKeysIn(RegHandle root, const std::string& software, 
     if (StopRequested()) return;
     if (name.empty()) continue;
     const std::string key = software + "\\" + name;
-    TFastRegistry registry;
-    registry.SetRootKey(root);
-    const bool opened = registry.OpenKeyReadOnly(key);
+    auto registry = OpenReadOnly(root, key);
     IncKeys();
-    if (!opened || registry.HasSubKeys() || SameText(name, "Classes") || SameText(name, "Policies")) continue;
+    if (!registry || registry->HasSubKeys() || SameText(name, "Classes") || SameText(name, "Policies"))
+      continue;
     StringList values;
-    registry.GetValueNames(values);
+    registry->GetValueNames(values);
     bool empty = values.empty();
     if (values.size() == 1 && values.front().empty()) {
-      const TRegDataType type = registry.GetDataType("");
-      empty = (type == rdString || type == rdExpandString) && registry.ReadValueAsString("").empty();
+      const TRegDataType type = registry->GetDataType("");
+      empty = (type == rdString || type == rdExpandString) && registry->ReadValueAsString("").empty();
     }
-    registry.CloseKey();
+    registry->CloseKey();
     if (empty && (software == "Software" || IsOwnKey(root, key))) ReportKey(root, key, kProblemSoftwareKey);
   }
 }

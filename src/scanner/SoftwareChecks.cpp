@@ -207,18 +207,16 @@ void TSweeper::CheckApplications() {
     for (const std::string& name : names) {
       if (StopRequested()) return;
       const std::string key = view.Path + "\\" + name;
-      TFastRegistry registry;
-      registry.SetRootKey(root);
-      const bool opened = registry.OpenKeyReadOnly(key);
+      auto registry = OpenReadOnly(root, key);
       IncKeys();
       const std::string lowerName = Lower(name);
       bool kept = std::find(std::begin(kKeptApplications), std::end(kKeptApplications), lowerName) !=
                   std::end(kKeptApplications);
       for (std::string_view part : kKeptApplicationParts) kept = kept || Contains(lowerName, part);
-      if (kept || !opened || registry.HasSubKeys()) continue;
+      if (kept || !registry || registry->HasSubKeys()) continue;
       StringList values;
-      registry.GetValueNames(values);
-      registry.CloseKey();
+      registry->GetValueNames(values);
+      registry->CloseKey();
       const bool useless = values.empty() || (values.size() == 1 && SameText(values.front(), "NoOpenWith"));
       if (useless) ReportKey(root, key, kProblemApplication);
     }
