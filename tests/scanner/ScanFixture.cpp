@@ -64,19 +64,10 @@ std::string ReadFixture(const std::string& name) {
 }
 
 SimScanFixture::SimScanFixture() {
-  static std::atomic<int> serial{0};
-  host_ =
-      std::filesystem::temp_directory_path() /
-      ("vp-simscan-" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "-" + std::to_string(serial++));
-  std::filesystem::create_directories(host_ / "VeltaroSim");
-  std::filesystem::create_directories(host_ / "Windows" / "system32");
-  Machine().Files().MapDrive('C', host_, platform::DriveType::Fixed);
+  std::filesystem::create_directories(host_.Folder() / "VeltaroSim");
 }
 
-SimScanFixture::~SimScanFixture() {
-  std::error_code ec;
-  std::filesystem::remove_all(host_, ec);
-}
+SimScanFixture::~SimScanFixture() = default;
 
 ::testing::AssertionResult SimScanFixture::ApplyFixture(const std::string& name) const {
   const std::string text = ReadFixture(name);

@@ -12,6 +12,7 @@
 #include "scanner/Sweeper.h"
 #include "support/RegistryTestSupport.h"
 #include "support/ScratchFolder.h"
+#include "support/SimHost.h"
 
 namespace vp::test {
 
@@ -62,12 +63,11 @@ class SimScanFixture {
 
   const std::string& Root() const { return root_; }
   const std::string& KeyPath() const { return keyPath_; }
-  platform::sim::SimMachine& Machine() { return sim_.Machine(); }
+  platform::sim::SimMachine& Machine() { return host_.Machine(); }
   ::testing::AssertionResult ApplyFixture(const std::string& name) const;
 
  private:
-  ScopedSimMachine sim_;
-  std::filesystem::path host_;
+  SimHost host_;
   std::string root_ = "C:\\VeltaroSim\\";
   std::string keyPath_ = "Software\\VeltaroTest\\Sim";
 };
