@@ -27,5 +27,21 @@ while IFS= read -r line; do
   fi
 done < <(grep -rHE '^[[:space:]]*#[[:space:]]*include[[:space:]]+"[^"/]+/' src --include='*.h' --include='*.cpp' || true)
 
+# The window's logic is portable: it builds natively and includes neither
+# Windows headers nor the Win32 classes that bind it to controls.
+while IFS= read -r line; do
+  echo "layers: ${line%%:*}: src/shell/logic/ is portable and includes ${line#*:#include }" >&2
+  status=1
+done < <(grep -rHE '^[[:space:]]*#[[:space:]]*include[[:space:]]+(<windows\.h>|<commctrl\.h>|"widgets/|"shell/[^l])' \
+  src/shell/logic --include='*.h' --include='*.cpp' || true)
+
+# Windows headers only where the system is met: the Win32 platform, the
+# window classes and the widgets.
+while IFS= read -r line; do
+  echo "layers: ${line%%:*} includes <windows.h> outside the Win32 code" >&2
+  status=1
+done < <(grep -rlE '^[[:space:]]*#[[:space:]]*include[[:space:]]+<windows\.h>' src --include='*.h' --include='*.cpp' |
+  grep -vE '^src/(platform/win32|shell|widgets)/' | grep -v '^src/shell/logic/' || true)
+
 [ "$status" -eq 0 ] && echo "layers: every include points down"
 exit "$status"

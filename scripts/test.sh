@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the native and Windows presets and runs every test: natively against
-# the simulated platform, under Wine against the real Windows API, real
-# installers in a scratch Wine prefix, the sanitizer build, and each fuzz
-# target for a few seconds.
+# the simulated platform, under Wine against the real Windows API, the release
+# archive unpacked and run, real installers in a scratch Wine prefix, the
+# sanitizer build, and each fuzz target for a few seconds.
 # Usage: scripts/test.sh [--quick]   (--quick: native and Windows only)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,6 +32,9 @@ wine_prepare "$root/build/win64"
 wine_start "$root/build/win64"
 ctest --preset win64 -j "$jobs"
 wine_stop
+
+echo "== release archive (unpacked and run under Wine)"
+bash scripts/package-test.sh
 
 if [ "$quick" -eq 0 ]; then
   echo "== real installers (under Wine)"

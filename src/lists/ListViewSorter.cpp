@@ -270,19 +270,28 @@ int TListViewSorter::CompareItems(const SortRow& item1, const SortRow& item2, in
 
 void TListViewSorter::Sort(std::vector<SortRow>& rows, int columnCount, int column, bool toggle) {
   RowList list(rows, columnCount);
+  const std::vector<size_t> order = SortedOrder(list, column, toggle);
+  std::vector<SortRow> sorted;
+  sorted.reserve(rows.size());
+  for (size_t index : order) sorted.push_back(std::move(rows[index]));
+  rows = std::move(sorted);
+}
+
+std::vector<size_t> TListViewSorter::SortedOrder(const SortableList& list, int column, bool toggle) {
   PrepareSort(list, column, toggle);
   // Keys are built once per row rather than once per comparison.
+  const int count = list.RowCount();
   std::vector<std::pair<std::string, size_t>> keys;
-  keys.reserve(rows.size());
-  for (size_t i = 0; i < rows.size(); ++i) keys.emplace_back(SortKey(rows[i], column - 1), i);
+  keys.reserve(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) keys.emplace_back(SortKey(list.Row(i), column - 1), static_cast<size_t>(i));
   std::stable_sort(keys.begin(), keys.end(), [this](const auto& x, const auto& y) {
     return Sign(Compare(x.first, y.first)) * direction_ < 0;
   });
-  std::vector<SortRow> sorted;
-  sorted.reserve(rows.size());
-  for (const auto& key : keys) sorted.push_back(std::move(rows[key.second]));
-  rows = std::move(sorted);
+  std::vector<size_t> order;
+  order.reserve(keys.size());
+  for (const auto& key : keys) order.push_back(key.second);
   EndSort();
+  return order;
 }
 
 }  // namespace vp

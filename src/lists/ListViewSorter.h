@@ -71,6 +71,9 @@ class TListViewSorter {
 
   // PrepareSort, a stable sort of rows with CompareItems, EndSort.
   void Sort(std::vector<SortRow>& rows, int columnCount, int column, bool toggle);
+  // The same sort as an order: the row indices of list, sorted. For lists
+  // that keep more than the cells with each row.
+  std::vector<size_t> SortedOrder(const SortableList& list, int column, bool toggle);
 
   // The kind one cell suggests (exposed for tests).
   ColumnKind CellKind(std::string_view cell) const;

@@ -32,7 +32,8 @@ void DropRepeatedRows(std::vector<TManagerRow>& rows) {
   std::vector<TManagerRow> kept;
   kept.reserve(rows.size());
   for (auto& row : rows) {
-    if (seen.insert(FixedUpperText(row.caption + " ||| " + row.columns)).second)
+    if (seen.insert(FixedUpperText(row.caption + " ||| " + row.columns) + (row.view32 ? "|32" : "|64"))
+            .second)
       kept.push_back(std::move(row));
   }
   rows = std::move(kept);

@@ -27,14 +27,18 @@ void ReadSearchEntries(const TReaderContext& context, TRowCollector& rows) {
   // The Start menu's Search menu of these entries exists only on Windows
   // 2000 and XP.
   if (!context.isWin2000 && !context.isWinXP) return;
-  const std::string base(kSearchKey);
-  for (const std::string& group : SubKeyNames(platform::kHkeyLocalMachine, base)) {
-    for (const std::string& entry : SubKeyNames(platform::kHkeyLocalMachine, base + "\\" + group)) {
-      const std::string text =
-          SearchEntryText(ValueText(platform::kHkeyLocalMachine, base + "\\" + group + "\\" + entry, ""));
-      if (!text.empty() && !rows.AddRow(CapitalizeWords(text), std::string())) return;
+  for (const TKeyView& view : ListedViews(platform::kHkeyLocalMachine, kSearchKey)) {
+    rows.SetView32(view.View32);
+    for (const std::string& group : ViewSubKeyNames(platform::kHkeyLocalMachine, view)) {
+      const std::string groupKey = Below(view.Path, group);
+      for (const std::string& entry : SubKeyNames(platform::kHkeyLocalMachine, groupKey)) {
+        const std::string text =
+            SearchEntryText(ValueText(platform::kHkeyLocalMachine, Below(groupKey, entry), ""));
+        if (!text.empty() && !rows.AddRow(CapitalizeWords(text), std::string())) return;
+      }
     }
   }
+  rows.SetView32(false);
 }
 
 }  // namespace vp

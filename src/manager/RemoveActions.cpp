@@ -6,6 +6,7 @@
 #include "backup/BackupTool.h"
 #include "files/StringTools.h"
 #include "manager/ManagerRegistry.h"
+#include "manager/ProgramKeys.h"
 #include "manager/StartupLocations.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
@@ -45,16 +46,6 @@ Kind Worse(Kind a, Kind b) {
   return rank(a) >= rank(b) ? a : b;
 }
 
-// The first name of a list that a row shows as caption: names are shown
-// capitalised, and the registry ignores letter case.
-std::optional<std::string> NameShownAs(const StringList& names, const std::string& caption) {
-  for (const std::string& name : names)
-    if (CapitalizeWords(name) == caption) return name;
-  for (const std::string& name : names)
-    if (SameText(name, caption)) return name;
-  return std::nullopt;
-}
-
 class Remover {
  public:
   Remover(int tab, const TRemoveContext& context) : tab_(tab), context_(context) {}
@@ -88,18 +79,49 @@ class Remover {
     return Key(outcome, root, prefix + *name + below);
   }
 
+  // A sub-key of parent's key in the row's view, shown as the caption.
+  Kind ShownKeyInView(TRemoveOutcome& outcome, bool view32, const std::string& parent,
+                      const std::string& caption, const std::string& below = std::string()) {
+    auto inView = PathInView(platform::kHkeyClassesRoot, parent, view32);
+    if (!inView) return Kind::kNotFound;
+    return ShownKey(outcome, platform::kHkeyClassesRoot, *inView, caption, below);
+  }
+
+  Kind Software(TRemoveOutcome& outcome, const TRemoveItem& item);
   Kind StartupEntry(TRemoveOutcome& outcome, const TRemoveItem& item);
   Kind UninstallEntry(TRemoveOutcome& outcome, const std::string& caption, bool view32);
   Kind UninstallEntryIn(TRemoveOutcome& outcome, RegHandle root, const std::string& base,
                         const std::string& caption);
   Kind ShellVerb(TRemoveOutcome& outcome, const TRemoveItem& item);
-  Kind OpenWithEntry(TRemoveOutcome& outcome, const std::string& caption);
-  Kind SearchEntry(TRemoveOutcome& outcome, const std::string& caption);
+  Kind OpenWithEntry(TRemoveOutcome& outcome, const std::string& caption, bool view32);
+  Kind SearchEntry(TRemoveOutcome& outcome, const std::string& caption, bool view32);
 
   int tab_;
   const TRemoveContext& context_;
   TBackupTool tool_;
 };
+
+Kind Remover::Software(TRemoveOutcome& outcome, const TRemoveItem& item) {
+  if (item.subItems.empty()) return Kind::kNotFound;
+  const std::string program = Trim(item.subItems[0]);
+  std::vector<TProgramKey> keys = FindProgramKeys(item.caption, program, item.view32, context_.texts.unknown);
+  for (const std::string& variant : ProgramNameVariants(program)) {
+    auto more = FindProgramKeys(item.caption, variant, item.view32, context_.texts.unknown);
+    keys.insert(keys.end(), more.begin(), more.end());
+  }
+  KeepOutermost(keys);
+  if (keys.empty()) return Kind::kNotFound;
+  // All of the program's keys are saved before the first goes, so that a
+  // failed backup leaves the program whole.
+  if (!Begin(outcome)) return Kind::kBackupFailed;
+  for (const TProgramKey& key : keys) {
+    if (!tool_.AddKey(RootName(key.root), key.path)) return Kind::kBackupFailed;
+  }
+  Kind kind = Kind::kNotFound;
+  for (const TProgramKey& key : keys)
+    kind = Worse(kind, tool_.RemoveKey(RootName(key.root), key.path) ? Kind::kRemoved : Kind::kRemoveFailed);
+  return kind;
+}
 
 Kind Remover::StartupEntry(TRemoveOutcome& outcome, const TRemoveItem& item) {
   if (item.subItems.size() < 4) return Kind::kNotFound;
@@ -164,14 +186,16 @@ Kind Remover::ShellVerb(TRemoveOutcome& outcome, const TRemoveItem& item) {
   std::string className = item.caption;
   if (item.caption == context_.texts.directory) className = "Directory";
   if (item.caption == context_.texts.allFiles) className = "*";
-  return ShownKey(outcome, platform::kHkeyClassesRoot, className + "\\Shell", item.subItems[0]);
+  return ShownKeyInView(outcome, item.view32, className + "\\Shell", item.subItems[0]);
 }
 
-Kind Remover::OpenWithEntry(TRemoveOutcome& outcome, const std::string& caption) {
+Kind Remover::OpenWithEntry(TRemoveOutcome& outcome, const std::string& caption, bool view32) {
+  auto applications = PathInView(platform::kHkeyClassesRoot, "Applications", view32);
+  if (!applications) return Kind::kNotFound;
   Kind kind = Kind::kNotFound;
   const std::string wanted = platform::Sys().LowerCase(caption);
-  for (const std::string& application : SubKeyNames(platform::kHkeyClassesRoot, "Applications")) {
-    const std::string key = "Applications\\" + application;
+  for (const std::string& application : SubKeyNames(platform::kHkeyClassesRoot, *applications)) {
+    const std::string key = Below(*applications, application);
     if (ValuePresent(platform::kHkeyClassesRoot, key, "NoOpenWith")) continue;
     std::string shown = ValueText(platform::kHkeyClassesRoot, key + "\\Shell", "FriendlyCache");
     if (shown.empty()) shown = application;
@@ -190,11 +214,12 @@ Kind Remover::OpenWithEntry(TRemoveOutcome& outcome, const std::string& caption)
   return kind;
 }
 
-Kind Remover::SearchEntry(TRemoveOutcome& outcome, const std::string& caption) {
-  const std::string base(kSearchKey);
-  for (const std::string& group : SubKeyNames(platform::kHkeyLocalMachine, base)) {
-    for (const std::string& entry : SubKeyNames(platform::kHkeyLocalMachine, base + "\\" + group)) {
-      const std::string key = base + "\\" + group + "\\" + entry;
+Kind Remover::SearchEntry(TRemoveOutcome& outcome, const std::string& caption, bool view32) {
+  auto base = PathInView(platform::kHkeyLocalMachine, kSearchKey, view32);
+  if (!base) return Kind::kNotFound;
+  for (const std::string& group : SubKeyNames(platform::kHkeyLocalMachine, *base)) {
+    for (const std::string& entry : SubKeyNames(platform::kHkeyLocalMachine, Below(*base, group))) {
+      const std::string key = Below(Below(*base, group), entry);
       std::string text = ValueText(platform::kHkeyLocalMachine, key, "");
       if (const size_t amp = text.find('&'); amp != std::string::npos) text.erase(amp, 1);
       if (text.empty() || (CapitalizeWords(text) != caption && !SameText(text, caption))) continue;
@@ -208,6 +233,9 @@ TRemoveOutcome Remover::Row(const TRemoveItem& item) {
   TRemoveOutcome outcome;
   outcome.caption = item.caption;
   switch (tab_) {
+    case 0:
+      outcome.kind = Software(outcome, item);
+      break;
     case 1:
       outcome.kind = StartupEntry(outcome, item);
       break;
@@ -215,10 +243,10 @@ TRemoveOutcome Remover::Row(const TRemoveItem& item) {
       outcome.kind = UninstallEntry(outcome, item.caption, item.view32);
       break;
     case 3:
-      outcome.kind = ShownKey(outcome, platform::kHkeyClassesRoot, "", item.caption);
+      outcome.kind = ShownKeyInView(outcome, item.view32, "", item.caption);
       break;
     case 4:
-      outcome.kind = ShownKey(outcome, platform::kHkeyClassesRoot, "", item.caption, "\\ShellNew");
+      outcome.kind = ShownKeyInView(outcome, item.view32, "", item.caption, "\\ShellNew");
       break;
     case 5:
       outcome.kind = ShellVerb(outcome, item);
@@ -227,10 +255,10 @@ TRemoveOutcome Remover::Row(const TRemoveItem& item) {
       outcome.kind = ShownKey(outcome, platform::kHkeyCurrentUser, std::string(kMenuExtKey), item.caption);
       break;
     case 7:
-      outcome.kind = OpenWithEntry(outcome, item.caption);
+      outcome.kind = OpenWithEntry(outcome, item.caption, item.view32);
       break;
     case 8:
-      outcome.kind = SearchEntry(outcome, item.caption);
+      outcome.kind = SearchEntry(outcome, item.caption, item.view32);
       break;
     default:
       break;
@@ -242,7 +270,7 @@ TRemoveOutcome Remover::Row(const TRemoveItem& item) {
 
 std::optional<std::vector<TRemoveOutcome>> RemoveRows(int tab, const std::vector<TRemoveItem>& ticked,
                                                       const TRemoveContext& context) {
-  if (tab < 1 || tab > 8) return std::nullopt;
+  if (tab < 0 || tab >= kCleanerTab) return std::nullopt;
   Remover remover(tab, context);
   std::vector<TRemoveOutcome> outcomes;
   for (const TRemoveItem& item : ticked) {

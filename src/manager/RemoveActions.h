@@ -6,15 +6,12 @@
 #include <vector>
 
 #include "manager/ManagerRows.h"
+#include "manager/ManagerView.h"
 
 namespace vp {
 
 // A ticked row of a manager list, as the list shows it.
-struct TRemoveItem {
-  std::string caption;
-  StringList subItems;
-  bool view32 = false;  // the row came from the 32-bit programs' view
-};
+using TRemoveItem = TListRow;
 
 // What Remove did with one ticked row.
 struct TRemoveOutcome {

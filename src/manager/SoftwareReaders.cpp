@@ -50,21 +50,26 @@ constexpr std::string_view kUninstallKey = "Software\\Microsoft\\Windows\\Curren
 
 void ReadInstalledSoftware(const TReaderContext& context, TRowCollector& rows) {
   for (RegHandle root : kSoftwareRoots) {
-    for (const std::string& vendor : SubKeyNames(root, "Software")) {
-      const std::string vendorKey = "Software\\" + vendor;
-      const StringList programs = SubKeyNames(root, vendorKey);
-      if (programs.empty()) {
-        if (!Listed(kSystemLoneKeys, vendor) && !rows.AddRow(context.texts.unknown, {vendor})) return;
-        continue;
+    // The 32-bit programs keep their own vendor keys in their view.
+    for (const TKeyView& software : ListedViews(root, "Software")) {
+      rows.SetView32(software.View32);
+      for (const std::string& vendor : ViewSubKeyNames(root, software)) {
+        const std::string vendorKey = Below(software.Path, vendor);
+        const StringList programs = SubKeyNames(root, vendorKey);
+        if (programs.empty()) {
+          if (!Listed(kSystemLoneKeys, vendor) && !rows.AddRow(context.texts.unknown, {vendor})) return;
+          continue;
+        }
+        if (Listed(kSystemVendors, vendor)) continue;
+        for (const std::string& program : programs) {
+          if (SystemProgram(vendor, program) || !KeyPresent(root, Below(vendorKey, program))) continue;
+          if (!rows.AddRow(CapitalizeWords(vendor), {CapitalizeWords(program)})) return;
+        }
+        if (rows.Aborted()) return;
       }
-      if (Listed(kSystemVendors, vendor)) continue;
-      for (const std::string& program : programs) {
-        if (SystemProgram(vendor, program) || !KeyPresent(root, vendorKey + "\\" + program)) continue;
-        if (!rows.AddRow(CapitalizeWords(vendor), {CapitalizeWords(program)})) return;
-      }
-      if (rows.Aborted()) return;
     }
   }
+  rows.SetView32(false);
 }
 
 void ReadUninstallEntries(const TReaderContext&, TRowCollector& rows) {

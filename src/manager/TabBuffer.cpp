@@ -34,16 +34,17 @@ void TTabBuffer::EndFill() {
 }
 
 std::optional<TTabBuffer::Published> TTabBuffer::TakeForTransfer(std::chrono::milliseconds wait,
-                                                                 const std::atomic<bool>* cancel) {
+                                                                 const std::function<bool()>& cancelled) {
+  auto cancel = [&] { return cancelled && cancelled(); };
   const auto deadline = std::chrono::steady_clock::now() + wait;
   std::unique_lock lock(mutex_);
   // Short steps so that a cancel is seen while waiting.
-  while (filling_ && (cancel == nullptr || !cancel->load())) {
+  while (filling_ && !cancel()) {
     if (std::chrono::steady_clock::now() >= deadline) break;
     fillEnded_.wait_until(
         lock, std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(100)));
   }
-  if (filling_ || (cancel != nullptr && cancel->load())) return std::nullopt;
+  if (filling_ || cancel()) return std::nullopt;
   ++transfers_;
   state_.store(State::Showing);
   return published_;

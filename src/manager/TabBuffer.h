@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -38,9 +39,10 @@ class TTabBuffer {
   void Abandon();
 
   // The published rows for a transfer, after waiting at most `wait` while a
-  // fill runs; empty when the fill still runs then or `cancel` was set.
+  // fill runs; empty when the fill still runs then or `cancelled` holds
+  // (asked every 100 ms at most while waiting).
   std::optional<Published> TakeForTransfer(std::chrono::milliseconds wait,
-                                           const std::atomic<bool>* cancel = nullptr);
+                                           const std::function<bool()>& cancelled = {});
   // Ends what TakeForTransfer began.
   void EndTransfer();
 

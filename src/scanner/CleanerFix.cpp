@@ -55,6 +55,7 @@ std::string CurrentData(const FindingAddress& address) {
 // as for a history list's entries or a folder that stayed while its file
 // went) repairs nothing: the finding would stand, so it is not a repair.
 std::string Replacement(const FindingAddress& address, const TFixSettings& settings) {
+  if (!settings.repair) return {};
   const std::string current = CurrentData(address);
   for (std::string& candidate :
        LocateFile(current, *settings.cache, settings.searchFolders, settings.driveLetters))
@@ -155,10 +156,16 @@ TFixReport FixCleanerItems(const std::vector<TNewItem>& items, const TFixSetting
         break;
     }
     report.outcomes.push_back(std::move(outcome));
+    if (settings.progress) settings.progress(report.outcomes.size());
   }
   // The set says whether it holds the whole fix or the part done.
   if (report.backupCreated) tool.Finish(report.interrupted);
   return report;
+}
+
+TFixReport RemoveCleanerItems(const std::vector<TNewItem>& items, TFixSettings settings) {
+  settings.repair = false;
+  return FixCleanerItems(items, settings);
 }
 
 StringList CollectSearchFolders() {

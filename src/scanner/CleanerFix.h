@@ -29,11 +29,16 @@ struct TFixSettings {
   const TFileSystemCache* cache = nullptr;
   StringList searchFolders;
   std::string driveLetters;  // lower case, the fixed drives
+  // Look for a moved file and repoint a value at it; without, every finding
+  // is deleted (the cleaner tab's Remove).
+  bool repair = true;
   // Decide what would happen without writing a set or changing anything.
   bool dryRun = false;
   // Asked before each finding; true stops the fix there (the user pressed
   // Ctrl+C or Cancel). May be empty.
   std::function<bool()> stopRequested;
+  // Told after each finding how many have been handled. May be empty.
+  std::function<void(size_t handled)> progress;
 };
 
 // kGone: the key or value no longer existed when its turn came (an earlier
@@ -73,6 +78,10 @@ std::string FixDescription(std::string_view typed, std::string_view tabCaption);
 // outcomes say what would be done: repaired with the replacement found now,
 // or removed.
 TFixReport FixCleanerItems(const std::vector<TNewItem>& items, const TFixSettings& settings);
+
+// FixCleanerItems without repairs: each finding's key or value is backed up
+// and deleted, and one whose backup fails stays.
+TFixReport RemoveCleanerItems(const std::vector<TNewItem>& items, TFixSettings settings);
 
 // The extra folders Fix searches for a moved file: every sub-folder, at any
 // depth, of the current user's desktop and documents folders (the "Desktop"

@@ -140,18 +140,41 @@ TEST_F(CleanerFixTest, StopEndsAfterTheFindingInHand) {
   EXPECT_EQ(entries.find("Grandchild"), std::string::npos) << entries;
 }
 
+// Fix and the cleaner tab's Remove alike: a finding whose backup fails stays.
 TEST_F(CleanerFixTest, AFindingWhoseBackupFailsStaysAndCountsAsFailed) {
   if (scratch_.Sim() == nullptr) GTEST_SKIP() << "needs text the code page cannot hold";
   ASSERT_TRUE(
       scratch_.Sim()->Registry().SetForeignTextValue(platform::kHkeyCurrentUser, key_.Path(), "Foreign"));
-  const TFixReport report = FixCleanerItems({Finding("", "Foreign"), Finding("", "Dead")}, settings_);
-  ASSERT_TRUE(report.backupCreated);
-  EXPECT_EQ(report.outcomes[0].action, TFixAction::kFailed);
-  EXPECT_FALSE(report.outcomes[0].reason.empty());
-  EXPECT_EQ(report.removed, 1);
-  EXPECT_EQ(report.failed, 1);
-  EXPECT_TRUE(Exists("", "Foreign"));
-  EXPECT_FALSE(Exists("", "Dead"));
+  for (const bool remove : {false, true}) {
+    SCOPED_TRACE(remove ? "Remove" : "Fix");
+    const std::vector<TNewItem> items = {Finding("", "Foreign"), Finding("", "Dead")};
+    const TFixReport report =
+        remove ? RemoveCleanerItems(items, settings_) : FixCleanerItems(items, settings_);
+    ASSERT_TRUE(report.backupCreated);
+    EXPECT_EQ(report.outcomes[0].action, TFixAction::kFailed);
+    EXPECT_FALSE(report.outcomes[0].reason.empty());
+    EXPECT_EQ(report.failed, 1);
+    EXPECT_TRUE(Exists("", "Foreign"));
+    EXPECT_FALSE(Exists("", "Dead"));
+    TFastRegistry registry;
+    registry.SetRootKey(platform::kHkeyCurrentUser);
+    ASSERT_TRUE(registry.OpenKey("\\" + key_.Path(), false));
+    registry.WriteString("Dead", "planted again");
+  }
+}
+
+// Remove deletes what Fix would repair, and reports its progress row by row.
+TEST_F(CleanerFixTest, RemoveRepairsNothing) {
+  std::vector<size_t> progress;
+  TFixSettings settings = settings_;
+  settings.progress = [&progress](size_t handled) { progress.push_back(handled); };
+  const TFixReport report =
+      RemoveCleanerItems({Finding("", "Moved"), Finding("\\Child", kWholeKey)}, settings);
+  EXPECT_EQ(report.repaired, 0);
+  EXPECT_EQ(report.removed, 2);
+  EXPECT_FALSE(Exists("", "Moved"));
+  EXPECT_FALSE(Exists("\\Child"));
+  EXPECT_EQ(progress, (std::vector<size_t>{1, 2}));
 }
 
 // What Fix acts on is the finding's flag, not a text: a value that happens to

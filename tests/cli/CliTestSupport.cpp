@@ -21,13 +21,6 @@ CliRun RunCli(const cli::Arguments& arguments, const std::atomic<bool>* interrup
   return run;
 }
 
-std::string ShippedFile(const std::string& relative) {
-  std::ifstream in(DataPath("../../data/" + relative), std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 namespace {
 
 std::string Hex(const std::string& data) {

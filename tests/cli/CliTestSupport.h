@@ -6,6 +6,7 @@
 
 #include "cli/CommandContext.h"
 #include "platform/Registry.h"
+#include "support/TestSupport.h"
 
 namespace vp::test {
 
@@ -17,9 +18,6 @@ struct CliRun {
 
 // Runs the command line in-process on the installed services.
 CliRun RunCli(const cli::Arguments& arguments, const std::atomic<bool>* interrupted = nullptr);
-
-// The shipped language file and default ignore list, as bytes.
-std::string ShippedFile(const std::string& relative);
 
 // Every key below path (the key itself included) and every value, sorted,
 // one line each: "key" or "key | name | type | data in hex".

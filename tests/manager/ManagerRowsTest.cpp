@@ -83,9 +83,8 @@ TEST(TabBuffer, OneFillAtATimeAndTransfersWaitForIt) {
   ASSERT_TRUE(buffer.BeginFill());
   buffer.Abandon();
   EXPECT_EQ(buffer.Generation(), 1u);
-  std::atomic<bool> cancel{true};
   ASSERT_TRUE(buffer.BeginFill());
-  EXPECT_FALSE(buffer.TakeForTransfer(std::chrono::seconds(10), &cancel).has_value());
+  EXPECT_FALSE(buffer.TakeForTransfer(std::chrono::seconds(10), [] { return true; }).has_value());
   buffer.Abandon();
 }
 

@@ -57,6 +57,7 @@ TEST(ManagerReaders, SoftwareAndUninstallLists) {
   planted.Key(kHkeyCurrentUser, "Software\\VptVendor\\Second Tool");
   planted.Key(kHkeyCurrentUser, "Software\\VPTLONE");
   planted.Key(kHkeyCurrentUser, "Software\\Voice\\VptSpeech");
+  planted.Key(kHkeyLocalMachine, "Software\\Wow6432Node\\VptVendor32\\VptTool32");
   planted.Value(kHkeyLocalMachine, kUninstall + "\\VptOne", "DisplayName", "Vpt One");
   planted.Value(kHkeyCurrentUser, kUninstall + "\\VptOneAgain", "DisplayName", "vpt one");
   planted.Value(kHkeyLocalMachine, kUninstall + "\\VptQuietKey", "QuietDisplayName", "Vpt Quiet");
@@ -67,10 +68,16 @@ TEST(ManagerReaders, SoftwareAndUninstallLists) {
   const TReaderContext context;
 
   // Keys come in the registry's (alphabetical) order.
-  EXPECT_EQ(PlantedRows(0, context), (std::vector<Row>{{"Voice", {"VptSpeech"}},
+  EXPECT_EQ(PlantedRows(0, context), (std::vector<Row>{{"VptVendor32", {"VptTool32"}, true},
+                                                       {"Voice", {"VptSpeech"}},
                                                        {"[Unknown]", {"VPTLONE"}},
                                                        {"VptVendor", {"Second Tool"}},
                                                        {"VptVendor", {"VptProgram"}}}));
+  // The 32-bit view's own key is no vendor.
+  TRowCollector all;
+  ReadInstalledSoftware(context, all);
+  for (const auto& row : all.Rows())
+    EXPECT_EQ(PosEx("Wow6432Node", row.caption + row.columns), 0) << row.caption;
   // One caption shows once per view: the 32-bit programs' entries after the
   // machine's others.
   EXPECT_EQ(PlantedRows(2, context), (std::vector<Row>{{"VptBare", {}},
@@ -86,6 +93,8 @@ TEST(ManagerReaders, ClassesLists) {
   planted.Value(kHkeyClassesRoot, ".vptone", "", "vpt file");
   planted.Key(kHkeyClassesRoot, ".vpttwo");
   planted.Key(kHkeyClassesRoot, "vptnodot");
+  planted.Value(kHkeyClassesRoot, "Wow6432Node\\.vptone", "", "vpt old file");
+  planted.Key(kHkeyClassesRoot, "Wow6432Node\\vptclass\\Shell\\old");
   planted.Value(kHkeyClassesRoot, "Directory\\Shell\\vptverb\\Command", "", "C:\\Tools\\vpt.exe %1");
   planted.Key(kHkeyClassesRoot, "*\\Shell\\vptbare");
   planted.Value(kHkeyClassesRoot, "vptclass\\Shell\\open\\Command", "", "c:\\tools\\vpt view.exe");
@@ -95,12 +104,15 @@ TEST(ManagerReaders, ClassesLists) {
   planted.Value(kHkeyClassesRoot, "Applications\\other.exe\\Shell", "FriendlyCache", "Vpt Friendly Tool");
   TReaderContext context;
 
-  EXPECT_EQ(PlantedRows(3, context), (std::vector<Row>{{".vptone", {"Vpt File"}}, {".vpttwo", {"N/A"}}}));
+  EXPECT_EQ(PlantedRows(3, context),
+            (std::vector<Row>{
+                {".vptone", {"Vpt File"}}, {".vpttwo", {"N/A"}}, {".vptone", {"Vpt Old File"}, true}}));
   EXPECT_EQ(PlantedRows(5, context), (std::vector<Row>{{"[Directory]", {"Vptverb", "C:\\Tools\\vpt.exe %1"}},
                                                        {"[All files]", {"Vptbare", "N/A"}},
                                                        {"Directory", {"Vptverb", "C:\\Tools\\Vpt.exe %1"}},
                                                        {"vptclass", {"Edit", "[Unknown]"}},
-                                                       {"vptclass", {"Open", "c:\\tools\\Vpt View.exe"}}}));
+                                                       {"vptclass", {"Open", "c:\\tools\\Vpt View.exe"}},
+                                                       {"vptclass", {"Old", "[Unknown]"}, true}}));
   // Hidden applications stay hidden on every version of Windows.
   for (bool xp : {false, true}) {
     context.isWinXP = xp;
@@ -146,12 +158,13 @@ TEST(ManagerReaders, MenuLists) {
   const std::string search = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FindExtensions\\Static";
   planted.Value(kHkeyLocalMachine, search + "\\VptGroup\\0", "", "vpt &files");
   planted.Value(kHkeyLocalMachine, search + "\\VptGroup\\1", "", "&");
+  planted.Value(kHkeyLocalMachine, "Software\\Wow6432Node" + search.substr(8) + "\\VptOld\\0", "", "vpt old");
   TReaderContext context;
 
   EXPECT_EQ(PlantedRows(6, context), (std::vector<Row>{{"Vpt &Search", {}}}));
   EXPECT_TRUE(PlantedRows(8, context).empty());
   context.isWin2000 = true;
-  EXPECT_EQ(PlantedRows(8, context), (std::vector<Row>{{"Vpt Files", {}}}));
+  EXPECT_EQ(PlantedRows(8, context), (std::vector<Row>{{"Vpt Files", {}}, {"Vpt Old", {}, true}}));
 }
 
 TEST(ManagerReaders, StartingPrograms) {

@@ -32,6 +32,8 @@ const std::string kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Un
 const std::string kRun32 = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::string kUninstall32 = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const std::string kSearch = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FindExtensions\\Static";
+const std::string kSearch32 =
+    "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FindExtensions\\Static";
 
 struct RemoveCase {
   int tab;
@@ -40,10 +42,24 @@ struct RemoveCase {
   std::function<void(PlantedEntries&)> plant;
   RegHandle root;  // the key whose tree must come back
   std::string key;
+  std::string twin = {};  // a key of the other view under root that stays as it is
 };
 
 std::vector<RemoveCase> Cases() {
   return {
+      {0, "VptVendor", false,
+       [](PlantedEntries& p) {
+         p.Value(kHkeyLocalMachine, "Software\\VptVendor\\VptProgram\\Options", "Level", "3");
+         p.Value(kHkeyLocalMachine, "Software\\VptVendor\\VptProgramme", "Keep", "me");
+         p.Value(kHkeyClassesRoot, "vptprogram.doc\\shell\\open\\command", "", "C:\\VptProgram\\run.exe %1");
+       },
+       kHkeyLocalMachine, "Software\\VptVendor", "Software\\Wow6432Node\\VptVendor"},
+      {0, "VptVendor", true,
+       [](PlantedEntries& p) {
+         p.Value(kHkeyLocalMachine, "Software\\Wow6432Node\\VptVendor\\VptProgram", "Level", "3");
+         p.Value(kHkeyLocalMachine, "Software\\VptVendor\\VptProgram", "Level", "6");
+       },
+       kHkeyLocalMachine, "Software\\Wow6432Node\\VptVendor", "Software\\VptVendor"},
       {1, "VptRun", false,
        [](PlantedEntries& p) { p.Value(kHkeyCurrentUser, kRun, "VptRun", "C:\\vpt.exe"); }, kHkeyCurrentUser,
        kRun},
@@ -69,6 +85,18 @@ std::vector<RemoveCase> Cases() {
       {3, ".vptgone", false,
        [](PlantedEntries& p) { p.Value(kHkeyClassesRoot, ".vptgone\\OpenWithList\\a", "", "b"); },
        kHkeyClassesRoot, ".vptgone"},
+      {3, ".vptgone", true,
+       [](PlantedEntries& p) {
+         p.Value(kHkeyClassesRoot, "Wow6432Node\\.vptgone", "", "vpt32");
+         p.Value(kHkeyClassesRoot, ".vptgone", "", "vpt64");
+       },
+       kHkeyClassesRoot, "Wow6432Node\\.vptgone", ".vptgone"},
+      {5, "vptclass", true,
+       [](PlantedEntries& p) {
+         p.Value(kHkeyClassesRoot, "Wow6432Node\\vptclass\\Shell\\open\\Command", "", "c:\\vpt32.exe");
+         p.Value(kHkeyClassesRoot, "vptclass\\Shell\\open\\Command", "", "c:\\vpt.exe");
+       },
+       kHkeyClassesRoot, "Wow6432Node\\vptclass", "vptclass"},
       {5, "vptclass", false,
        [](PlantedEntries& p) {
          p.Value(kHkeyClassesRoot, "vptclass\\Shell\\open\\Command", "", "c:\\vpt.exe");
@@ -92,6 +120,12 @@ std::vector<RemoveCase> Cases() {
          p.Value(kHkeyLocalMachine, kSearch + "\\VptGroup\\1", "", "vpt files");
        },
        kHkeyLocalMachine, kSearch},
+      {8, "Vpt Files", true,
+       [](PlantedEntries& p) {
+         p.Value(kHkeyLocalMachine, kSearch32 + "\\VptGroup\\0", "", "vpt &files");
+         p.Value(kHkeyLocalMachine, kSearch + "\\VptGroup\\0", "", "vpt files");
+       },
+       kHkeyLocalMachine, kSearch32, kSearch},
   };
 }
 
@@ -128,6 +162,7 @@ TEST(RemoveActions, RemoveThenRestoreGivesTheEntriesBack) {
     PlantedEntries planted;
     c.plant(planted);
     const auto before = test::SnapshotTree(c.root, c.key);
+    const auto twin = test::SnapshotTree(c.root, c.twin);
     auto item = RowShown(c.tab, c.caption, c.view32);
     ASSERT_TRUE(item.has_value());
     const size_t shown = TimesShown(c.tab, *item);
@@ -140,6 +175,9 @@ TEST(RemoveActions, RemoveThenRestoreGivesTheEntriesBack) {
     // One entry goes; another one shown the same way stays.
     EXPECT_EQ(TimesShown(c.tab, *item), shown - 1);
     EXPECT_NE(test::SnapshotTree(c.root, c.key), before);
+    if (!c.twin.empty()) {
+      EXPECT_EQ(test::SnapshotTree(c.root, c.twin), twin);
+    }
 
     // Restored newest first, as the sets were written in order.
     const auto& sets = (*outcomes)[0].setFolders;
@@ -196,14 +234,13 @@ TEST(RemoveActions, RowsThatMatchNothingWriteNoSet) {
   test::ScratchFolder scratch;
   scratch.PutFolder("Backups");
   TRemoveContext context{scratch.Path("Backups\\"), "", {}, {}};
-  for (int tab = 1; tab <= 8; ++tab) {
+  for (int tab = 0; tab <= 8; ++tab) {
     auto outcomes =
         RemoveRows(tab, {{"Vpt Nothing Like It", {"x", "y", "z", "HKEY_CU\\Run", "", "n.lnk"}}}, context);
     ASSERT_TRUE(outcomes.has_value());
     EXPECT_EQ((*outcomes)[0].kind, TRemoveOutcome::Kind::kNotFound) << tab;
     EXPECT_TRUE((*outcomes)[0].setFolders.empty()) << tab;
   }
-  EXPECT_FALSE(RemoveRows(0, {}, context).has_value());
   EXPECT_FALSE(RemoveRows(9, {}, context).has_value());
 }
 

@@ -32,6 +32,11 @@ std::string BuiltFixturePath(const std::string& name) {
 #endif
 }
 
+std::string ShippedFile(const std::string& relative) {
+  std::ifstream in(DataPath("../../data/" + relative), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 std::string HostFileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});

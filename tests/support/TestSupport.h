@@ -24,6 +24,9 @@ std::string DataPath(const std::string& relative);
 // to make it.
 std::string BuiltFixturePath(const std::string& name);
 
+// A file the program ships (under data/, e.g. "Languages/English.lng").
+std::string ShippedFile(const std::string& relative);
+
 // A file's bytes, read by the test itself; empty when it cannot be read.
 std::string HostFileBytes(const std::filesystem::path& path);
 

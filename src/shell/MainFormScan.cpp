@@ -1,0 +1,119 @@
+// The registry scan as the main window runs it: Start, the rows and counters
+// as they arrive, the stall guard, and the end report once the last scan
+// thread has ended.
+
+#include <windows.h>
+// After windows.h, which they need.
+#include <commctrl.h>
+
+#include "settings/IgnoreList.h"
+#include "shell/MainForm.h"
+
+namespace vp::shell {
+
+void TMainForm::StartScan() {
+  // A scan that ended is joined before the next one starts.
+  if (driver_ && driver_->Running()) return;
+  if (!scan_.Start()) return;
+  list_.Focus();
+  keysEdit_.SetText("0");
+  valuesEdit_.SetText("0");
+  invalidEdit_.SetText("0");
+  stallText_.clear();
+
+  model_.Clear();
+  list_.Refresh(false);
+  topPanel_.SetVisible(true);
+  Layout();
+  RefreshDetails();
+
+  const TCleanerLanguage language = MakeCleanerLanguage([this](std::string_view id) { return Text(id); });
+  std::optional<StringList> ignoreList = LoadMergedIgnoreList(context_.folders.DataFolder);
+  TScanRequest request;
+  request.deep = deepOpt_.Checked();
+  request.areas = context_.scanAreas;
+  if (ignoreList) request.ignoreList = std::move(*ignoreList);
+  request.language = language;
+
+  if (driver_) driver_->Wait();
+  driver_ = std::make_unique<TScanDriver>(*context_.dispatcher);
+  driver_->OnItem = [this](const TNewItem& item) { OnScanItem(item); };
+  driver_->OnProgress = [this] { OnScanProgress(); };
+  driver_->OnFinished = [this] { OnScanFinished(); };
+
+  tabLock_.ScanStarted();
+  if (!driver_->Start(request)) {
+    tabLock_.ScanEnded();
+    scan_.StartFailed();
+    ShowPanels();
+    RefreshButtons();
+    return;
+  }
+  SetTimer(Handle(), kWatchdogTimer, 8200, nullptr);
+  SetTimer(Handle(), kRowsTimer, 250, nullptr);
+  ShowPanels();
+  RefreshStatus();
+  RefreshButtons();
+}
+
+void TMainForm::OnScanItem(const TNewItem& item) {
+  model_.Add(item.FullPath, {item.ValueName, item.Problem});
+  rowsDirty_ = true;
+}
+
+void TMainForm::OnScanProgress() {
+  if (!driver_ || closing_) return;
+  keysEdit_.SetText(std::to_string(driver_->KeysAnalyzed()));
+  valuesEdit_.SetText(std::to_string(driver_->ValuesAnalyzed()));
+  invalidEdit_.SetText(std::to_string(driver_->InvalidItems()));
+}
+
+void TMainForm::FlushRows() {
+  if (!rowsDirty_ || closing_) return;
+  rowsDirty_ = false;
+  list_.Refresh(true);
+  RefreshStatus();
+}
+
+void TMainForm::WatchdogTick() {
+  if (!driver_ || !scan_.Running()) return;
+  std::vector<int32_t> running;
+  for (const auto& thread : driver_->Threads())
+    if (!thread->Finished()) running.push_back(thread->Mode());
+  const ScanCounters counters{driver_->KeysAnalyzed(), driver_->ValuesAnalyzed(), driver_->InvalidItems()};
+  const std::vector<int32_t> stalled = scan_.WatchdogTick(counters, running);
+  // A stall is shown, not taken for the end: the rows of a slow area still
+  // come, and the report waits for them.
+  stallText_ = stalled.empty() ? std::string() : StalledText(stalled);
+  RefreshStatus();
+}
+
+void TMainForm::OnScanFinished() {
+  if (!scan_.Finished()) return;
+  if (Handle() != nullptr) {
+    KillTimer(Handle(), kWatchdogTimer);
+    KillTimer(Handle(), kRowsTimer);
+  }
+  tabLock_.ScanEnded();
+  stallText_.clear();
+  if (closing_) return;
+
+  OnScanProgress();
+  model_.SortByLowerCaption();
+  rowsDirty_ = false;
+  list_.Refresh(false);
+  ShowPanels();
+  RefreshDetails();
+  RefreshStatus();
+  RefreshButtons();
+
+  const std::string report = FormatPlaceholders(Text("Reports.2"), std::to_string(driver_->ElapsedSeconds()),
+                                                std::to_string(model_.Count()));
+  context_.showMessage(Text("Reports.1"), report);
+  if (closing_) return;
+  list_.Focus();
+  // The threads have ended; they are joined once the report is read.
+  SetTimer(Handle(), kThreadReleaseTimer, 1000, nullptr);
+}
+
+}  // namespace vp::shell

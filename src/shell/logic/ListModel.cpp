@@ -1,0 +1,81 @@
+#include "shell/logic/ListModel.h"
+
+#include <algorithm>
+
+#include "platform/Platform.h"
+#include "platform/System.h"
+
+namespace vp::shell {
+
+void TListModel::Clear() {
+  rows_.clear();
+  ticked_ = 0;
+}
+
+void TListModel::Add(std::string caption, StringList subItems, bool view32) {
+  rows_.push_back({SortRow{std::move(caption), std::move(subItems)}, false, view32});
+}
+
+const std::string& TListModel::Cell(int index, int column) const {
+  static const std::string empty;
+  const SortRow& row = Row(index);
+  if (column == 0) return row.caption;
+  const size_t sub = static_cast<size_t>(column - 1);
+  return column > 0 && sub < row.subItems.size() ? row.subItems[sub] : empty;
+}
+
+void TListModel::SetTicked(int index, bool ticked) {
+  Entry& entry = rows_[static_cast<size_t>(index)];
+  if (entry.ticked == ticked) return;
+  entry.ticked = ticked;
+  ticked_ += ticked ? 1 : -1;
+}
+
+void TListModel::TickAll(bool ticked) {
+  for (auto& entry : rows_) entry.ticked = ticked;
+  ticked_ = ticked ? Count() : 0;
+}
+
+void TListModel::InvertTicks() {
+  for (auto& entry : rows_) entry.ticked = !entry.ticked;
+  ticked_ = Count() - ticked_;
+}
+
+std::vector<int> TListModel::TickedRows() const {
+  std::vector<int> rows;
+  for (int i = 0; i < Count(); ++i)
+    if (Ticked(i)) rows.push_back(i);
+  return rows;
+}
+
+void TListModel::Sort(TListViewSorter& sorter, int column, int direction) {
+  sorter.SetDirection(direction);
+  SortPrepared(sorter, column, false);
+}
+
+int TListModel::SortClicked(TListViewSorter& sorter, int column) {
+  SortPrepared(sorter, column, true);
+  return sorter.LastDirection();
+}
+
+void TListModel::SortPrepared(TListViewSorter& sorter, int column, bool toggle) {
+  const std::vector<size_t> order = sorter.SortedOrder(sortable_, column, toggle);
+  std::vector<Entry> sorted;
+  sorted.reserve(rows_.size());
+  for (size_t index : order) sorted.push_back(std::move(rows_[index]));
+  rows_ = std::move(sorted);
+}
+
+void TListModel::SortByLowerCaption() {
+  std::vector<std::pair<std::string, size_t>> keys;
+  keys.reserve(rows_.size());
+  for (size_t i = 0; i < rows_.size(); ++i)
+    keys.emplace_back(platform::Sys().LowerCase(rows_[i].row.caption), i);
+  std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<Entry> sorted;
+  sorted.reserve(rows_.size());
+  for (const auto& key : keys) sorted.push_back(std::move(rows_[key.second]));
+  rows_ = std::move(sorted);
+}
+
+}  // namespace vp::shell

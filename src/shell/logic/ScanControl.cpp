@@ -1,0 +1,54 @@
+#include "shell/logic/ScanControl.h"
+
+namespace vp::shell {
+
+bool TScanControl::Start() {
+  if (phase_ != ScanPhase::Options) return false;
+  phase_ = ScanPhase::Running;
+  stalled_ = false;
+  haveSnapshot_ = false;
+  return true;
+}
+
+void TScanControl::StartFailed() {
+  if (phase_ == ScanPhase::Running) phase_ = ScanPhase::Options;
+}
+
+void TScanControl::Cancel() {
+  if (phase_ == ScanPhase::Options) phase_ = ScanPhase::Hidden;
+}
+
+void TScanControl::NewScan() {
+  if (phase_ == ScanPhase::Hidden || phase_ == ScanPhase::Finished) phase_ = ScanPhase::Options;
+}
+
+void TScanControl::TabShown() {
+  // A finished scan's rows are gone once the tab changed: the cleaner tab
+  // offers the options again.
+  if (phase_ != ScanPhase::Running) phase_ = ScanPhase::Options;
+}
+
+bool TScanControl::Finished() {
+  if (phase_ != ScanPhase::Running) return false;
+  phase_ = ScanPhase::Finished;
+  stalled_ = false;
+  return true;
+}
+
+std::vector<int32_t> TScanControl::WatchdogTick(const ScanCounters& counters,
+                                                const std::vector<int32_t>& runningAreas) {
+  if (phase_ != ScanPhase::Running) return {};
+  const bool still = haveSnapshot_ && counters == snapshot_;
+  snapshot_ = counters;
+  haveSnapshot_ = true;
+  stalled_ = still && !runningAreas.empty();
+  return stalled_ ? runningAreas : std::vector<int32_t>{};
+}
+
+std::string StalledText(const std::vector<int32_t>& areas) {
+  std::string text = "No progress for a while; still running:";
+  for (size_t i = 0; i < areas.size(); ++i) text += (i == 0 ? " area " : ", ") + std::to_string(areas[i]);
+  return text;
+}
+
+}  // namespace vp::shell

@@ -1,0 +1,257 @@
+// The main window in this process, on the real system under Wine (the null
+// display driver: windows and controls work without a screen). What the
+// tests read comes from the controls themselves. Waits end on a state, with
+// a generous limit only as a guard against a hang.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h, which they need.
+#include <commctrl.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include "platform/Platform.h"
+#include "registry/FastRegistry.h"
+#include "shell/Program.h"
+#include "support/RegistryTestSupport.h"
+#include "support/ScratchFolder.h"
+#include "support/TestSupport.h"
+#include "widgets/Text.h"
+
+namespace vp::shell {
+namespace {
+
+using test::ShippedFile;
+
+std::string Cell(HWND list, int row, int column) {
+  wchar_t buffer[1024] = {};
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = buffer;
+  item.cchTextMax = 1023;
+  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  return widgets::Narrow(buffer);
+}
+
+int Rows(HWND list) {
+  return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(key_.Ok());
+    scratch_.PutFile("prog\\Languages\\English.lng", ShippedFile("Languages/English.lng"));
+    scratch_.PutFile("prog\\Data\\Default IgnoreList.dat", ShippedFile("Data/Default IgnoreList.dat"));
+    // References to files that are not there, for the scan of the user's
+    // whole hive to find.
+    TFastRegistry registry;
+    registry.SetRootKey(platform::kHkeyCurrentUser);
+    ASSERT_TRUE(registry.OpenKey("\\" + key_.Path(), false));
+    for (const char* name : {"Gone", "Lost", "Missing"})
+      registry.WriteString(name, scratch_.Path(std::string("gone\\") + name + ".exe"));
+
+    program_ = std::make_unique<TProgram>(scratch_.Path("prog\\"), false);
+    TMainFormContext extra;
+    extra.scanAreas = {4};
+    extra.managerTimings.fillSpacing = std::chrono::milliseconds(50);
+    extra.managerTimings.transferSpacing = std::chrono::milliseconds(50);
+    extra.managerTimings.unchangedSpacing.fill(std::chrono::milliseconds(50));
+    extra.showMessage = [this](const std::string& title, const std::string& text) {
+      reports_.push_back(title + ": " + text);
+    };
+    ASSERT_TRUE(program_->CreateWindows(std::move(extra)));
+    Form().Show(SW_SHOWNORMAL);
+    // The idle thread applies the language once the window stands.
+    ASSERT_TRUE(WaitFor([&] { return !program_->Texts().Text("Columns.15").empty(); }));
+  }
+
+  void TearDown() override {
+    if (program_ && Form().Handle() != nullptr) SendMessageW(Form().Handle(), WM_CLOSE, 0, 0);
+    program_.reset();
+  }
+
+  TMainForm& Form() { return *program_->Form(); }
+  HWND List() { return Form().List().Handle(); }
+
+  // Runs the window thread until done holds; false after the guard's limit.
+  bool WaitFor(const std::function<bool()>& done) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(180);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > limit) return false;
+      program_->Dispatcher().ProcessPending(std::chrono::milliseconds(20));
+    }
+    return true;
+  }
+
+  // A key as the message loop hands it to the window.
+  bool Key(HWND target, WPARAM key) {
+    MSG message{};
+    message.hwnd = target;
+    message.message = WM_KEYDOWN;
+    message.wParam = key;
+    return Form().PreTranslate(message);
+  }
+
+  void Skip() {
+    ASSERT_TRUE(Form().CachePanelVisible()) << "no file cache yet: the first-run prompt";
+    EXPECT_TRUE(Key(List(), VK_ESCAPE)) << "Esc answers the prompt";
+    EXPECT_FALSE(Form().CachePanelVisible());
+    EXPECT_NE(Form().Handle(), nullptr) << "and does not close the window";
+  }
+
+  void Scan() {
+    ASSERT_TRUE(Form().ButtonVisible(Command::Start));
+    ASSERT_TRUE(Key(List(), VK_RETURN)) << "Enter starts the scan";
+    ASSERT_TRUE(Form().ScanRunning());
+    ASSERT_TRUE(WaitFor([&] { return Form().Phase() == ScanPhase::Finished; }));
+  }
+
+  int PlantedRow() {
+    for (int row = 0; row < Rows(List()); ++row)
+      if (Cell(List(), row, 0) == key_.FullPath()) return row;
+    return -1;
+  }
+
+  test::ScratchFolder scratch_;
+  test::ScratchKey key_;
+  std::unique_ptr<TProgram> program_;
+  std::vector<std::string> reports_;
+};
+
+TEST_F(MainWindowTest, ScanListsThePlantedEntriesAndReportsOnceAtTheEnd) {
+  Skip();
+  ASSERT_TRUE(Form().ButtonVisible(Command::Start));
+  ASSERT_TRUE(Key(List(), VK_RETURN));
+  ASSERT_TRUE(Form().ScanRunning());
+  // The scan's end runs on this thread: until it is pumped the scan runs.
+  EXPECT_FALSE(Form().ChangeTab(0)) << "tabs are locked during a scan";
+  EXPECT_TRUE(Form().ButtonVisible(Command::Fix));
+  EXPECT_FALSE(Form().ButtonEnabled(Command::Fix));
+  ASSERT_TRUE(WaitFor([&] { return Form().Phase() == ScanPhase::Finished; }));
+
+  const int rows = Rows(List());
+  ASSERT_EQ(reports_.size(), 1u);
+  EXPECT_NE(reports_[0].find("found " + std::to_string(rows) + " problems"), std::string::npos)
+      << reports_[0];
+  EXPECT_EQ(rows, Form().Driver()->InvalidItems()) << "every finding is a row";
+  const int planted = PlantedRow();
+  ASSERT_GE(planted, 0) << "the planted key is listed";
+  int ours = 0;
+  for (int row = 0; row < rows; ++row)
+    if (Cell(List(), row, 0) == key_.FullPath()) {
+      ++ours;
+      EXPECT_NE(Cell(List(), row, 2).find("gone"), std::string::npos) << Cell(List(), row, 2);
+    }
+  EXPECT_EQ(ours, 3);
+  for (int row = 1; row < rows; ++row)
+    EXPECT_LE(platform::Sys().LowerCase(Cell(List(), row - 1, 0)),
+              platform::Sys().LowerCase(Cell(List(), row, 0)))
+        << "sorted by key at the end";
+  EXPECT_EQ(Form().StatusText(), "0 ticked, 0 selected, " + std::to_string(rows) + " in total");
+  EXPECT_TRUE(Form().ButtonVisible(Command::NewScan));
+
+  // Ticking a row: counted, and Fix stays greyed until it is built.
+  Form().List().Select(planted, true);
+  SendMessageW(List(), WM_KEYDOWN, VK_SPACE, 0);
+  EXPECT_TRUE(Form().Model().Ticked(planted));
+  EXPECT_EQ(Form().StatusText(), "1 ticked, 1 selected, " + std::to_string(rows) + " in total");
+  EXPECT_TRUE(Form().ButtonVisible(Command::Fix));
+  EXPECT_FALSE(Form().ButtonEnabled(Command::Fix)) << "an action not built yet is greyed";
+}
+
+TEST_F(MainWindowTest, SortsByAClickedColumnAndRemembersIt) {
+  Skip();
+  Scan();
+  ASSERT_GE(Rows(List()), 3);
+  const int planted = PlantedRow();
+  Form().List().Select(planted, true);
+  SendMessageW(List(), WM_KEYDOWN, VK_SPACE, 0);
+  const std::string tickedEntry = Cell(List(), planted, 1);
+
+  for (int direction : {1, -1}) {
+    Form().ColumnClick(1);
+    // The planted entries, in the order the list shows them.
+    StringList entries;
+    for (int row = 0; row < Rows(List()); ++row)
+      if (Cell(List(), row, 0) == key_.FullPath()) entries.push_back(Cell(List(), row, 1));
+    EXPECT_EQ(entries, direction > 0 ? (StringList{"Gone", "Lost", "Missing"})
+                                     : (StringList{"Missing", "Lost", "Gone"}));
+    EXPECT_EQ(program_->Settings().ReadInteger("Sortting", "MainForm:9", "SortColumn", -9), 1);
+    EXPECT_EQ(program_->Settings().ReadInteger("Sortting", "MainForm:9", "SortDir", -9), direction);
+  }
+  // The tick moved with its row.
+  ASSERT_EQ(Form().Model().TickedRows().size(), 1u);
+  EXPECT_EQ(Cell(List(), Form().Model().TickedRows()[0], 1), tickedEntry);
+}
+
+TEST_F(MainWindowTest, TabsChangeColumnsAndLanguageChangesEveryCaption) {
+  Skip();
+  EXPECT_EQ(Form().List().ColumnCaptions(), (StringList{"Key", "Entry", "Problem"}));
+  ASSERT_TRUE(Form().ChangeTab(1));
+  EXPECT_EQ(Form().List().ColumnCaptions(),
+            (StringList{"Application", "File", "Description", "Command", "Location"}));
+  EXPECT_FALSE(Form().ButtonVisible(Command::Fix));
+  EXPECT_FALSE(Form().ButtonVisible(Command::Start)) << "the scan options belong to the cleaner tab";
+  EXPECT_FALSE(Form().ChangeTab(2)) << "a second change within a second";
+  ASSERT_TRUE(WaitFor([&] { return Form().ChangeTab(2); }));
+  EXPECT_TRUE(Form().ButtonVisible(Command::Uninstall));
+  EXPECT_EQ(Form().CurrentTab(), 2);
+
+  std::string other = ShippedFile("Languages/English.lng");
+  for (auto [from, to] : {std::pair<std::string, std::string>{"2=Program", "2=Programme"},
+                          {"7_354=Start", "7_354=Begin"},
+                          {"Language2=English", "Language2=Testish"},
+                          {"&Help on this tool", "&Help here"}}) {
+    const size_t at = other.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    other.replace(at, from.size(), to);
+  }
+  scratch_.PutFile("prog\\Languages\\Testish.lng", other);
+  ASSERT_TRUE(Form().ChooseLanguage(scratch_.Path("prog\\Languages\\Testish.lng")));
+  EXPECT_EQ(Form().List().ColumnCaptions(), (StringList{"Programme"}));
+  EXPECT_EQ(Form().ButtonCaption(Command::Start), "Begin");
+  HMENU help = GetSubMenu(GetMenu(Form().Handle()), 3);
+  wchar_t item[128] = {};
+  GetMenuStringW(help, 0, item, 127, MF_BYPOSITION);
+  EXPECT_EQ(widgets::Narrow(item), "&Help here\tF1");
+  EXPECT_EQ(program_->Settings().ReadString("Settings", "Language", "File", ""), "Testish.lng");
+}
+
+TEST_F(MainWindowTest, EveryManagerTabShowsItsWholeList) {
+  Skip();
+  for (int tab = 0; tab < kCleanerTabIndex; ++tab) {
+    ASSERT_TRUE(WaitFor([&] { return Form().ChangeTab(tab); })) << tab;
+    ASSERT_TRUE(WaitFor([&] { return Form().UpdatesShown(tab) > 0; })) << "a list reached tab " << tab;
+    const int rows = Rows(List());
+    EXPECT_EQ(rows, Form().Model().Count()) << tab;
+    EXPECT_EQ(Form().StatusText(), "0 ticked, 0 selected, " + std::to_string(rows) + " in total") << tab;
+    const size_t columns = Form().List().ColumnCaptions().size();
+    for (int row = 0; row < rows; ++row) {
+      EXPECT_FALSE(Cell(List(), row, 0).empty()) << tab << " row " << row;
+      EXPECT_LE(Form().Model().Row(row).subItems.size(), columns) << tab << " row " << row;
+    }
+    // A stock prefix registers file types: that list is never empty.
+    if (tab == 3) {
+      EXPECT_GT(rows, 0);
+    }
+  }
+}
+
+TEST_F(MainWindowTest, ClosingDuringAScanStopsItCleanly) {
+  Skip();
+  ASSERT_TRUE(Key(List(), VK_RETURN));
+  ASSERT_TRUE(Form().ScanRunning());
+  const TScanDriver* driver = Form().Driver();
+  ASSERT_NE(driver, nullptr);
+  SendMessageW(Form().Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(Form().Handle(), nullptr) << "the window is gone";
+  EXPECT_EQ(Form().Driver(), nullptr) << "its scan threads were joined";
+  EXPECT_TRUE(reports_.empty()) << "no report for a scan the user closed";
+  EXPECT_GT(program_->Settings().ReadInteger("Windows", "MainForm", "Width", 0), 0) << "its size was kept";
+}
+
+}  // namespace
+}  // namespace vp::shell
