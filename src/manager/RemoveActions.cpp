@@ -115,11 +115,12 @@ Kind Remover::Software(TRemoveOutcome& outcome, const TRemoveItem& item) {
   // failed backup leaves the program whole.
   if (!Begin(outcome)) return Kind::kBackupFailed;
   for (const TProgramKey& key : keys) {
-    if (!tool_.AddKey(RootName(key.root), key.path)) return Kind::kBackupFailed;
+    if (!tool_.AddKey(TKeyAddress{key.root, key.path})) return Kind::kBackupFailed;
   }
   Kind kind = Kind::kNotFound;
   for (const TProgramKey& key : keys)
-    kind = Worse(kind, tool_.RemoveKey(RootName(key.root), key.path) ? Kind::kRemoved : Kind::kRemoveFailed);
+    kind =
+        Worse(kind, tool_.RemoveKey(TKeyAddress{key.root, key.path}) ? Kind::kRemoved : Kind::kRemoveFailed);
   return kind;
 }
 

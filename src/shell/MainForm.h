@@ -224,6 +224,8 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   std::unique_ptr<TFormTranslation> translation_;
 
   TListModel model_;
+  // The cleaner's texts in the language in use, for the rows of the scan.
+  TCleanerLanguage scanTexts_;
   TListViewSorter sorter_;
   TScanControl scan_;
   TTabLock tabLock_;
