@@ -1,36 +1,17 @@
 #include "support/ScratchFolder.h"
 
-#include <atomic>
 #include <fstream>
 
 #include "platform/System.h"
 #include "platform/sim/SimMachine.h"
 #include "support/TestSupport.h"
 
-#ifdef _WIN32
-#include <process.h>
-#define VP_PROCESS_ID _getpid()
-#else
-#include <unistd.h>
-#define VP_PROCESS_ID getpid()
-#endif
-
 namespace vp::test {
 namespace fs = std::filesystem;
 
-namespace {
-
-std::atomic<int> gSerial{0};
-
-std::string UniqueName() {
-  return "vpscratch" + std::to_string(VP_PROCESS_ID) + "x" + std::to_string(gSerial.fetch_add(1));
-}
-
-}  // namespace
-
 ScratchFolder::ScratchFolder() {
   if (!kOnRealWindows) host_ = std::make_unique<SimHost>();
-  root_ = platform::Sys().TempFolder() + UniqueName() + "\\";
+  root_ = platform::Sys().TempFolder() + UniqueName("vpscratch") + "\\";
   fs::create_directories(Host());
 }
 

@@ -16,11 +16,10 @@
 namespace vp::test {
 namespace fs = std::filesystem;
 
-namespace {
-
-std::atomic<int> gSerial{0};
-
-}  // namespace
+std::string UniqueName(const std::string& prefix) {
+  static std::atomic<int> serial{0};
+  return prefix + std::to_string(VP_PROCESS_ID) + "x" + std::to_string(serial.fetch_add(1));
+}
 
 void RemoveHostFolder(const fs::path& folder) {
   // Files a test made read-only would stop the removal.
@@ -35,8 +34,7 @@ SimHost::SimHost() : SimHost(Options{}) {}
 
 SimHost::SimHost(Options options)
     : machine_(std::make_unique<platform::sim::SimMachine>()), previous_(platform::Current()) {
-  folder_ = fs::temp_directory_path() /
-            ("vphost" + std::to_string(VP_PROCESS_ID) + "x" + std::to_string(gSerial.fetch_add(1)));
+  folder_ = fs::temp_directory_path() / UniqueName("vphost");
   std::error_code ec;
   fs::remove_all(folder_, ec);
   fs::create_directories(folder_);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "platform/Platform.h"
 
@@ -10,6 +11,10 @@ class SimMachine;
 }
 
 namespace vp::test {
+
+// A name no other test of any running test program uses: the prefix, the
+// process id and a serial number.
+std::string UniqueName(const std::string& prefix);
 
 // Removes a host folder with everything in it, read-only files included.
 void RemoveHostFolder(const std::filesystem::path& folder);
