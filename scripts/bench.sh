@@ -82,6 +82,8 @@ if [ "$WHAT" = all ] || [ "$WHAT" = wine ] || [ "$WHAT" = wine-spread ]; then
   timeout 3600 wine "$BENCH" walk 3
   echo "== under Wine: normal scan against a bare walk through the registry interface"
   timeout 3600 wine "$BENCH" scan 5
+  echo "== under Wine: the nine manager fills against a bare walk of the keys they read"
+  timeout 3600 wine "$BENCH" manager 5
   echo "== under Wine: each area alone, its time and registry calls"
   timeout 3600 wine "$BENCH" areas
   echo "== under Wine: backup set and restore of one key with 100,000 values against regedit"

@@ -4,10 +4,13 @@
 # machine (demo/: a registry with planted problems and its drive C:): a scan,
 # what a fix would do, the fix itself with its backup set, a scan after it; then
 # builds the Windows program and runs its self-check and a registry scan of
-# the Wine prefix under Wine (extra arguments go to that scan, e.g. --deep).
+# the Wine prefix under Wine (extra arguments go to that scan, e.g. --deep);
+# last it opens the window program under Wine when there is a display, or,
+# with none, pictures its screens into build/screenshots/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+display=${DISPLAY:-}  # the Wine helpers unset it for the headless prefix
 
 bash scripts/setup.sh
 
@@ -50,3 +53,18 @@ status=0
 timeout 900 wine build/win64/veltaro.exe scan "$@" || status=$?
 # 0: nothing found, 1: problems found; anything else is a failure.
 [ "$status" -le 1 ]
+
+# ---- the window program: on the display when there is one, else pictures.
+wine_stop
+echo
+if [ -n "$display" ]; then
+  cmake --build --preset win64 --target VeltaroPro -j "$(nproc)"
+  echo "== VeltaroPro.exe (close the window to end)"
+  # A prefix of its own with a real display driver; the tests' prefix has none.
+  WINEPREFIX=$root/build/screenshots/wineprefix DISPLAY=$display WINEDEBUG=-all \
+    WINEDLLOVERRIDES="mscoree,mshtml=" timeout 86400 wine build/win64/VeltaroPro.exe || true
+else
+  echo "== no display: pictures of the window program instead"
+  bash scripts/screenshots.sh
+  echo "run: the window's screenshots are in $root/build/screenshots/96 and $root/build/screenshots/144"
+fi

@@ -11,6 +11,8 @@
 //   WineBench areas [N...]              each area (or those named) alone: time and registry calls
 //   WineBench backup N KEY WORKFOLDER   N pairs each: export of KEY, then its restore
 //   WineBench fix N WORKFOLDER          Fix of N findings (vendor keys planted and removed)
+//   WineBench manager N                 N pairs: bare walk of the manager lists' keys, the nine
+//                                       fills together; then each tab's fill alone
 //
 // KEY is a full key path ("HKEY_CURRENT_USER\Software\..."); WORKFOLDER a
 // Windows folder for the backup sets and the editor's files.
@@ -40,6 +42,7 @@
 #include "support/CountingFiles.h"
 #include "support/CountingRegistry.h"
 #include "support/FixWork.h"
+#include "support/ManagerWork.h"
 
 namespace {
 
@@ -300,6 +303,30 @@ int Fix(int count, const std::string& work) {
   return failed == 0 ? 0 : 1;
 }
 
+// The manager lists: the nine fills together (the window's start) against a
+// bare walk of the keys their readers look at, then each tab's reader alone.
+int Manager(int pairs) {
+  std::vector<double> walks, fills;
+  vp::bench::TWalkTotals walk;
+  int64_t rows = 0;
+  for (int i = 0; i < pairs; ++i) {
+    walks.push_back(SecondsOf([&] { walk = vp::bench::BareWalkManagerKeys(); }));
+    fills.push_back(SecondsOf([&] { rows = vp::bench::FillAllTabs(); }));
+  }
+  std::printf("bare walk of the manager keys: %lld keys, %lld values\n", static_cast<long long>(walk.keys),
+              static_cast<long long>(walk.values));
+  std::printf("nine fills together: %lld rows\n", static_cast<long long>(rows));
+  PrintPairs("manager", "nine fills", "bare walk", fills, walks);
+  for (int tab = 0; tab < 9; ++tab) {
+    std::vector<double> times;
+    int64_t tabRows = 0;
+    for (int i = 0; i < pairs; ++i) times.push_back(SecondsOf([&] { tabRows = vp::bench::FillTab(tab); }));
+    std::printf("  tab %d alone: median %.3f s, %lld rows, %.2fx the walk\n", tab, Median(times),
+                static_cast<long long>(tabRows), Median(times) / Median(walks));
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -315,11 +342,12 @@ int main(int argc, char** argv) {
   }
   if (!args.empty() && args.size() <= 2 && args[0] == "once")
     return Once(args.size() == 2 && args[1] == "deep");
+  if (args.size() == 2 && args[0] == "manager") return Manager(std::max(1, std::atoi(args[1].c_str())));
   if (args.size() == 3 && args[0] == "fix") return Fix(std::max(1, std::atoi(args[1].c_str())), args[2]);
   if (args.size() == 4 && args[0] == "backup")
     return Backup(std::max(1, std::atoi(args[1].c_str())), args[2], args[3]);
   std::fprintf(stderr,
                "usage: WineBench load FILE.reg | scan N | walk N | once [deep] | areas [N...] | backup N KEY "
-               "WORKFOLDER | fix N WORKFOLDER\n");
+               "WORKFOLDER | fix N WORKFOLDER | manager N\n");
   return 2;
 }

@@ -10,6 +10,7 @@
 #include "cli/FixCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/MachineMode.h"
+#include "cli/RemoveCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/SelfCheck.h"
 #include "settings/ProgramFolders.h"
@@ -30,6 +31,9 @@ const char* const kUsage =
     "      the rows of a manager list, one per line as \"caption | column | ...\" or as\n"
     "      JSON objects; TAB is 0 to 8 or one of software startup uninstall filetypes\n"
     "      newfile verbs iemenu openwith search.\n"
+    "  remove TAB (--all | --select FILE) [--description TEXT] [--dry-run]\n"
+    "      read the tab's list again, back up and remove every row (--all) or those\n"
+    "      FILE lists as list prints them; each row gets a backup set of its own.\n"
     "  backups list | show ID | restore [--force] ID... | remove ID...\n"
     "      restore refuses a set that was never finished or was changed since\n"
     "      (it says what differs); --force restores it as it is.\n"
@@ -108,7 +112,7 @@ std::string ProgramFileFolder(const std::string& programPath) {
 
 bool ChangesRegistry(const GlobalOptions& options) {
   const Arguments& arguments = options.commandArguments;
-  if (options.command == "fix") {
+  if (options.command == "fix" || options.command == "remove") {
     for (const auto& argument : arguments)
       if (argument == "--dry-run") return false;
     return true;
@@ -120,6 +124,7 @@ int RunCommand(const GlobalOptions& options, const CommandContext& context) {
   if (options.command == "scan") return RunScanCommand(context, options.commandArguments);
   if (options.command == "fix") return RunFixCommand(context, options.commandArguments);
   if (options.command == "list") return RunListCommand(context, options.commandArguments);
+  if (options.command == "remove") return RunRemoveCommand(context, options.commandArguments);
   if (options.command == "backups") return RunBackupsCommand(context, options.commandArguments);
   if (options.command == "cache") return RunCacheCommand(context, options.commandArguments);
   if (options.command == "selfcheck") {

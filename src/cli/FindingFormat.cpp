@@ -1,6 +1,8 @@
 #include "cli/FindingFormat.h"
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 
 #include "files/CodePage1252.h"
 #include "files/StringTools.h"
@@ -76,10 +78,8 @@ std::string JsonLine(const TNewItem& item, const TCleanerLanguage& texts) {
   return json;
 }
 
-Selection SelectFindings(std::string_view fileText, const std::vector<TNewItem>& findings,
-                         const TCleanerLanguage& texts) {
-  Selection selection;
-  std::vector<bool> taken(findings.size(), false);
+std::vector<std::string_view> SelectionLines(std::string_view fileText, std::string_view header) {
+  std::vector<std::string_view> lines;
   size_t start = 0;
   while (start < fileText.size()) {
     size_t end = fileText.find('\n', start);
@@ -87,7 +87,26 @@ Selection SelectFindings(std::string_view fileText, const std::vector<TNewItem>&
     std::string_view line = fileText.substr(start, end - start);
     start = end + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (Trim(line).empty() || line.front() == '#' || line == kTableHeader) continue;
+    if (Trim(line).empty() || line.front() == '#' || (!header.empty() && line == header)) continue;
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::optional<std::string> ReadTextFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) return std::nullopt;
+  return text.str();
+}
+
+Selection SelectFindings(std::string_view fileText, const std::vector<TNewItem>& findings,
+                         const TCleanerLanguage& texts) {
+  Selection selection;
+  std::vector<bool> taken(findings.size(), false);
+  for (std::string_view line : SelectionLines(fileText, kTableHeader)) {
     bool matched = false;
     for (size_t i = 0; i < findings.size(); ++i) {
       if (Chooses(line, findings[i], texts)) {

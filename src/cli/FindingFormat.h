@@ -3,6 +3,7 @@
 // How findings are written for people and scripts, and how a list of chosen
 // findings is read back.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,5 +43,12 @@ struct Selection {
 };
 Selection SelectFindings(std::string_view fileText, const std::vector<TNewItem>& findings,
                          const TCleanerLanguage& texts);
+
+// The lines of a selection file that choose something (CR LF or LF): empty
+// lines, lines starting with "#" and the header are left out.
+std::vector<std::string_view> SelectionLines(std::string_view fileText, std::string_view header);
+
+// A file's bytes; nothing when it cannot be read.
+std::optional<std::string> ReadTextFile(const std::string& path);
 
 }  // namespace vp::cli

@@ -1,8 +1,5 @@
 #include "cli/FixCommand.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "cli/FindingFormat.h"
 #include "cli/ScanSession.h"
 #include "files/FileSystemCache.h"
@@ -53,15 +50,6 @@ bool ParseFixOptions(const CommandContext& context, const Arguments& arguments, 
   return true;
 }
 
-std::optional<std::string> ReadSelectionFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return text.str();
-}
-
 void PrintOutcome(std::ostream& out, const TFixOutcome& outcome, const TCleanerLanguage& texts, bool dryRun) {
   const std::string entry = outcome.wholeKey ? texts.Text(kTextWholeKey) : outcome.entry;
   const std::string finding = outcome.fullPath + " | " + entry;
@@ -89,7 +77,7 @@ int RunFixCommand(const CommandContext& context, const Arguments& arguments) {
 
   std::string selectionText;
   if (!options.selectFile.empty()) {
-    std::optional<std::string> text = ReadSelectionFile(options.selectFile);
+    std::optional<std::string> text = ReadTextFile(options.selectFile);
     if (!text) {
       context.err << "veltaro fix: cannot read " << options.selectFile << '\n';
       return kExitError;

@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "cli/FindingFormat.h"
+#include "cli/ManagerSession.h"
 #include "files/StringTools.h"
-#include "manager/ManagerReaders.h"
 
 namespace vp::cli {
 namespace {
@@ -42,30 +42,19 @@ int RunListCommand(const CommandContext& context, const Arguments& arguments) {
     return kExitError;
   }
 
-  TReaderContext reader;
-  reader.dataFolder = context.folders.DataFolder;
-  reader.isWin2000 = context.folders.IsWindows2000;
-  reader.isWinXP = context.folders.IsWindowsXP;
-  TFunctionCacher cacher;
-  reader.cacher = &cacher;
-  TRowCollector rows(context.interrupted);
-  ReaderOfTab(tab)(reader, rows);
-  if (rows.Aborted()) {
+  const std::optional<std::vector<TListRow>> rows = FillManagerTab(context, tab);
+  if (!rows) {
     context.err << "veltaro: list interrupted\n";
     return kExitError;
   }
-  std::vector<TManagerRow>& list = rows.Rows();
-  DropRepeatedRows(list);
-  for (const TManagerRow& row : list) {
-    const StringList columns = SplitColumns(row.columns);
+  for (const TListRow& row : *rows) {
     if (json) {
       context.out << "{\"caption\":" << JsonString(row.caption) << ",\"columns\":[";
-      for (size_t i = 0; i < columns.size(); ++i) context.out << (i > 0 ? "," : "") << JsonString(columns[i]);
+      for (size_t i = 0; i < row.subItems.size(); ++i)
+        context.out << (i > 0 ? "," : "") << JsonString(row.subItems[i]);
       context.out << "],\"view\":" << (row.view32 ? "32" : "64") << "}\n";
     } else {
-      context.out << row.caption;
-      for (const std::string& column : columns) context.out << " | " << column;
-      context.out << (row.view32 ? " | (32-bit)\n" : "\n");
+      context.out << RowLine(row) << '\n';
     }
   }
   return kExitOk;

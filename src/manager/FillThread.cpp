@@ -2,6 +2,9 @@
 
 #include <thread>
 
+#include "platform/Platform.h"
+#include "platform/System.h"
+
 namespace vp {
 
 TRegManagerThread::TRegManagerThread(TTabBuffers& buffers, const TManagerTimings& timings)
@@ -53,6 +56,7 @@ void TRegManagerThread::Stop() {
 }
 
 void TRegManagerThread::Run(std::stop_token stop) {
+  if (timings_.idlePriority) platform::Sys().SetCurrentThreadPriority(platform::ThreadPriority::Idle);
   // A stop ends the reader's walk at its next row.
   std::stop_callback abortOnStop(stop, [this] { abort_.store(true); });
   std::unique_lock lock(mutex_);

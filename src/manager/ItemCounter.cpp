@@ -1,5 +1,8 @@
 #include "manager/ItemCounter.h"
 
+#include "platform/Platform.h"
+#include "platform/System.h"
+
 namespace vp {
 
 TItemCounterThread::TItemCounterThread(TDispatcher& dispatcher, TManagerView& view,
@@ -32,6 +35,7 @@ void TItemCounterThread::Stop() {
 }
 
 void TItemCounterThread::Run(std::stop_token stop) {
+  if (timings_.idlePriority) platform::Sys().SetCurrentThreadPriority(platform::ThreadPriority::Idle);
   std::unique_lock lock(mutex_);
   auto next = std::chrono::steady_clock::now();
   while (!stop.stop_requested()) {

@@ -11,9 +11,12 @@ namespace vp {
 // The buffers of the ten tabs, index = tab.
 using TTabBuffers = std::array<TTabBuffer, kTabCount>;
 
-// The pacing of the manager threads. The defaults keep a list from
-// flickering on screen; tests shorten them.
+// The pacing of the manager threads, and their priority. The defaults keep
+// a list from flickering on screen and the window ahead of the lists; tests
+// shorten them.
 struct TManagerTimings {
+  // The threads run at idle priority; a benchmark runs them at normal.
+  bool idlePriority = true;
   // A fill thread fills again no sooner than this after its last fill ended;
   // a request that comes sooner waits, it is not dropped.
   std::chrono::milliseconds fillSpacing{5000};

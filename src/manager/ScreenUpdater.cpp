@@ -2,6 +2,9 @@
 
 #include <vector>
 
+#include "platform/Platform.h"
+#include "platform/System.h"
+
 namespace vp {
 namespace {
 
@@ -68,6 +71,7 @@ void TRegManagerScreenUpdaterThread::Stop() {
 }
 
 void TRegManagerScreenUpdaterThread::Run(std::stop_token stop) {
+  if (timings_.idlePriority) platform::Sys().SetCurrentThreadPriority(platform::ThreadPriority::Idle);
   std::unique_lock lock(mutex_);
   while (!stop.stop_requested()) {
     const int tab = shared_->shownTab.load();

@@ -113,6 +113,25 @@ bool TMainForm::Create() {
   translation_ = std::make_unique<TFormTranslation>(*this);
   ApplyFont();
 
+  TBackupFormContext backups;
+  backups.backupsFolder = context_.folders.BackupsFolder;
+  backups.programFolder = context_.folders.ProgramFolder;
+  backups.settings = context_.settings;
+  backups.texts = context_.texts;
+  backups.requestFill = [this](int tab) {
+    if (!managers_) return;
+    SetManagerTexts();
+    managers_->RequestFill(tab);
+  };
+  backups.showMessage = [this](const std::string& title, const std::string& text) {
+    if (context_.showMessage) context_.showMessage(title, text);
+  };
+  backups.confirm = [this](const std::string& title, const std::string& text) {
+    return Confirm(title, text);
+  };
+  backups_ = std::make_unique<TBackupForm>(std::move(backups));
+  if (!backups_->Create(Handle())) return false;
+
   // The scan's end and the first-run prompt come first, over the list.
   for (HWND panel :
        {workingPanel_.Handle(), sweeperPanel_.Handle(), scanPanel_.Handle(), cachePanel_.Handle()})
@@ -152,8 +171,19 @@ bool TMainForm::Create() {
 }
 
 void TMainForm::Show(int showCommand) {
-  TFormWindowSettings window(*this);
-  context_.settings->RestoreForm(window);
+  if (context_.settings->ReadInteger("Windows", "MainForm", "Width", 0) > 0) {
+    TFormWindowSettings window(*this);
+    context_.settings->RestoreForm(window);
+  } else {
+    // The first start: the designed size, centred on the screen.
+    RECT rect{};
+    GetWindowRect(Handle(), &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    SetWindowPos(Handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   ShowWindow(Handle(), showCommand);
   Layout();
   list_.Focus();
@@ -213,6 +243,10 @@ void TMainForm::CreateControls() {
   workingPanel_.Create(self, -1, true);
   workingLabel_ = widgets::TLabel(workingPanel_.Handle(), DesignedText("WorkingLabel"), true);
   progress_ = widgets::TProgressBar(workingPanel_.Handle());
+  // Offered while an action that can stop between rows runs.
+  workCancelBtn_ =
+      widgets::TButton(workingPanel_.Handle(), CommandId(Command::Cancel), DesignedText("CancelBtn"));
+  workCancelBtn_.SetVisible(false);
 
   cachePanel_.Create(self, -1, true);
   const HWND cache = cachePanel_.Handle();
@@ -356,7 +390,7 @@ void TMainForm::Layout() {
   workingLabel_.SetBounds(pad, pad, workingW - 2 * pad, S(20));
   progress_.SetBounds(pad, S(38), workingW - 2 * pad, S(18));
 
-  const int cacheW = S(420), cacheH = S(124);
+  const int cacheW = S(420), cacheH = S(100);
   centre(cachePanel_, cacheW, cacheH);
   cacheLabel_.SetBounds(pad, pad, cacheW - 2 * pad, S(50));
   waitLabel_.SetBounds(pad, cacheH - buttonH - pad, S(200), S(20));
@@ -524,6 +558,7 @@ bool TMainForm::ChangeTab(int tab) {
 
   // The rows of the tab left are gone, a scan's too.
   model_.Clear();
+  wholeKeys_.clear();
   list_.Refresh(false);
   scan_.TabShown();
   stallText_.clear();
@@ -551,6 +586,18 @@ bool TMainForm::CommandBuilt(Command command) {
     case Command::HelpTool:
     case Command::Faq:
     case Command::License:
+    case Command::SaveList:
+    case Command::SelectAll:
+    case Command::SelectNone:
+    case Command::SelectInverse:
+    case Command::SelectHighlighted:
+    case Command::ToggleSelected:
+    case Command::Fix:
+    case Command::Remove:
+    case Command::Uninstall:
+    case Command::RegEdit:
+    case Command::FindInfo:
+    case Command::Backups:
     case Command::Start:
     case Command::Cancel:
     case Command::NewScan:
@@ -558,8 +605,7 @@ bool TMainForm::CommandBuilt(Command command) {
     case Command::CacheSkip:
     case Command::Refresh:
       return true;
-    // The actions on listed rows, the Backups window and the list export are
-    // not built yet; the maker's web address is not decided.
+    // The maker's web address is not decided.
     default:
       return false;
   }
@@ -580,6 +626,11 @@ void TMainForm::Execute(Command command) {
       if (startBtn_.Enabled() && sweeperPanel_.Visible()) StartScan();
       break;
     case Command::Cancel:
+      // During a fix the working panel's Cancel stops it between two rows.
+      if (working_) {
+        workCancelled_ = true;
+        break;
+      }
       scan_.Cancel();
       ShowPanels();
       RefreshButtons();
@@ -587,6 +638,7 @@ void TMainForm::Execute(Command command) {
     case Command::NewScan:
       scan_.NewScan();
       model_.Clear();
+      wholeKeys_.clear();
       list_.Refresh(false);
       ShowPanels();
       RefreshStatus();
@@ -602,12 +654,14 @@ void TMainForm::Execute(Command command) {
       if (managers_) managers_->Updater().RequestUpdate();
       break;
     default:
+      ExecuteAction(command);
       break;
   }
 }
 
 bool TMainForm::PreTranslate(MSG& message) {
   if (Handle() == nullptr) return false;
+  if (backups_ && backups_->PreTranslate(message)) return true;
   if (message.hwnd != Handle() && !IsChild(Handle(), message.hwnd)) return false;
   if (message.message == WM_KEYDOWN) {
     Key key = Key::Other;
@@ -634,7 +688,10 @@ bool TMainForm::PreTranslate(MSG& message) {
       context.shift = GetKeyState(VK_SHIFT) < 0;
       context.control = GetKeyState(VK_CONTROL) < 0;
       context.alt = GetKeyState(VK_MENU) < 0;
-      const Command command = KeyCommand(key, context);
+      Command command = KeyCommand(key, context);
+      // Del alone clicks Fix where Fix can be clicked (the cleaner's tab).
+      if (command == Command::Remove && !context.shift && fixBtn_.Visible() && fixBtn_.Enabled())
+        command = Command::Fix;
       if (command != Command::None) {
         // A key clicks a button only as the user could.
         widgets::TButton* button = nullptr;
@@ -685,6 +742,27 @@ void TMainForm::OnInitMenuPopup(HMENU menu) {
     if (command == Command::Remove) enabled = enabled && removeBtn_.Enabled();
     widgets::EnableMenuItemById(menu, id, enabled);
   }
+  if (menu != popup_.Handle()) return;
+  // The pop-up's rules: items that do not apply are greyed.
+  TPopupContext state;
+  state.tab = CurrentTab();
+  state.focusedRow = list_.FocusedRow() >= 0;
+  const std::vector<int> selected = list_.SelectedRows();
+  state.selectedRow = !selected.empty();
+  state.selectedRowTicked = state.selectedRow && model_.Ticked(selected.front());
+  state.fixButton = fixBtn_.Enabled() && fixBtn_.Visible();
+  state.removeButton = removeBtn_.Enabled() && removeBtn_.Visible();
+  state.backupsButton = backupsBtn_.Enabled();
+  const TPopupItems items = PopupItems(state);
+  for (const auto& [command, shown] : {std::pair{Command::ToggleSelected, items.select},
+                                       {Command::Fix, items.fix},
+                                       {Command::Remove, items.remove},
+                                       {Command::RegEdit, items.regEdit},
+                                       {Command::SelectAll, items.selectAll},
+                                       {Command::SelectNone, items.selectNone},
+                                       {Command::SelectInverse, items.selectInverse},
+                                       {Command::Backups, items.backups}})
+    if (!shown) widgets::EnableMenuItemById(menu, CommandId(command), false);
 }
 
 // ---------------------------------------------------------------- manager lists
@@ -791,6 +869,7 @@ void TMainForm::OnNotify(const NMHDR& header, LRESULT& result) {
       case NM_RCLICK: {
         POINT point{};
         GetCursorPos(&point);
+        popupRow_ = list_.FocusedRow();
         OnInitMenuPopup(popup_.Handle());
         TrackPopupMenu(popup_.Handle(), TPM_RIGHTBUTTON, point.x, point.y, 0, Handle(), nullptr);
         break;
@@ -801,14 +880,13 @@ void TMainForm::OnNotify(const NMHDR& header, LRESULT& result) {
     return;
   }
   if (header.hwndFrom == tabs_.Handle()) {
-    static int target = -1;
     if (header.code == TCN_SELCHANGING) {
       // Refused while locked; the change itself is made in ChangeTab.
       result = tabLock_.CanChange() ? FALSE : TRUE;
-      target = CurrentTab();
+      tabLeft_ = CurrentTab();
     } else if (header.code == TCN_SELCHANGE) {
       const int tab = CurrentTab();
-      tabs_.SetCurrent(target);
+      tabs_.SetCurrent(tabLeft_);
       ChangeTab(tab);
     }
   }
@@ -900,7 +978,8 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TMainForm::OnClose() {
-  if (closing_) return;
+  // A fix or removal in hand ends first: Cancel stops it between rows.
+  if (closing_ || working_) return;
   closing_ = true;
   {
     TFormWindowSettings window(*this);

@@ -8,9 +8,11 @@
 #include <windows.h>
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,10 +21,13 @@
 #include "scanner/ScanDriver.h"
 #include "settings/ProgramFolders.h"
 #include "settings/Translator.h"
+#include "shell/BackupForm.h"
 #include "shell/IdleThread.h"
 #include "shell/logic/ButtonStates.h"
 #include "shell/logic/Commands.h"
+#include "shell/logic/ListActions.h"
 #include "shell/logic/ListModel.h"
+#include "shell/logic/RowSelection.h"
 #include "shell/logic/ScanControl.h"
 #include "shell/logic/TabColumns.h"
 #include "shell/logic/TabState.h"
@@ -59,6 +64,13 @@ struct TMainFormContext {
   std::vector<int32_t> scanAreas;
   // Shows an information box; a test records it instead.
   std::function<void(const std::string& title, const std::string& text)> showMessage;
+  // Asks a yes/no question; a test answers it instead.
+  std::function<bool(const std::string& title, const std::string& text)> confirm;
+  // Gives the backup description the prompt would ask for; a test answers
+  // it instead. Nothing stands for a cancelled prompt.
+  std::function<std::optional<std::string>()> askDescription;
+  // Gives the file name the save dialog would ask for ("" for cancel).
+  std::function<std::string()> askSaveName;
 };
 
 class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, private TManagerView {
@@ -100,8 +112,13 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   bool ButtonEnabled(Command command) const;
   std::string ButtonCaption(Command command) const;
   void SetDeep(bool deep);
+  TBackupForm* Backups() { return backups_.get(); }
+  bool WorkingPanelVisible() const { return workingPanel_.Visible(); }
   // The stall the watchdog reported last ("" while the scan moves).
   const std::string& StallText() const { return stallText_; }
+  // How long the end of the last scan took on the window thread, from the
+  // last thread's end event to every row listed and sorted.
+  std::chrono::milliseconds LastScanEndWork() const { return lastScanEndWork_; }
   // Runs the watchdog's check at once (it runs on its timer otherwise).
   void WatchdogTick();
   // Updates of a manager tab that reached the list (each a whole list or
@@ -180,6 +197,26 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   // Help
   void OpenHelp(Command command);
 
+  // Actions on listed rows (MainFormActions.cpp)
+  void ExecuteAction(Command command);
+  void Select(TSelectCommand command);
+  void ToggleRemembered();
+  void Fix();
+  void Remove();
+  void Uninstall();
+  void OpenRegEditAtRow();
+  void FindInfo();
+  void SaveList();
+  void ShowBackups();
+  std::string AskDescription(bool forRemove);
+  bool Confirm(const std::string& title, const std::string& text);
+  int CurrentRow() const;
+  std::vector<TNewItem> TickedFindings() const;
+  void RemoveListRows(const std::vector<int>& tickedRows, const std::vector<size_t>& leaving);
+  void BeginWork(const std::string& text, int steps, bool cancellable);
+  void StepWork();
+  void EndWork();
+
   // Language
   void ApplyLanguage();
   void RebuildLanguageMenu();
@@ -230,10 +267,22 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   TScanControl scan_;
   TTabLock tabLock_;
   int checkedCount_ = 0;
+  int tabLeft_ = -1;  // the tab shown when the user began a change
   bool rowsDirty_ = false;
   bool closing_ = false;
   bool shutDown_ = false;
   std::string stallText_;
+  std::chrono::milliseconds lastScanEndWork_{0};
+  // The findings of the scan that name a whole key, by key and entry: the
+  // list shows the marker text, the fix needs the fact.
+  std::set<std::string> wholeKeys_;
+  int popupRow_ = -1;  // the focused row when the pop-up menu opened
+  // A long action runs: the working panel shows, with Cancel where the
+  // action can stop between rows.
+  bool working_ = false;
+  bool workCancelled_ = false;
+  widgets::TButton workCancelBtn_;
+  std::unique_ptr<TBackupForm> backups_;
   std::array<int, kTabs> updatesShown_{};
 
   // Last: the threads end before what they use.

@@ -23,6 +23,7 @@ void TMainForm::StartScan() {
   stallText_.clear();
 
   model_.Clear();
+  wholeKeys_.clear();
   list_.Refresh(false);
   topPanel_.SetVisible(true);
   Layout();
@@ -59,7 +60,9 @@ void TMainForm::StartScan() {
 
 void TMainForm::OnScanItem(const TNewItem& item) {
   // The finding holds no text: the row's come from the language in use.
-  model_.Add(item.FullPath, {EntryText(item, scanTexts_), ProblemText(item, scanTexts_)});
+  const std::string entry = EntryText(item, scanTexts_);
+  if (item.WholeKey) wholeKeys_.insert(item.FullPath + '\n' + entry);
+  model_.AddKeyed(item.FullPath, {entry, ProblemText(item, scanTexts_)});
   rowsDirty_ = true;
 }
 
@@ -92,6 +95,7 @@ void TMainForm::WatchdogTick() {
 
 void TMainForm::OnScanFinished() {
   if (!scan_.Finished()) return;
+  const auto begun = std::chrono::steady_clock::now();
   if (Handle() != nullptr) {
     KillTimer(Handle(), kWatchdogTimer);
     KillTimer(Handle(), kRowsTimer);
@@ -108,6 +112,8 @@ void TMainForm::OnScanFinished() {
   RefreshDetails();
   RefreshStatus();
   RefreshButtons();
+  lastScanEndWork_ =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begun);
 
   const std::string report = FormatPlaceholders(Text("Reports.2"), std::to_string(driver_->ElapsedSeconds()),
                                                 std::to_string(model_.Count()));

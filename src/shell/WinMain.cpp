@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/Launcher.h"
 #include "platform/Platform.h"
 #include "settings/ProgramFolders.h"
 #include "shell/Program.h"
@@ -19,6 +20,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
                                                         ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     vp::platform::Install(vp::platform::DefaultServices());
+    vp::platform::InstallLauncher(&vp::platform::DefaultLauncher());
 
     wchar_t path[MAX_PATH * 4] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH * 4 - 1);

@@ -16,7 +16,8 @@ TButton::TButton(HWND parent, int id, std::string_view caption, bool isDefault)
 
 bool TButton::Click() {
   const HWND parent = GetParent(Handle());
-  if (!Visible() || !Enabled() || !IsWindowEnabled(parent)) return false;
+  // Shown means on screen: a button on a hidden panel is not.
+  if (!IsWindowVisible(Handle()) || !Enabled() || !IsWindowEnabled(parent)) return false;
   SendMessageW(parent, WM_COMMAND, MAKEWPARAM(Id(), BN_CLICKED), reinterpret_cast<LPARAM>(Handle()));
   return true;
 }

@@ -15,15 +15,17 @@ constexpr UINT kTicked = INDEXTOSTATEIMAGEMASK(2);
 
 }  // namespace
 
-TListView::TListView(HWND parent, int id)
-    : TControl(CreateChild(parent, WC_LISTVIEWW, "",
-                           WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, id,
-                           WS_EX_CLIENTEDGE)) {
-  const DWORD extended =
-      LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP;
+TListView::TListView(HWND parent, int id, bool checkBoxes)
+    : TControl(CreateChild(
+          parent, WC_LISTVIEWW, "",
+          WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, id,
+          WS_EX_CLIENTEDGE)),
+      checkBoxes_(checkBoxes) {
+  const DWORD extended = (checkBoxes ? LVS_EX_CHECKBOXES : 0) | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
+                         LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP;
   SendMessageW(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
   // The tick marks come from the rows, asked for with the cells.
-  SendMessageW(Handle(), LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
+  if (checkBoxes) SendMessageW(Handle(), LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
 }
 
 void TListView::Refresh(bool keepScroll) {
@@ -144,7 +146,7 @@ bool TListView::HandleNotify(const NMHDR& header, LRESULT& result) {
         cellBuffer_.copy(item.pszText, length);
         item.pszText[length] = L'\0';
       }
-      if ((item.mask & LVIF_STATE) != 0) {
+      if (checkBoxes_ && (item.mask & LVIF_STATE) != 0) {
         item.state =
             (item.state & ~LVIS_STATEIMAGEMASK) | (source_->RowTicked(item.iItem) ? kTicked : kUnticked);
         item.stateMask |= LVIS_STATEIMAGEMASK;
@@ -157,11 +159,12 @@ bool TListView::HandleNotify(const NMHDR& header, LRESULT& result) {
       LVHITTESTINFO hit{};
       hit.pt = activate.ptAction;
       SendMessageW(Handle(), LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-      if (hit.iItem >= 0 && (hit.flags & LVHT_ONITEMSTATEICON) != 0) ToggleRows({hit.iItem});
-      return true;
+      if (checkBoxes_ && hit.iItem >= 0 && (hit.flags & LVHT_ONITEMSTATEICON) != 0) ToggleRows({hit.iItem});
+      return checkBoxes_;
     }
     case LVN_KEYDOWN: {
       const auto& key = *reinterpret_cast<const NMLVKEYDOWN*>(&header);
+      if (!checkBoxes_) return false;
       if (key.wVKey == VK_SPACE) {
         std::vector<int> rows = SelectedRows();
         const int focused = FocusedRow();

@@ -27,7 +27,8 @@ class TListSource {
 class TListView : public TControl {
  public:
   TListView() = default;
-  TListView(HWND parent, int id);
+  // Without check boxes the rows carry no tick marks (RowTicked is not asked).
+  TListView(HWND parent, int id, bool checkBoxes = true);
 
   void SetSource(TListSource* source) { source_ = source; }
   // Called after the user ticked or unticked rows.
@@ -58,6 +59,7 @@ class TListView : public TControl {
   void ToggleRows(const std::vector<int>& rows);
 
   TListSource* source_ = nullptr;
+  bool checkBoxes_ = true;
   std::wstring cellBuffer_;
 };
 

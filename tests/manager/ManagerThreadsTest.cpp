@@ -68,6 +68,7 @@ class RecordingView : public TManagerView {
 
 TManagerTimings Quick() {
   TManagerTimings timings;
+  timings.idlePriority = false;
   timings.fillSpacing = milliseconds(0);
   timings.transferSpacing = milliseconds(0);
   timings.countSpacing = milliseconds(20);

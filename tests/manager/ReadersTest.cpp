@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "files/StringTools.h"
 #include "manager/ManagerReaders.h"
 #include "platform/Platform.h"
@@ -95,6 +97,8 @@ TEST(ManagerReaders, ClassesLists) {
   planted.Key(kHkeyClassesRoot, "vptnodot");
   planted.Value(kHkeyClassesRoot, "Wow6432Node\\.vptone", "", "vpt old file");
   planted.Key(kHkeyClassesRoot, "Wow6432Node\\vptclass\\Shell\\old");
+  // The 32-bit view reaches this key through a link: it shows once.
+  planted.Value(kHkeyClassesRoot, "TypeLib\\Shell\\vptshared\\Command", "", "x");
   planted.Value(kHkeyClassesRoot, "Directory\\Shell\\vptverb\\Command", "", "C:\\Tools\\vpt.exe %1");
   planted.Key(kHkeyClassesRoot, "*\\Shell\\vptbare");
   planted.Value(kHkeyClassesRoot, "vptclass\\Shell\\open\\Command", "", "c:\\tools\\vpt view.exe");
@@ -107,12 +111,21 @@ TEST(ManagerReaders, ClassesLists) {
   EXPECT_EQ(PlantedRows(3, context),
             (std::vector<Row>{
                 {".vptone", {"Vpt File"}}, {".vpttwo", {"N/A"}}, {".vptone", {"Vpt Old File"}, true}}));
-  EXPECT_EQ(PlantedRows(5, context), (std::vector<Row>{{"[Directory]", {"Vptverb", "C:\\Tools\\vpt.exe %1"}},
-                                                       {"[All files]", {"Vptbare", "N/A"}},
-                                                       {"Directory", {"Vptverb", "C:\\Tools\\Vpt.exe %1"}},
-                                                       {"vptclass", {"Edit", "[Unknown]"}},
-                                                       {"vptclass", {"Open", "c:\\tools\\Vpt View.exe"}},
-                                                       {"vptclass", {"Old", "[Unknown]"}, true}}));
+  std::vector<Row> verbs = PlantedRows(5, context);
+  // Spelt as the system spells the key, in the 64-bit view only.
+  auto shared = std::find_if(verbs.begin(), verbs.end(), [](const Row& row) {
+    return row.columns == StringList{"Vptshared", "X"};
+  });
+  ASSERT_NE(shared, verbs.end());
+  EXPECT_TRUE(SameText(shared->caption, "TypeLib")) << shared->caption;
+  EXPECT_FALSE(shared->view32);
+  verbs.erase(shared);
+  EXPECT_EQ(verbs, (std::vector<Row>{{"[Directory]", {"Vptverb", "C:\\Tools\\vpt.exe %1"}},
+                                     {"[All files]", {"Vptbare", "N/A"}},
+                                     {"Directory", {"Vptverb", "C:\\Tools\\Vpt.exe %1"}},
+                                     {"vptclass", {"Edit", "[Unknown]"}},
+                                     {"vptclass", {"Open", "c:\\tools\\Vpt View.exe"}},
+                                     {"vptclass", {"Old", "[Unknown]"}, true}}));
   // Hidden applications stay hidden on every version of Windows.
   for (bool xp : {false, true}) {
     context.isWinXP = xp;

@@ -13,7 +13,12 @@ void TListModel::Clear() {
 }
 
 void TListModel::Add(std::string caption, StringList subItems, bool view32) {
-  rows_.push_back({SortRow{std::move(caption), std::move(subItems)}, false, view32});
+  rows_.push_back({SortRow{std::move(caption), std::move(subItems)}, false, view32, {}});
+}
+
+void TListModel::AddKeyed(std::string caption, StringList subItems) {
+  std::string key = platform::Sys().LowerCase(caption);
+  rows_.push_back({SortRow{std::move(caption), std::move(subItems)}, false, false, std::move(key)});
 }
 
 const std::string& TListModel::Cell(int index, int column) const {
@@ -67,15 +72,28 @@ void TListModel::SortPrepared(TListViewSorter& sorter, int column, bool toggle) 
 }
 
 void TListModel::SortByLowerCaption() {
-  std::vector<std::pair<std::string, size_t>> keys;
-  keys.reserve(rows_.size());
-  for (size_t i = 0; i < rows_.size(); ++i)
-    keys.emplace_back(platform::Sys().LowerCase(rows_[i].row.caption), i);
-  std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (Entry& entry : rows_)
+    if (entry.key.empty() && !entry.row.caption.empty())
+      entry.key = platform::Sys().LowerCase(entry.row.caption);
+  std::vector<size_t> order(rows_.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [this](size_t a, size_t b) { return rows_[a].key < rows_[b].key; });
   std::vector<Entry> sorted;
   sorted.reserve(rows_.size());
-  for (const auto& key : keys) sorted.push_back(std::move(rows_[key.second]));
+  for (size_t index : order) sorted.push_back(std::move(rows_[index]));
   rows_ = std::move(sorted);
+}
+
+void TListModel::RemoveRows(std::vector<int> rows) {
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  // From the last, so that the indexes still to come stay valid.
+  for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+    if (*it < 0 || *it >= Count()) continue;
+    if (Ticked(*it)) --ticked_;
+    rows_.erase(rows_.begin() + *it);
+  }
 }
 
 }  // namespace vp::shell

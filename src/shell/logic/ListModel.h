@@ -24,6 +24,9 @@ class TListModel {
   // view32: a manager row read from the 32-bit programs' view of the
   // registry (its Remove acts there).
   void Add(std::string caption, StringList subItems, bool view32 = false);
+  // A scan's row: its caption's lower-case key is made now, so that the
+  // sort at the scan's end costs only the comparisons.
+  void AddKeyed(std::string caption, StringList subItems);
   void Reserve(size_t rows) { rows_.reserve(rows); }
 
   const SortRow& Row(int index) const { return rows_[static_cast<size_t>(index)].row; }
@@ -38,6 +41,8 @@ class TListModel {
   void InvertTicks();
   int TickedCount() const { return ticked_; }
   std::vector<int> TickedRows() const;
+  // Removes the rows (indexes in any order), keeping the others' order.
+  void RemoveRows(std::vector<int> rows);
 
   // Sorts by column (0 the caption) with the sorter's comparison; direction
   // 1 ascending, -1 descending. Stable.
@@ -56,6 +61,7 @@ class TListModel {
     SortRow row;
     bool ticked = false;
     bool view32 = false;
+    std::string key;  // the caption in lower case, when made in advance
   };
   class Sortable : public SortableList {
    public:

@@ -66,15 +66,14 @@ TEST_F(ListActionsTest, FailedRowsStayOnEveryTab) {
       std::string::npos);
   EXPECT_NE(result.failures.at(0).find("HKEY_CLASSES_ROOT\\.vptestkept ([Whole key]): "), std::string::npos);
 
-  // With sets: the removed row and the stale one leave, the tab without an
-  // action leaves everything as it was.
+  // With sets: the removed row and the stale one leave; a tab without a
+  // manager action changes nothing.
   result = RemoveManagerRows(3, {rows[0], rows[1]}, remove_);
   EXPECT_EQ(result.leaving, (std::vector<size_t>{0, 1}));
   EXPECT_EQ(result.removed, 1);
   EXPECT_TRUE(RemoveReportText(result).empty());
   EXPECT_FALSE(Present(".vptestgone"));
-  EXPECT_TRUE(
-      RemoveManagerRows(kCleanerTab, rows, remove_).noAction);  // the cleaner's rows are no manager rows
+  EXPECT_TRUE(RemoveManagerRows(kCleanerTab, rows, remove_).noAction);  // not a manager tab
   result = RemoveCleanerRows({finding}, fix_, language);
   EXPECT_EQ(result.leaving, std::vector<size_t>{0});
   EXPECT_FALSE(Present(".vptestkept"));
