@@ -212,6 +212,8 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   bool Confirm(const std::string& title, const std::string& text);
   int CurrentRow() const;
   std::vector<TNewItem> TickedFindings() const;
+  // The cleaner's texts in the language in use.
+  TCleanerLanguage CleanerTexts() const;
   void RemoveListRows(const std::vector<int>& tickedRows, const std::vector<size_t>& leaving);
   void BeginWork(const std::string& text, int steps, bool cancellable);
   void StepWork();

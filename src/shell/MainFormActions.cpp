@@ -133,6 +133,10 @@ std::string TMainForm::AskDescription(bool forRemove) {
   return BackupDescription(typed.value_or(""), tabCaption, ticked, forRemove);
 }
 
+TCleanerLanguage TMainForm::CleanerTexts() const {
+  return MakeCleanerLanguage([this](std::string_view id) { return Text(id); });
+}
+
 std::vector<TNewItem> TMainForm::TickedFindings() const {
   std::vector<TNewItem> findings;
   for (int row : model_.TickedRows()) {
@@ -226,7 +230,7 @@ void TMainForm::Fix() {
   };
   settings.stopRequested = [this] { return workCancelled_; };
   BeginWork("", static_cast<int>(ticked.size()), true);
-  const TListActionResult result = FixRows(TickedFindings(), settings);
+  const TListActionResult result = FixRows(TickedFindings(), settings, CleanerTexts());
   RemoveListRows(ticked, result.leaving);
   EndWork();
   const std::string report = FixReportText(result, Text("Reports.3"));
@@ -260,7 +264,7 @@ void TMainForm::Remove() {
     settings.cache = &cache;
     settings.progress = [&step](size_t) { step(); };
     settings.stopRequested = [this] { return workCancelled_; };
-    result = RemoveCleanerRows(TickedFindings(), settings);
+    result = RemoveCleanerRows(TickedFindings(), settings, CleanerTexts());
   } else {
     std::vector<TRemoveItem> rows;
     for (int row : ticked)
