@@ -86,7 +86,7 @@ void Plant(bool on) {
   registry.WriteString("Help", "C:\\Program Files\\Old Editor\\editor.chm");
   // Enough dead references that the fix runs long enough to be pictured.
   if (!registry.OpenKey(std::string(kPlantedKey) + "\\History", true)) return;
-  for (int i = 0; i < 300; ++i)
+  for (int i = 0; i < 60; ++i)
     registry.WriteString("Recent " + std::to_string(i),
                          "C:\\Old Documents\\letter " + std::to_string(i) + ".doc");
 }

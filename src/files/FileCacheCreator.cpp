@@ -188,7 +188,7 @@ constexpr size_t kMaxDrives = 50;
 
 TCacheBuildResult BuildFileCache(TFileSystemCache& cache, std::string_view cacheFile,
                                  std::string_view excludedDrives, TDispatcher& dispatcher,
-                                 const std::function<void()>& processMessages) {
+                                 const std::function<void()>& processMessages, std::stop_token stop) {
   TCacheBuildResult result;
   const TErrorModeGuard errorMode;
   if (Files().Attributes(cacheFile)) Files().RemoveFile(cacheFile);
@@ -215,12 +215,23 @@ TCacheBuildResult BuildFileCache(TFileSystemCache& cache, std::string_view cache
     creator->Start();
     ++running;
   }
+  bool aborted = false;
   while (running > 0) {
+    // The stop may come from processMessages itself (a window closed).
+    if (!aborted && stop.stop_requested()) {
+      aborted = true;
+      for (auto& creator : creators) creator->Abort();
+    }
     if (processMessages) processMessages();
     dispatcher.ProcessPending(std::chrono::milliseconds(10));
   }
   creators.clear();
 
+  if (stop.stop_requested()) {
+    result.cancelled = true;
+    cache.Clear();
+    return result;
+  }
   result.saved = cache.SaveToFile(cacheFile);
   return result;
 }

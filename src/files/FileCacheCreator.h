@@ -90,16 +90,20 @@ class TFileCacheCreator {
 struct TCacheBuildResult {
   std::string drives;  // the letters walked
   bool saved = false;
+  bool cancelled = false;  // stopped before the end: nothing saved
 };
 
 // Rebuilds the cache from the usable fixed drives of more than 500 MB with
 // more than 1 MB free, less those whose letters are in excludedDrives (any
 // case; at most 50 drives): deletes cacheFile, clears the cache, walks the
 // drives at once and saves. Runs on the dispatcher's thread, calling
-// processMessages while it waits. The caller records the day of the build.
+// processMessages while it waits. A stop requested meanwhile aborts every
+// walk and waits for them; the cache is then left empty and nothing is saved,
+// since a partial cache would call present files missing. The caller records
+// the day of a build that was not cancelled.
 TCacheBuildResult BuildFileCache(TFileSystemCache& cache, std::string_view cacheFile,
                                  std::string_view excludedDrives, TDispatcher& dispatcher,
-                                 const std::function<void()>& processMessages);
+                                 const std::function<void()>& processMessages, std::stop_token stop = {});
 
 // The check at start-up: deletes the leftover "FileCache_<letter>.tmp" files
 // of the data folder (with its trailing backslash), and deletes

@@ -832,10 +832,21 @@ void TMainForm::BuildCache() {
   const HCURSOR old = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
   TFileSystemCache cache;
   const std::string excluded = context_.settings->ReadString("Settings", "DontCacheDrives", "0", "0");
-  BuildFileCache(cache, context_.folders.FileCacheFile, excluded, *context_.dispatcher,
-                 [this] { context_.dispatcher->ProcessPending(std::chrono::milliseconds(0)); });
-  context_.settings->WriteInteger("Settings", "FileCache", "Created", TodayDayNumber());
+  cacheBuild_.emplace();
+  const TCacheBuildResult result = BuildFileCache(
+      cache, context_.folders.FileCacheFile, excluded, *context_.dispatcher,
+      [this] { context_.dispatcher->ProcessPending(std::chrono::milliseconds(0)); },
+      cacheBuild_->get_token());
+  cacheBuild_.reset();
   SetCursor(old);
+  if (closeAfterBuild_) {
+    // The user closed the window during the build: nothing was saved, and
+    // the prompt comes again at the next start.
+    PostMessageW(Handle(), WM_CLOSE, 0, 0);
+    return;
+  }
+  if (!result.cancelled)
+    context_.settings->WriteInteger("Settings", "FileCache", "Created", TodayDayNumber());
   tabs_.SetEnabled(true);
   okBtn_.SetEnabled(true);
   skipBtn_.SetEnabled(true);
@@ -980,6 +991,13 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void TMainForm::OnClose() {
   // A fix or removal in hand ends first: Cancel stops it between rows.
   if (closing_ || working_) return;
+  if (cacheBuild_) {
+    // Called from within the build's own message handling: the build stops
+    // and closes the window once its threads have ended.
+    cacheBuild_->request_stop();
+    closeAfterBuild_ = true;
+    return;
+  }
   closing_ = true;
   {
     TFormWindowSettings window(*this);

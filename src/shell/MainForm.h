@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -273,6 +274,11 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   bool rowsDirty_ = false;
   bool closing_ = false;
   bool shutDown_ = false;
+  // The file cache is built on the window thread, which keeps handling
+  // messages meanwhile: a close then stops the build, and the window closes
+  // once the build has ended and its threads are joined.
+  std::optional<std::stop_source> cacheBuild_;
+  bool closeAfterBuild_ = false;
   std::string stallText_;
   std::chrono::milliseconds lastScanEndWork_{0};
   // The findings of the scan that name a whole key, by key and entry: the

@@ -105,7 +105,9 @@ class TPanel : public TCustomWindow {
  public:
   bool Create(HWND parent, int id, bool border);
   void SetVisible(bool visible) { ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE); }
-  bool Visible() const { return IsWindowVisible(Handle()) != FALSE; }
+  // Whether the panel itself is shown, also while its window is still
+  // hidden: the panels are arranged before the window first appears.
+  bool Visible() const { return (GetWindowLongW(Handle(), GWL_STYLE) & WS_VISIBLE) != 0; }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
@@ -267,6 +268,45 @@ TEST(FileCacheCreator, BuildWalksTheSelectedDrivesAndSaves) {
   ASSERT_TRUE(reloaded.LoadFromFile(data + "FileCache.dat"));
   EXPECT_EQ(reloaded.FileCount(), cache.FileCount());
   EXPECT_EQ(reloaded.FindFile("app.exe"), StringList{"f:\\tools\\app.exe"});
+}
+
+// A stop, asked before the walks start or while they run (from the message
+// handling, as a closed window does), aborts every walk, waits for them and
+// saves nothing: the old file is gone and the cache is empty.
+TEST(FileCacheCreator, StoppedBuildSavesNothing) {
+  for (const bool midway : {false, true}) {
+    SCOPED_TRACE(midway ? "stopped while walking" : "stopped before");
+    ScratchFolder scratch;
+    if (!test::kOnRealWindows) {
+      const int64_t big = 2'000'000'000;
+      scratch.Sim()->Files().SetSpace('c', big, big / 2);
+      ASSERT_TRUE(Files().MakeFolder("C:\\w") && Files().WriteWholeFile("C:\\w\\c.exe", "x"));
+    }
+    scratch.PutFile("Data\\FileCache.dat", "<old.dll>@<c:\\>\r\n");
+    const std::string file = scratch.Path("Data\\FileCache.dat");
+    TFileSystemCache cache;
+    cache.AddFile("c:\\old\\old.dll");
+    TQueueDispatcher dispatcher;
+    std::stop_source stop;
+    if (!midway) stop.request_stop();
+    int processed = 0;
+    // Every drive but C: is excluded (under Wine, C: is the prefix).
+    const TCacheBuildResult result = BuildFileCache(
+        cache, file, "abdefghijklmnopqrstuvwxyz", dispatcher,
+        [&] {
+          ++processed;
+          stop.request_stop();
+        },
+        stop.get_token());
+    if (!test::kOnRealWindows) {
+      EXPECT_EQ(result.drives, "c");
+      EXPECT_GT(processed, 0);
+    }
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_FALSE(result.saved);
+    EXPECT_EQ(cache.FileCount(), 0);
+    EXPECT_FALSE(Files().Attributes(file).has_value());
+  }
 }
 
 TEST(FileCacheCreator, DelayedLoad) {

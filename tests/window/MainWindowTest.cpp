@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "registry/FastRegistry.h"
 #include "shell/Program.h"
@@ -250,6 +251,20 @@ TEST_F(MainWindowTest, ClosingDuringAScanStopsItCleanly) {
   EXPECT_EQ(Form().Handle(), nullptr) << "the window is gone";
   EXPECT_EQ(Form().Driver(), nullptr) << "its scan threads were joined";
   EXPECT_TRUE(reports_.empty()) << "no report for a scan the user closed";
+  EXPECT_GT(program_->Settings().ReadInteger("Windows", "MainForm", "Width", 0), 0) << "its size was kept";
+}
+
+// The close arrives while the build walks the drives (the build handles the
+// window's messages as it goes): the walks stop, nothing is saved or dated,
+// and the window closes once they have ended. Without the stop the walk of
+// every drive of the machine would run to its end first.
+TEST_F(MainWindowTest, ClosingDuringTheCacheBuildCancelsIt) {
+  ASSERT_TRUE(Form().CachePanelVisible());
+  PostMessageW(Form().Handle(), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(Key(List(), VK_RETURN)) << "Enter builds the cache";
+  EXPECT_TRUE(WaitFor([&] { return Form().Handle() == nullptr; })) << "the window closed after the build";
+  EXPECT_FALSE(platform::Files().Attributes(program_->Folders().FileCacheFile).has_value());
+  EXPECT_EQ(program_->Settings().ReadInteger("Settings", "FileCache", "Created", 0), 0);
   EXPECT_GT(program_->Settings().ReadInteger("Windows", "MainForm", "Width", 0), 0) << "its size was kept";
 }
 
