@@ -21,7 +21,7 @@ std::vector<TNewItem> PlantVendorFindings(const std::string& keyPath, int count)
     TNewItem item;
     item.FullPath = "HKEY_CURRENT_USER\\" + vendor + (i % 2 == 0 ? "" : "\\App");
     item.WholeKey = i % 2 == 0;
-    item.ValueName = item.WholeKey ? "[Whole key]" : "Path";
+    item.ValueName = item.WholeKey ? "" : "Path";
     items.push_back(std::move(item));
   }
   return items;
@@ -43,7 +43,7 @@ double TimeFix(const std::vector<TNewItem>& items, const std::string& backupsFol
 }
 
 void RemoveVendorKeys(const std::string& keyPath) {
-  TBackupTool().RemoveKey("HKEY_CURRENT_USER", keyPath);
+  TBackupTool().RemoveKey({platform::kHkeyCurrentUser, keyPath});
 }
 
 }  // namespace vp::bench

@@ -181,26 +181,28 @@ bool RunEditor(const char* option, const std::string& a, const std::string& b = 
   return code == 0;
 }
 
-int CountValues(const std::string& root, const std::string& key) {
-  vp::TFastRegistry registry;
-  registry.SetRootKey(vp::NameToRootKey(root));
-  if (!registry.OpenKeyReadOnly(key)) return -1;
+int CountValues(const vp::TKeyAddress& address) {
+  auto registry = vp::OpenReadOnly(address.Root, address.Path);
+  if (!registry) return -1;
   std::vector<std::string> names;
-  registry.GetValueNames(names);
+  registry->GetValueNames(names);
   return static_cast<int>(names.size());
 }
 
-void DeleteKey(const std::string& root, const std::string& key) {
+void DeleteKey(const vp::TKeyAddress& address) {
   vp::TFastRegistry registry;
-  registry.SetRootKey(vp::NameToRootKey(root));
-  registry.DeleteKey("\\" + key);
+  registry.SetRootKey(address.Root);
+  registry.DeleteKey("\\" + address.Path);
 }
 
 int Backup(int pairs, const std::string& fullKey, std::string work) {
   if (!work.empty() && work.back() != '\\') work += '\\';
-  const size_t slash = fullKey.find('\\');
-  const std::string root = fullKey.substr(0, slash), key = fullKey.substr(slash + 1);
-  const int values = CountValues(root, key);
+  const std::optional<vp::TKeyAddress> address = vp::TKeyAddress::Parse(fullKey);
+  if (!address || address->Path.empty()) {
+    std::printf("%s is no key below a root\n", fullKey.c_str());
+    return 1;
+  }
+  const int values = CountValues(*address);
   if (values <= 0) {
     std::printf("the key %s is missing or empty\n", fullKey.c_str());
     return 1;
@@ -216,7 +218,7 @@ int Backup(int pairs, const std::string& fullKey, std::string work) {
     bool added = false;
     ours.push_back(SecondsOf([&] {
       vp::TBackupTool tool;
-      added = tool.CreateBackup(backups, "benchmark", 9, "1.2", "Veltaro Pro") && tool.AddKey(root, key);
+      added = tool.CreateBackup(backups, "benchmark", 9, "1.2", "Veltaro Pro") && tool.AddKey(*address);
       setFolder = tool.SetFolder();
     }));
     vp::platform::Files().RemoveFile(peerFile);
@@ -233,13 +235,13 @@ int Backup(int pairs, const std::string& fullKey, std::string work) {
                   ourBytes->size(), peerBytes->size());
 
     // Each restore starts from the key removed, and must bring back every value.
-    DeleteKey(root, key);
+    DeleteKey(*address);
     vp::TRestoreReport report;
     ourRestores.push_back(SecondsOf([&] { report = vp::RestoreBackupSet(setFolder); }));
-    const int restored = CountValues(root, key);
-    DeleteKey(root, key);
+    const int restored = CountValues(*address);
+    DeleteKey(*address);
     theirRestores.push_back(SecondsOf([&] { RunEditor("/s", peerFile); }));
-    const int imported = CountValues(root, key);
+    const int imported = CountValues(*address);
     if (!report.Complete() || restored != values || imported != values) {
       std::printf("restore failed: ours %s with %d values, editor's import %d values (of %d)\n",
                   report.Complete() ? "complete" : "incomplete", restored, imported, values);
@@ -253,11 +255,11 @@ int Backup(int pairs, const std::string& fullKey, std::string work) {
   // the set's file before a restore applies it.
   std::vector<double> reading;
   for (int i = 0; i < pairs; ++i) {
-    vp::TFastRegistry registry;
-    registry.SetRootKey(vp::NameToRootKey(root));
-    registry.OpenKeyReadOnly(key);
+    auto registry = vp::OpenReadOnly(address->Root, address->Path);
     std::vector<vp::TRegValue> read;
-    reading.push_back(SecondsOf([&] { registry.GetValuesComplete(read); }));
+    reading.push_back(SecondsOf([&] {
+      if (registry) registry->GetValuesComplete(read);
+    }));
   }
   std::printf("  of which reading the values: %.3f s (median)\n", Median(reading));
   // The rest of the export: the key's text, and that text as the set's
@@ -265,8 +267,7 @@ int Backup(int pairs, const std::string& fullKey, std::string work) {
   std::vector<double> texts, encodings, creations, appends;
   for (int i = 0; i < pairs; ++i) {
     vp::backup::ExportText out;
-    texts.push_back(
-        SecondsOf([&] { vp::backup::ExportKeyTree(vp::NameToRootKey(root), root, key + "\\", out); }));
+    texts.push_back(SecondsOf([&] { vp::backup::ExportKeyTree(*address, out); }));
     std::string bytes;
     encodings.push_back(SecondsOf([&] { bytes = vp::EntriesFileBytes(out.text, true, false); }));
     vp::TBackupTool tool;

@@ -3,7 +3,6 @@
 #include <random>
 
 #include "backup/RegExport.h"
-#include "registry/RegExportText.h"
 #include "backup/SetLayout.h"
 #include "backup/SetSeal.h"
 #include "files/FileTools.h"
@@ -12,6 +11,7 @@
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "registry/FastRegistry.h"
+#include "registry/RegExportText.h"
 #include "settings/BigIni.h"
 
 namespace vp {
@@ -36,11 +36,18 @@ std::string ValueNameOf(const std::string& name) {
   return trimmed;
 }
 
-// Root name and sub-key path of "ROOT\sub\key", split at the first backslash.
-std::pair<std::string, std::string> SplitFullPath(const std::string& fullPath) {
+// The address of "ROOT\sub\key", blanks around either part allowed; no root
+// for an unknown root name.
+TKeyAddress AddressOfPath(const std::string& fullPath) {
   const size_t slash = fullPath.find('\\');
-  if (slash == std::string::npos) return {fullPath, ""};
-  return {fullPath.substr(0, slash), fullPath.substr(slash + 1)};
+  const std::string rootName = Trim(fullPath.substr(0, slash));
+  return {NameToRootKey(rootName), slash == std::string::npos ? "" : Trim(fullPath.substr(slash + 1))};
+}
+
+// A key below a root; a root itself or an address without one is never
+// changed as a whole.
+bool IsKeyBelowRoot(const TKeyAddress& key) {
+  return key.Root != platform::kNoKey && !key.Path.empty();
 }
 
 }  // namespace
@@ -111,8 +118,7 @@ bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string&
     return false;
 
   RegFileHeaderInfo header{usedBy, programVersion, description, now};
-  const std::string headerBytes =
-      EntriesFileBytes(RegFileHeader(oldFormat_, header), entriesWide_, true);
+  const std::string headerBytes = EntriesFileBytes(RegFileHeader(oldFormat_, header), entriesWide_, true);
   if (!Files().ReplaceWholeFile(entriesPath_, headerBytes)) return false;
   for (auto name : {backup::kFilesFile, backup::kStringsFile, backup::kCookiesFile}) {
     Files().WriteWholeFile(setFolder_ + std::string(name), "");
@@ -157,11 +163,10 @@ bool TBackupTool::AppendEntries(const std::string& text) {
   return false;
 }
 
-bool TBackupTool::AddValue(const std::string& rootName, const std::string& subKey,
-                           const std::string& valueName) {
-  if (!Open() || entriesBroken_ || !IsRootKeyName(rootName)) return false;
+bool TBackupTool::AddValue(const TKeyAddress& key, const std::string& valueName) {
+  if (!Open() || entriesBroken_ || key.Root == platform::kNoKey) return false;
   backup::ExportText pending{"", lastHeader_, oldFormat_};
-  if (!backup::ExportValue(NameToRootKey(rootName), rootName, subKey, ValueNameOf(valueName), pending)) {
+  if (!backup::ExportValue(key, ValueNameOf(valueName), pending)) {
     return false;
   }
   if (!AppendEntries(pending.text)) return false;
@@ -169,22 +174,21 @@ bool TBackupTool::AddValue(const std::string& rootName, const std::string& subKe
   return true;
 }
 
-bool TBackupTool::AddKey(const std::string& rootName, const std::string& subKey) {
-  if (!Open() || entriesBroken_ || !IsRootKeyName(rootName) || subKey.empty()) return false;
-  return ExportKey(rootName, EnsureTrailing(subKey, '\\'));
+bool TBackupTool::AddKey(const TKeyAddress& key) {
+  if (!Open() || entriesBroken_ || !IsKeyBelowRoot(key)) return false;
+  return ExportKey(key);
 }
 
-bool TBackupTool::ExportKey(const std::string& rootName, const std::string& subKey) {
+bool TBackupTool::ExportKey(const TKeyAddress& key) {
   backup::ExportText pending{"", lastHeader_, oldFormat_};
-  if (!backup::ExportKeyTree(NameToRootKey(rootName), rootName, subKey, pending, keepAlive_)) return false;
+  if (!backup::ExportKeyTree(key, pending, keepAlive_)) return false;
   if (!AppendEntries(pending.text)) return false;
   lastHeader_ = pending.header;
   return true;
 }
 
 bool TBackupTool::AddKeyByPath(const std::string& fullPath) {
-  auto [root, subKey] = SplitFullPath(fullPath);
-  return AddKey(root, subKey);
+  return AddKey(AddressOfPath(fullPath));
 }
 
 std::string TBackupTool::MakeBackupFileName(const std::string& fileName) {
@@ -239,64 +243,42 @@ bool TBackupTool::AddString(const std::string& text) {
   return true;
 }
 
-bool TBackupTool::RemoveValue(const std::string& rootName, const std::string& subKey,
-                              const std::string& valueName) {
-  if (!IsRootKeyName(rootName) || subKey.empty()) return false;
+bool TBackupTool::RemoveValue(const TKeyAddress& key, const std::string& valueName) {
+  if (!IsKeyBelowRoot(key)) return false;
   TFastRegistry registry;
-  registry.SetRootKey(NameToRootKey(rootName));
-  if (!registry.OpenKey("\\" + subKey, false)) return false;
+  registry.SetRootKey(key.Root);
+  if (!registry.OpenKey("\\" + key.Path, false)) return false;
   const std::string name = ValueNameOf(valueName);
   return registry.ValueExists(name) && registry.DeleteValue(name);
 }
 
-bool TBackupTool::RemoveKey(const std::string& rootName, const std::string& subKey) {
-  if (!IsRootKeyName(rootName) || subKey.empty()) return false;
-  const RegHandle root = NameToRootKey(rootName);
-  const std::string path = EnsureTrailing(subKey, '\\');
-  {
-    TFastRegistry registry;
-    registry.SetRootKey(root);
-    if (!registry.OpenKey("\\" + path, false)) return false;
-    std::vector<std::string> names;
-    registry.GetValueNames(names);
-    for (const auto& name : names) {
-      if (registry.GetDataType(name) != rdUnknown) registry.DeleteValue(name);
-    }
-    std::vector<std::string> subKeys;
-    registry.GetKeyNames(subKeys);
-    for (const auto& name : subKeys) {
-      TFastRegistry child;
-      child.SetRootKey(root);
-      child.DeleteKey("\\" + path + name);
-      if (child.KeyExists("\\" + path + name)) RemoveKey(rootName, path + name);
-    }
-  }
-  const std::string key = ExcludeTrailingBackslash(path);
-  const size_t slash = key.rfind('\\');
-  const std::string parent = slash == std::string::npos ? "" : key.substr(0, slash);
-  const std::string name = slash == std::string::npos ? key : key.substr(slash + 1);
+bool TBackupTool::RemoveKey(const TKeyAddress& key) {
+  if (!IsKeyBelowRoot(key)) return false;
+  const std::string path = ExcludeTrailingBackslash(key.Path);
+  const size_t slash = path.rfind('\\');
+  const std::string parent = slash == std::string::npos ? "" : path.substr(0, slash);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   TFastRegistry registry;
-  registry.SetRootKey(root);
+  registry.SetRootKey(key.Root);
   if (!registry.OpenKey("\\" + parent, false) || !registry.KeyExists(name)) return false;
   registry.DeleteKey(name);
   return !registry.KeyExists(name);
 }
 
 bool TBackupTool::RemoveKeyByPath(const std::string& fullPath) {
-  auto [root, subKey] = SplitFullPath(fullPath);
-  return RemoveKey(Trim(root), Trim(subKey));
+  return RemoveKey(AddressOfPath(fullPath));
 }
 
 bool TBackupTool::RemoveFile(const std::string& fileName) {
   return DeleteFileChecked(fileName);
 }
 
-bool TBackupTool::SetStringValue(const std::string& rootName, const std::string& subKey,
-                                 const std::string& data, const std::string& valueName) {
-  if (!IsRootKeyName(rootName) || subKey.empty()) return false;
+bool TBackupTool::SetStringValue(const TKeyAddress& key, const std::string& data,
+                                 const std::string& valueName) {
+  if (!IsKeyBelowRoot(key)) return false;
   TFastRegistry registry;
-  registry.SetRootKey(NameToRootKey(rootName));
-  if (!registry.OpenKey("\\" + subKey, true)) return false;
+  registry.SetRootKey(key.Root);
+  if (!registry.OpenKey("\\" + key.Path, true)) return false;
   const std::string name = ValueNameOf(valueName);
   RegStatus status = platform::kErrorInvalidParameter;
   if (!registry.ValueExists(name)) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/Clock.h"
+#include "registry/KeyAddress.h"
 
 namespace vp {
 
@@ -34,14 +35,15 @@ class TBackupTool {
   bool CreateBackup(const std::string& baseFolder, const std::string& description, int typeCode,
                     const std::string& programVersion, const std::string& usedBy);
 
-  // Exports one value ("@" or "" for the default value). False when no set is
-  // open, the root name is not one of the six, or the value cannot be read
-  // exactly.
-  bool AddValue(const std::string& rootName, const std::string& subKey, const std::string& valueName);
-  // Exports a key with everything below it; false as AddValue, and when any
-  // part of the tree cannot be read exactly.
-  bool AddKey(const std::string& rootName, const std::string& subKey);
-  // The same for root name, backslash, sub-key path.
+  // Exports one value ("@" or "" for the default value) of the key. False
+  // when no set is open, the address has no root, or the value cannot be
+  // read exactly.
+  bool AddValue(const TKeyAddress& key, const std::string& valueName);
+  // Exports a key with everything below it; false as AddValue, for a root
+  // itself, and when any part of the tree cannot be read exactly.
+  bool AddKey(const TKeyAddress& key);
+  // The same for root name, backslash, sub-key path; an unknown root name
+  // fails.
   bool AddKeyByPath(const std::string& fullPath);
   // Closes the newest set: removes its files that stayed empty, and its
   // "Entries.reg" when no key reached it ("Index.dat" and the folder
@@ -55,15 +57,15 @@ class TBackupTool {
   // Records a text in "Strings.dat".
   bool AddString(const std::string& text);
 
-  // The changes; they need no open set.
-  bool RemoveValue(const std::string& rootName, const std::string& subKey, const std::string& valueName);
-  bool RemoveKey(const std::string& rootName, const std::string& subKey);
+  // The changes; they need no open set. An address without a root, or a
+  // root itself, is refused.
+  bool RemoveValue(const TKeyAddress& key, const std::string& valueName);
+  bool RemoveKey(const TKeyAddress& key);
   bool RemoveKeyByPath(const std::string& fullPath);
   bool RemoveFile(const std::string& fileName);
   // Writes text keeping the value's type (string, expandable string, or
   // multi-string with CR LF between the strings); a new value is a string.
-  bool SetStringValue(const std::string& rootName, const std::string& subKey, const std::string& data,
-                      const std::string& valueName);
+  bool SetStringValue(const TKeyAddress& key, const std::string& data, const std::string& valueName);
 
   // The newest set's folder with a trailing backslash; empty before the
   // first CreateBackup succeeded.
@@ -80,7 +82,7 @@ class TBackupTool {
   bool Open() const { return setOpen_ && !finished_; }
   uint32_t Random(uint32_t below);
   bool AppendEntries(const std::string& text);
-  bool ExportKey(const std::string& rootName, const std::string& subKey);
+  bool ExportKey(const TKeyAddress& key);
   std::string MakeSetId(const LocalTime& now);
   std::string MakeBackupFileName(const std::string& fileName);
   void CleanNewestSet();

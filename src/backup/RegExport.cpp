@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "files/StringTools.h"
 #include "registry/FastRegistry.h"
 #include "registry/RegExportText.h"
 
@@ -64,22 +65,22 @@ bool ExportTree(RegHandle root, std::string_view rootName, const std::string& su
 
 }  // namespace
 
-bool ExportValue(RegHandle root, std::string_view rootName, std::string_view subKey,
-                 std::string_view valueName, ExportText& out) {
-  if (!FitsOnRegLine(subKey)) return false;
-  TFastRegistry key;
-  if (!OpenForExport(key, root, subKey)) return false;
+bool ExportValue(const TKeyAddress& key, std::string_view valueName, ExportText& out) {
+  if (key.Root == platform::kNoKey || !FitsOnRegLine(key.Path)) return false;
+  TFastRegistry reg;
+  if (!OpenForExport(reg, key.Root, key.Path)) return false;
   ExportText result = out;
-  StartSection(KeyHeaderLine(rootName, subKey), result);
-  if (!AppendValueLines(key, valueName, result.oldFormat, result.text)) return false;
+  StartSection(KeyHeaderLine(key.RootName(), key.Path), result);
+  if (!AppendValueLines(reg, valueName, result.oldFormat, result.text)) return false;
   out = std::move(result);
   return true;
 }
 
-bool ExportKeyTree(RegHandle root, std::string_view rootName, std::string_view subKey, ExportText& out,
-                   const std::function<void()>& keepAlive) {
+bool ExportKeyTree(const TKeyAddress& key, ExportText& out, const std::function<void()>& keepAlive) {
+  if (key.Root == platform::kNoKey) return false;
   ExportText result = out;
-  if (!ExportTree(root, rootName, std::string(subKey), result, keepAlive)) return false;
+  // Section headers name each key with its trailing backslash.
+  if (!ExportTree(key.Root, key.RootName(), EnsureTrailing(key.Path, '\\'), result, keepAlive)) return false;
   out = std::move(result);
   return true;
 }

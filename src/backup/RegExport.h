@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/Registry.h"
+#include "registry/KeyAddress.h"
 
 // Renders registry values and key trees as "Entries.reg" sections. Reads go
 // straight through the registry seam because a backup must know that it saw
@@ -24,17 +25,15 @@ struct ExportText {
   bool oldFormat = false;  // the file has the "REGEDIT4" header
 };
 
-// Appends the lines of one value (empty name: the default value) of the key
-// at subKey below root. False, leaving `out` as it was, when the key or the
-// value cannot be read exactly.
-bool ExportValue(platform::RegHandle root, std::string_view rootName, std::string_view subKey,
-                 std::string_view valueName, ExportText& out);
+// Appends the lines of one value (empty name: the default value) of the key.
+// False, leaving `out` as it was, when the address has no root or the key or
+// the value cannot be read exactly.
+bool ExportValue(const TKeyAddress& key, std::string_view valueName, ExportText& out);
 
-// Appends the sections of the key at subKey (written with its trailing
-// backslash) and of every key below it, each key after all of its sub-keys.
-// `keepAlive`, when set, runs before the sub-keys with index 0, 100, 200, ...
-// False, leaving `out` as it was, when any part of the tree cannot be read.
-bool ExportKeyTree(platform::RegHandle root, std::string_view rootName, std::string_view subKey,
-                   ExportText& out, const std::function<void()>& keepAlive = {});
+// Appends the sections of the key and of every key below it, each key after
+// all of its sub-keys. `keepAlive`, when set, runs before the sub-keys with
+// index 0, 100, 200, ... False, leaving `out` as it was, when the address has
+// no root or any part of the tree cannot be read.
+bool ExportKeyTree(const TKeyAddress& key, ExportText& out, const std::function<void()>& keepAlive = {});
 
 }  // namespace vp::backup

@@ -6,6 +6,7 @@
 
 #include "files/CodePage1252.h"
 #include "files/StringTools.h"
+#include "scanner/FindingTexts.h"
 
 namespace vp::cli {
 
@@ -21,8 +22,8 @@ void AppendField(std::string& json, std::string_view name, std::string_view valu
 }
 
 // Does the line choose this finding?
-bool Chooses(std::string_view line, const TNewItem& item) {
-  const std::string wanted = SelectionLine(item);
+bool Chooses(std::string_view line, const TNewItem& item, const TCleanerLanguage& texts) {
+  const std::string wanted = SelectionLine(item, texts);
   if (line.size() < wanted.size()) return false;
   if (!SameText(line.substr(0, item.FullPath.size()), item.FullPath)) return false;
   if (line.substr(item.FullPath.size(), wanted.size() - item.FullPath.size()) !=
@@ -34,12 +35,12 @@ bool Chooses(std::string_view line, const TNewItem& item) {
 
 }  // namespace
 
-std::string TableRow(const TNewItem& item) {
-  return SelectionLine(item) + std::string(kSeparator) + item.Problem;
+std::string TableRow(const TNewItem& item, const TCleanerLanguage& texts) {
+  return SelectionLine(item, texts) + std::string(kSeparator) + ProblemText(item, texts);
 }
 
-std::string SelectionLine(const TNewItem& item) {
-  return item.FullPath + std::string(kSeparator) + item.ValueName;
+std::string SelectionLine(const TNewItem& item, const TCleanerLanguage& texts) {
+  return item.FullPath + std::string(kSeparator) + EntryText(item, texts);
 }
 
 std::string JsonString(std::string_view text) {
@@ -60,18 +61,18 @@ std::string JsonString(std::string_view text) {
   return json;
 }
 
-std::string JsonLine(const TNewItem& item) {
+std::string JsonLine(const TNewItem& item, const TCleanerLanguage& texts) {
   std::string json = "{";
   AppendField(json, "key", JsonString(item.FullPath));
   AppendField(json, "root", JsonString(item.RootName));
   AppendField(json, "key_path", JsonString(item.KeyPath));
   AppendField(json, "whole_key", item.WholeKey ? "true" : "false");
-  AppendField(json, "value", JsonString(item.ValueName));
-  AppendField(json, "data", JsonString(item.ValueData));
+  AppendField(json, "value", JsonString(EntryText(item, texts)));
+  AppendField(json, "data", JsonString(DataText(item, texts)));
   AppendField(json, "code", std::to_string(item.ProblemCode));
-  AppendField(json, "problem", JsonString(item.Problem));
+  AppendField(json, "problem", JsonString(ProblemText(item, texts)));
   AppendField(json, "severity", std::to_string(item.SeverityLevel));
-  AppendField(json, "detail", JsonString(item.Detail));
+  AppendField(json, "detail", JsonString(DetailText(item, texts)));
   AppendField(json, "ignored", item.Ignored ? "true" : "false");
   json += '}';
   return json;
@@ -101,13 +102,14 @@ std::optional<std::string> ReadTextFile(const std::string& path) {
   return text.str();
 }
 
-Selection SelectFindings(std::string_view fileText, const std::vector<TNewItem>& findings) {
+Selection SelectFindings(std::string_view fileText, const std::vector<TNewItem>& findings,
+                         const TCleanerLanguage& texts) {
   Selection selection;
   std::vector<bool> taken(findings.size(), false);
   for (std::string_view line : SelectionLines(fileText, kTableHeader)) {
     bool matched = false;
     for (size_t i = 0; i < findings.size(); ++i) {
-      if (Chooses(line, findings[i])) {
+      if (Chooses(line, findings[i], texts)) {
         taken[i] = true;
         matched = true;
       }

@@ -14,16 +14,20 @@ namespace vp::cli {
 
 inline constexpr std::string_view kTableHeader = "Key | Entry | Problem";
 
+// The texts of these lines come from the language given, the one in use.
+
 // "key | entry | problem".
-std::string TableRow(const TNewItem& item);
+std::string TableRow(const TNewItem& item, const TCleanerLanguage& texts);
 
 // "key | entry": what a selection file holds for a finding.
-std::string SelectionLine(const TNewItem& item);
+std::string SelectionLine(const TNewItem& item, const TCleanerLanguage& texts);
 
-// One JSON object on one line (no line end): key, value, data, code,
-// problem, severity, detail, ignored. The 8-bit text is taken as code page
-// 1252; everything outside printable ASCII is written as \u escapes.
-std::string JsonLine(const TNewItem& item);
+// One JSON object on one line (no line end): key, root, key_path,
+// whole_key, value, data, code, problem, severity, detail, ignored. Only
+// value, data, problem and detail are texts of the language. The 8-bit text
+// is taken as code page 1252; everything outside printable ASCII is written
+// as \u escapes.
+std::string JsonLine(const TNewItem& item, const TCleanerLanguage& texts);
 
 // A JSON string literal with its quotes.
 std::string JsonString(std::string_view text);
@@ -37,7 +41,8 @@ struct Selection {
   std::vector<TNewItem> chosen;  // in the order of the findings, each once
   std::vector<std::string> unmatched;
 };
-Selection SelectFindings(std::string_view fileText, const std::vector<TNewItem>& findings);
+Selection SelectFindings(std::string_view fileText, const std::vector<TNewItem>& findings,
+                         const TCleanerLanguage& texts);
 
 // The lines of a selection file that choose something (CR LF or LF): empty
 // lines, lines starting with "#" and the header are left out.

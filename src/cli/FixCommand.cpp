@@ -50,8 +50,9 @@ bool ParseFixOptions(const CommandContext& context, const Arguments& arguments, 
   return true;
 }
 
-void PrintOutcome(std::ostream& out, const TFixOutcome& outcome, bool dryRun) {
-  const std::string finding = outcome.fullPath + " | " + outcome.entry;
+void PrintOutcome(std::ostream& out, const TFixOutcome& outcome, const TCleanerLanguage& texts, bool dryRun) {
+  const std::string entry = outcome.wholeKey ? texts.Text(kTextWholeKey) : outcome.entry;
+  const std::string finding = outcome.fullPath + " | " + entry;
   switch (outcome.action) {
     case TFixAction::kRepaired:
       out << (dryRun ? "would repair: " : "repaired: ") << finding << " -> " << outcome.replacement << '\n';
@@ -96,7 +97,7 @@ int RunFixCommand(const CommandContext& context, const Arguments& arguments) {
   }
   std::vector<TNewItem> chosen = scan->items;
   if (!options.all) {
-    Selection selection = SelectFindings(selectionText, scan->items);
+    Selection selection = SelectFindings(selectionText, scan->items, texts->language);
     for (const std::string& line : selection.unmatched)
       context.out << "skipped (not found by the scan): " << line << '\n';
     chosen = std::move(selection.chosen);
@@ -128,7 +129,8 @@ int RunFixCommand(const CommandContext& context, const Arguments& arguments) {
   }
 
   const TFixReport report = FixCleanerItems(chosen, settings);
-  for (const TFixOutcome& outcome : report.outcomes) PrintOutcome(context.out, outcome, options.dryRun);
+  for (const TFixOutcome& outcome : report.outcomes)
+    PrintOutcome(context.out, outcome, texts->language, options.dryRun);
   if (options.dryRun) {
     context.out << "Dry run: " << report.repaired << " would be repaired, " << report.removed
                 << " would be removed; nothing was changed.\n";

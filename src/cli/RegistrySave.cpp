@@ -2,9 +2,9 @@
 
 #include <optional>
 
-#include "registry/RegExportText.h"
 #include "files/StringTools.h"
 #include "registry/FastRegistry.h"
+#include "registry/RegExportText.h"
 
 namespace vp::cli {
 

@@ -29,7 +29,8 @@ int RunScanCommand(const CommandContext& context, const Arguments& arguments) {
   if (!result) return kExitError;
 
   if (!json && !result->items.empty()) context.out << kTableHeader << '\n';
-  for (const TNewItem& item : result->items) context.out << (json ? JsonLine(item) : TableRow(item)) << '\n';
+  for (const TNewItem& item : result->items)
+    context.out << (json ? JsonLine(item, texts->language) : TableRow(item, texts->language)) << '\n';
   context.out.flush();
 
   context.err << "Keys analyzed: " << result->keys << ", values analyzed: " << result->values

@@ -8,6 +8,7 @@
 #include "files/FileTools.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
+#include "scanner/FindingTexts.h"
 #include "scanner/ScanDriver.h"
 #include "settings/IgnoreList.h"
 #include "settings/Translator.h"
@@ -117,25 +118,29 @@ std::optional<ScanResult> RunScan(const CommandContext& context, const ScanChoic
   progress.Show(driver, true);
 
   result.items = driver.Items();
-  SortFindings(result.items);
+  SortFindings(result.items, texts.language);
   result.keys = driver.KeysAnalyzed();
   result.values = driver.ValuesAnalyzed();
   result.seconds = driver.ElapsedSeconds();
   return result;
 }
 
-void SortFindings(std::vector<TNewItem>& items) {
+void SortFindings(std::vector<TNewItem>& items, const TCleanerLanguage& texts) {
   struct Keyed {
     std::string key;
+    std::string entry;
+    std::string problem;
     const TNewItem* item;
   };
   std::vector<Keyed> keyed;
   keyed.reserve(items.size());
-  for (const auto& item : items) keyed.push_back({platform::Sys().LowerCase(item.FullPath), &item});
+  for (const auto& item : items)
+    keyed.push_back(
+        {platform::Sys().LowerCase(item.FullPath), EntryText(item, texts), ProblemText(item, texts), &item});
   std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
     if (a.key != b.key) return a.key < b.key;
-    if (a.item->ValueName != b.item->ValueName) return a.item->ValueName < b.item->ValueName;
-    return a.item->Problem < b.item->Problem;
+    if (a.entry != b.entry) return a.entry < b.entry;
+    return a.problem < b.problem;
   });
   std::vector<TNewItem> sorted;
   sorted.reserve(items.size());

@@ -45,8 +45,9 @@ std::optional<ScanResult> RunScan(const CommandContext& context, const ScanChoic
                                   const ScanTexts& texts);
 
 // The order of the list at the end of a scan: by key path in lower case,
-// then by entry and problem so that equal keys come out the same every run.
-void SortFindings(std::vector<TNewItem>& items);
+// then by entry and problem as the language shows them, so that equal keys
+// come out the same every run.
+void SortFindings(std::vector<TNewItem>& items, const TCleanerLanguage& texts);
 
 // Parses "--deep", "--area N" (1 to 16, repeatable) and "--show-ignored" at
 // arguments[i], advancing i past a value. True when the argument was one of

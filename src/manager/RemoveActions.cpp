@@ -27,17 +27,6 @@ constexpr std::string_view kMenuExtKey = "Software\\Microsoft\\Internet Explorer
 constexpr std::string_view kSearchKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FindExtensions\\Static";
 
-std::string RootName(RegHandle root) {
-  switch (root) {
-    case platform::kHkeyClassesRoot:
-      return "HKEY_CLASSES_ROOT";
-    case platform::kHkeyCurrentUser:
-      return "HKEY_CURRENT_USER";
-    default:
-      return "HKEY_LOCAL_MACHINE";
-  }
-}
-
 // The worse of two outcomes of one row: a failure outweighs a removal, a
 // removal a miss.
 Kind Worse(Kind a, Kind b) {
@@ -72,14 +61,14 @@ class Remover {
     return true;
   }
   Kind Key(TRemoveOutcome& outcome, RegHandle root, const std::string& subKey) {
-    const std::string rootName = RootName(root);
-    if (!Begin(outcome) || !tool_.AddKey(rootName, subKey)) return Kind::kBackupFailed;
-    return tool_.RemoveKey(rootName, subKey) ? Kind::kRemoved : Kind::kRemoveFailed;
+    const TKeyAddress key{root, subKey};
+    if (!Begin(outcome) || !tool_.AddKey(key)) return Kind::kBackupFailed;
+    return tool_.RemoveKey(key) ? Kind::kRemoved : Kind::kRemoveFailed;
   }
   Kind Value(TRemoveOutcome& outcome, RegHandle root, const std::string& subKey, const std::string& name) {
-    const std::string rootName = RootName(root);
-    if (!Begin(outcome) || !tool_.AddValue(rootName, subKey, name)) return Kind::kBackupFailed;
-    return tool_.RemoveValue(rootName, subKey, name) ? Kind::kRemoved : Kind::kRemoveFailed;
+    const TKeyAddress key{root, subKey};
+    if (!Begin(outcome) || !tool_.AddValue(key, name)) return Kind::kBackupFailed;
+    return tool_.RemoveValue(key, name) ? Kind::kRemoved : Kind::kRemoveFailed;
   }
   // A sub-key of parent shown as the caption, removed.
   Kind ShownKey(TRemoveOutcome& outcome, RegHandle root, const std::string& parent,
@@ -126,11 +115,12 @@ Kind Remover::Software(TRemoveOutcome& outcome, const TRemoveItem& item) {
   // failed backup leaves the program whole.
   if (!Begin(outcome)) return Kind::kBackupFailed;
   for (const TProgramKey& key : keys) {
-    if (!tool_.AddKey(RootName(key.root), key.path)) return Kind::kBackupFailed;
+    if (!tool_.AddKey(TKeyAddress{key.root, key.path})) return Kind::kBackupFailed;
   }
   Kind kind = Kind::kNotFound;
   for (const TProgramKey& key : keys)
-    kind = Worse(kind, tool_.RemoveKey(RootName(key.root), key.path) ? Kind::kRemoved : Kind::kRemoveFailed);
+    kind =
+        Worse(kind, tool_.RemoveKey(TKeyAddress{key.root, key.path}) ? Kind::kRemoved : Kind::kRemoveFailed);
   return kind;
 }
 
@@ -152,11 +142,10 @@ Kind Remover::StartupEntry(TRemoveOutcome& outcome, const TRemoveItem& item) {
     if (!SameText(key.label, location)) continue;
     for (const TKeyView& view : KeyViews(key.root, key.path)) {
       if (view.View32 != item.view32) continue;
-      TFastRegistry registry;
-      registry.SetRootKey(key.root);
-      if (!registry.OpenKeyReadOnly(view.Path)) return Kind::kNotFound;
+      auto registry = OpenReadOnly(key.root, view.Path);
+      if (!registry) return Kind::kNotFound;
       StringList names;
-      registry.GetValueNames(names);
+      registry->GetValueNames(names);
       auto name = NameShownAs(names, item.caption);
       if (!name) return Kind::kNotFound;
       return Value(outcome, key.root, view.Path, *name);

@@ -51,14 +51,13 @@ bool ReadRunKey(const TReaderContext& context, const TStartupRunKey& key, TRowCo
   // A machine-wide Run key exists in both views; 32-bit programs register
   // in theirs.
   for (const TKeyView& view : KeyViews(key.root, key.path)) {
-    TFastRegistry registry;
-    registry.SetRootKey(key.root);
-    if (!registry.OpenKeyReadOnly(view.Path)) continue;
+    auto registry = OpenReadOnly(key.root, view.Path);
+    if (!registry) continue;
     rows.SetView32(view.View32);
     StringList names;
-    registry.GetValueNames(names);
+    registry->GetValueNames(names);
     for (const std::string& name : names) {
-      const std::string command = Trim(registry.ReadValueAsString(name));
+      const std::string command = Trim(registry->ReadValueAsString(name));
       const std::string caption = CapitalizeWords(name);
       if (command.empty() || caption.empty()) continue;
       const std::string lowered = platform::Sys().LowerCase(command);

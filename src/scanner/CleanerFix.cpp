@@ -18,7 +18,6 @@ constexpr const char* kSetUsedBy = "Veltaro Pro";
 
 struct FindingAddress {
   TKeyAddress key;        // no root when the row's path names none
-  std::string rootName;   // of key, as the backup tool takes it
   std::string valueName;  // "" for the default value
   bool wholeKey = false;
 };
@@ -27,7 +26,6 @@ struct FindingAddress {
 FindingAddress AddressOf(const TNewItem& item) {
   FindingAddress address;
   if (auto key = TKeyAddress::Parse(item.FullPath)) address.key = std::move(*key);
-  address.rootName = address.key.RootName();
   address.wholeKey = item.WholeKey;
   if (!address.wholeKey && item.ValueName != "@") address.valueName = item.ValueName;
   return address;
@@ -79,9 +77,9 @@ void FixOne(TBackupTool* tool, const FindingAddress& address, const TFixSettings
   if (address.wholeKey) {
     if (settings.dryRun) {
       outcome.action = TFixAction::kRemoved;
-    } else if (!tool->AddKey(address.rootName, address.key.Path)) {
+    } else if (!tool->AddKey(address.key)) {
       outcome.reason = "the key could not be backed up";
-    } else if (!tool->RemoveKey(address.rootName, address.key.Path)) {
+    } else if (!tool->RemoveKey(address.key)) {
       outcome.reason = "the key could not be deleted";
     } else {
       outcome.action = TFixAction::kRemoved;
@@ -94,16 +92,15 @@ void FixOne(TBackupTool* tool, const FindingAddress& address, const TFixSettings
     outcome.action = outcome.replacement.empty() ? TFixAction::kRemoved : TFixAction::kRepaired;
     return;
   }
-  if (!tool->AddValue(address.rootName, address.key.Path, address.valueName)) {
+  if (!tool->AddValue(address.key, address.valueName)) {
     outcome.reason = "the value could not be backed up";
     return;
   }
   const std::string replacement = Replacement(address, settings);
-  if (!replacement.empty() &&
-      tool->SetStringValue(address.rootName, address.key.Path, replacement, address.valueName)) {
+  if (!replacement.empty() && tool->SetStringValue(address.key, replacement, address.valueName)) {
     outcome.action = TFixAction::kRepaired;
     outcome.replacement = replacement;
-  } else if (tool->RemoveValue(address.rootName, address.key.Path, address.valueName)) {
+  } else if (tool->RemoveValue(address.key, address.valueName)) {
     outcome.action = TFixAction::kRemoved;
   } else {
     outcome.reason = "the value could not be deleted";
@@ -138,6 +135,7 @@ TFixReport FixCleanerItems(const std::vector<TNewItem>& items, const TFixSetting
     TFixOutcome outcome;
     outcome.fullPath = item.FullPath;
     outcome.entry = item.ValueName;
+    outcome.wholeKey = item.WholeKey;
     if (!settings.dryRun && !report.backupCreated) {
       outcome.reason = "no backup set could be created";
     } else {
@@ -172,11 +170,10 @@ TFixReport RemoveCleanerItems(const std::vector<TNewItem>& items, TFixSettings s
 
 StringList CollectSearchFolders() {
   StringList folders;
-  TFastRegistry registry;
-  registry.SetRootKey(platform::kHkeyCurrentUser);
-  if (registry.OpenKeyReadOnly("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")) {
-    AddSubfolders(registry.ReadString("Desktop"), folders);
-    AddSubfolders(registry.ReadString("Personal"), folders);
+  if (auto registry = OpenReadOnly(platform::kHkeyCurrentUser,
+                                   "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")) {
+    AddSubfolders(registry->ReadString("Desktop"), folders);
+    AddSubfolders(registry->ReadString("Personal"), folders);
   }
   AddSubfolders(platform::Sys().WindowsFolder(), folders);
   return folders;

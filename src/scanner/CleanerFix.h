@@ -48,7 +48,8 @@ enum class TFixAction : uint8_t { kRepaired, kRemoved, kGone, kFailed };
 
 struct TFixOutcome {
   std::string fullPath;  // the finding's key, as reported
-  std::string entry;     // its entry: a value name, "@" or the whole-key marker
+  std::string entry;     // its entry: a value name or "@"; empty for a whole key
+  bool wholeKey = false;
   TFixAction action = TFixAction::kFailed;
   std::string replacement;  // the value's new data when repaired
   std::string reason;       // why it failed

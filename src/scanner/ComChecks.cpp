@@ -68,9 +68,7 @@ std::string GuidValue(TFastRegistry& registry, std::string_view name) {
 // The sub-key names of a key of HKEY_CLASSES_ROOT.
 StringList ClassSubKeys(const std::string& key) {
   StringList names;
-  TFastRegistry registry;
-  registry.SetRootKey(platform::kHkeyClassesRoot);
-  if (registry.OpenKeyReadOnly(key)) registry.GetKeyNames(names);
+  if (auto registry = OpenReadOnly(platform::kHkeyClassesRoot, key)) registry->GetKeyNames(names);
   return names;
 }
 
@@ -150,26 +148,20 @@ void TSweeper::CheckComRegistrations() {
       const std::string lowerName = Lower(name);
       bool broken = false;
       const std::string key = list.view.Path + "\\" + name;
-      {
-        TFastRegistry registry;
-        registry.SetRootKey(root);
-        if (registry.OpenKeyReadOnly(key)) {
-          const std::string appId = GuidValue(registry, "AppID");
-          if (appIdsRead && !appId.empty() && !Has(appIds, appId) && !ignored(name)) {
-            record(key, kTextAppIdUnregistered);
-            broken = true;
-            brokenClasses.insert(lowerName);
-            validClasses.erase(lowerName);
-          }
+      if (auto registry = OpenReadOnly(root, key)) {
+        const std::string appId = GuidValue(*registry, "AppID");
+        if (appIdsRead && !appId.empty() && !Has(appIds, appId) && !ignored(name)) {
+          record(key, kTextAppIdUnregistered);
+          broken = true;
+          brokenClasses.insert(lowerName);
+          validClasses.erase(lowerName);
         }
       }
       StringList servers;
       for (std::string_view server : kServerKeys) {
-        TFastRegistry registry;
-        registry.SetRootKey(root);
-        if (registry.OpenKeyReadOnly(key + "\\" + std::string(server)) && registry.ValueExists("") &&
-            IsStringType(registry.GetDataType("")))
-          servers.push_back(registry.ReadValueAsString(""));
+        auto registry = OpenReadOnly(root, key + "\\" + std::string(server));
+        if (registry && registry->ValueExists("") && IsStringType(registry->GetDataType("")))
+          servers.push_back(registry->ReadValueAsString(""));
       }
       bool allMissing = !servers.empty();
       for (const std::string& server : servers) {
@@ -197,14 +189,11 @@ void TSweeper::CheckComRegistrations() {
       const std::string key = list.view.Path + "\\" + name;
       for (const std::string& version : ClassSubKeys(key)) {
         if (StopRequested()) return;
-        TFastRegistry registry;
-        registry.SetRootKey(root);
-        if (!registry.OpenKeyReadOnly(key + "\\" + version + "\\0\\win32") || ignored(name) ||
-            ignored(version))
-          continue;
-        if (!registry.ValueExists("") || !IsStringType(registry.GetDataType(""))) continue;
+        auto registry = OpenReadOnly(root, key + "\\" + version + "\\0\\win32");
+        if (!registry || ignored(name) || ignored(version)) continue;
+        if (!registry->ValueExists("") || !IsStringType(registry->GetDataType(""))) continue;
         TAnalyzerResult result;
-        AnalyzeInView(registry.ReadValueAsString(""), result, list.view.View32);
+        AnalyzeInView(registry->ReadValueAsString(""), result, list.view.View32);
         if (result.Kind != kReferenceMissing) continue;
         record(key, kTextTypeLibraryBroken);
         brokenTypeLibs.insert(Lower(name));
@@ -219,10 +208,9 @@ void TSweeper::CheckComRegistrations() {
       IncKeys();
       const std::string key = list.view.Path + "\\" + name;
       for (std::string_view link : kInterfaceLinks) {
-        TFastRegistry registry;
-        registry.SetRootKey(root);
-        if (!registry.OpenKeyReadOnly(key + "\\" + std::string(link)) || ignored(link)) continue;
-        const std::string target = GuidValue(registry, "");
+        auto registry = OpenReadOnly(root, key + "\\" + std::string(link));
+        if (!registry || ignored(link)) continue;
+        const std::string target = GuidValue(*registry, "");
         if (target.empty()) continue;
         if (link == "TypeLib") {
           if (typeLibsRead && (Has(brokenTypeLibs, target) || !Has(validTypeLibs, target)))
@@ -241,10 +229,9 @@ void TSweeper::CheckComRegistrations() {
     for (std::string_view other : kNotProgIds) special = special || SameText(name, other);
     if (special) continue;
     IncKeys();
-    TFastRegistry registry;
-    registry.SetRootKey(root);
-    if (!registry.OpenKeyReadOnly(name + "\\CLSID")) continue;
-    const std::string target = GuidValue(registry, "");
+    auto registry = OpenReadOnly(root, name + "\\CLSID");
+    if (!registry) continue;
+    const std::string target = GuidValue(*registry, "");
     if (!target.empty() && (!Has(validClasses, target) || Has(brokenClasses, target)))
       record(name, kTextClassBroken);
   }
@@ -254,7 +241,7 @@ void TSweeper::CheckComRegistrations() {
   for (const ComFinding& finding : findings) {
     if (StopRequested()) return;
     Report(root, finding.key, wholeKey, wholeKey, finding.date, kProblemComRegistration,
-           language_.Text(finding.text));
+           language_.Text(finding.text), false, finding.text);
   }
 }
 

@@ -46,19 +46,17 @@ bool IsProtectedType(std::string_view name, std::string_view defaultText) {
 void TSweeper::CheckFileTypes() {
   StringList names;
   {
-    TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyClassesRoot);
-    if (!registry.OpenKeyReadOnly("")) return;
-    registry.GetKeyNames(names);
+    auto registry = OpenReadOnly(platform::kHkeyClassesRoot, "");
+    if (!registry) return;
+    registry->GetKeyNames(names);
   }
   CheckFileTypeList(platform::kHkeyClassesRoot, names, "");
 
   names.clear();
   {
-    TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
-    if (!registry.OpenKeyReadOnly(kFileExtsKey)) return;
-    registry.GetKeyNames(names);
+    auto registry = OpenReadOnly(platform::kHkeyCurrentUser, kFileExtsKey);
+    if (!registry) return;
+    registry->GetKeyNames(names);
   }
   CheckFileTypeList(platform::kHkeyCurrentUser, names, std::string(kFileExtsKey) + "\\");
 }
@@ -69,13 +67,9 @@ void TSweeper::CheckFileTypeList(RegHandle root, const StringList& names, const 
     IncKeys();
     const std::string key = prefix + name;
     std::string defaultText;
-    {
-      TFastRegistry registry;
-      registry.SetRootKey(root);
-      if (registry.OpenKeyReadOnly(key) && registry.ValueExists("")) {
-        defaultText = registry.ReadValueAsString("");
-        IncValues();
-      }
+    if (auto registry = OpenReadOnly(root, key); registry && registry->ValueExists("")) {
+      defaultText = registry->ReadValueAsString("");
+      IncValues();
     }
     if (!defaultText.empty()) continue;
     std::string program;
@@ -91,26 +85,25 @@ bool TSweeper::IsEmptyTree(RegHandle root, std::string key) {
   key = EnsureTrailing(key, '\\');
   IncKeys();
   if (Contains(key, "{") && Contains(key, "-") && Contains(key, "}")) return false;
-  TFastRegistry registry;
-  registry.SetRootKey(root);
-  if (!registry.OpenKeyReadOnly(ExcludeTrailingBackslash(key))) return false;
+  auto registry = OpenReadOnly(root, ExcludeTrailingBackslash(key));
+  if (!registry) return false;
 
   StringList values;
-  registry.GetValueNames(values);
+  registry->GetValueNames(values);
   for (std::string& value : values) value = platform::Sys().LowerCase(value);
   values.erase(std::remove(values.begin(), values.end(), "noopen"), values.end());
-  const bool hasSubKeys = registry.HasSubKeys();
+  const bool hasSubKeys = registry->HasSubKeys();
   if (values.size() == 1 && values.front().empty()) {
     const bool blankText =
-        registry.GetDataType("") == rdString && Trim(registry.ReadValueAsString("")).empty();
+        registry->GetDataType("") == rdString && Trim(registry->ReadValueAsString("")).empty();
     if (blankText || hasSubKeys) values.clear();
   }
   if (!values.empty()) return false;
   if (!hasSubKeys) return true;
 
   StringList subKeys;
-  registry.GetKeyNames(subKeys);
-  registry.CloseKey();
+  registry->GetKeyNames(subKeys);
+  registry->CloseKey();
   for (const std::string& subKey : subKeys) {
     if (StopRequested()) return false;
     if (LooksLikeGuid(subKey) || !IsEmptyTree(root, key + subKey)) return false;
@@ -122,14 +115,13 @@ void TSweeper::CheckFonts() {
   const std::string fontsFolder = platform::Sys().WindowsFolder() + "\\Fonts\\";
   if (!FolderExistsChecked(fontsFolder)) return;
   const RegHandle root = platform::kHkeyLocalMachine;
-  TFastRegistry registry;
-  registry.SetRootKey(root);
-  if (!registry.OpenKeyReadOnly(kFontsKey)) return;
+  auto registry = OpenReadOnly(root, kFontsKey);
+  if (!registry) return;
   StringList names;
-  registry.GetValueNames(names);
+  registry->GetValueNames(names);
   for (const std::string& name : names) {
     if (StopRequested()) return;
-    const std::string file = Trim(registry.ReadValueAsString(name));
+    const std::string file = Trim(registry->ReadValueAsString(name));
     if (name.empty() || file.empty()) continue;
     const std::string lowerFile = platform::Sys().LowerCase(file);
     if (std::any_of(std::begin(kListedOnlyFonts), std::end(kListedOnlyFonts),

@@ -51,10 +51,9 @@ bool TSweeper::IsSkippedBranch(const std::string& key, const std::string& name,
 }
 
 DateTime TSweeper::KeyDate(RegHandle root, const std::string& key) const {
-  TFastRegistry registry;
-  registry.SetRootKey(root);
+  auto registry = OpenReadOnly(root, key);
   TRegKeyInfo info;
-  if (!registry.OpenKeyReadOnly(key) || !registry.GetKeyInfo(info)) return 0;
+  if (!registry || !registry->GetKeyInfo(info)) return 0;
   return FileTimeToDateTime(info.FileTime);
 }
 
@@ -102,14 +101,13 @@ void ReadValues(TFastRegistry& registry, const TRegKeyInfo& info,
 // has any, the sub-key names (withSubKeys). False when it cannot be opened.
 bool TSweeper::ReadKeyContents(RegHandle root, const std::string& key, bool withValues, bool withSubKeys,
                                TKeyContents& contents) {
-  TFastRegistry registry;
-  registry.SetRootKey(root);
-  if (!registry.OpenKeyReadOnly(key)) return false;
+  auto registry = OpenReadOnly(root, key);
+  if (!registry) return false;
   contents.opened = true;
-  contents.infoRead = registry.GetKeyInfo(contents.info);
+  contents.infoRead = registry->GetKeyInfo(contents.info);
   if (withValues && contents.infoRead && contents.info.NumValues > 0)
-    ReadValues(registry, contents.info, contents.values);
-  if (withSubKeys && contents.HasSubKeys()) registry.GetKeyNames(contents.subKeys, &contents.info);
+    ReadValues(*registry, contents.info, contents.values);
+  if (withSubKeys && contents.HasSubKeys()) registry->GetKeyNames(contents.subKeys, &contents.info);
   return true;
 }
 
@@ -122,10 +120,9 @@ void TSweeper::WalkKey(RegHandle root, const std::string& key) {
 
   StringList names;
   {
-    TFastRegistry registry;
-    registry.SetRootKey(root);
-    if (!registry.OpenKeyReadOnly(key)) return;
-    registry.GetKeyNames(names);
+    auto registry = OpenReadOnly(root, key);
+    if (!registry) return;
+    registry->GetKeyNames(names);
   }
   WalkSubKeys(root, key, names);
 }

@@ -5,11 +5,11 @@
 
 #include <algorithm>
 
-#include "scanner/FileReferences.h"
 #include "files/FileTools.h"
 #include "platform/Platform.h"
 #include "registry/FastRegistry.h"
 #include "registry/RegistryViews.h"
+#include "scanner/FileReferences.h"
 #include "scanner/Sweeper.h"
 
 namespace vp {
@@ -32,10 +32,9 @@ constexpr size_t kHistoryMinimumSeries = 5;
 
 // A folder path from a value, with a trailing backslash; empty when absent.
 std::string FolderValue(RegHandle root, const char* name) {
-  TFastRegistry registry;
-  registry.SetRootKey(root);
-  if (!registry.OpenKeyReadOnly(kShellFoldersKey) || !registry.ValueExists(name)) return {};
-  const std::string folder = registry.ReadValueAsString(name);
+  auto registry = OpenReadOnly(root, kShellFoldersKey);
+  if (!registry || !registry->ValueExists(name)) return {};
+  const std::string folder = registry->ReadValueAsString(name);
   return folder.empty() ? folder : EnsureTrailing(folder, '\\');
 }
 
@@ -87,10 +86,9 @@ void TSweeper::CheckMenuOrder(const std::string& keyPath, std::string userFolder
   commonFolder = WithBackslash(commonFolder);
   StringList names;
   {
-    TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
-    if (!registry.OpenKeyReadOnly(ExcludeTrailingBackslash(key))) return;
-    registry.GetKeyNames(names);
+    auto registry = OpenReadOnly(platform::kHkeyCurrentUser, ExcludeTrailingBackslash(key));
+    if (!registry) return;
+    registry->GetKeyNames(names);
   }
   StringList folders;
   if (compareFolders) {
@@ -110,12 +108,9 @@ void TSweeper::CheckMenuOrder(const std::string& keyPath, std::string userFolder
       ReportKey(platform::kHkeyCurrentUser, subKey, kProblemStartMenuOrder);
       continue;
     }
+    // The key is closed again before the walk goes below it.
     bool hasSubKeys = false;
-    {
-      TFastRegistry registry;
-      registry.SetRootKey(platform::kHkeyCurrentUser);
-      hasSubKeys = registry.OpenKeyReadOnly(subKey) && registry.HasSubKeys();
-    }
+    if (auto registry = OpenReadOnly(platform::kHkeyCurrentUser, subKey)) hasSubKeys = registry->HasSubKeys();
     if (hasSubKeys)
       CheckMenuOrder(subKey, userFolder.empty() ? userFolder : userFolder + name,
                      commonFolder.empty() ? commonFolder : commonFolder + name, compareFolders);
@@ -126,12 +121,11 @@ bool TSweeper::IsEmptyMenuKey(const std::string& key) {
   IncKeys();
   StringList subKeys;
   {
-    TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
-    if (!registry.OpenKeyReadOnly(ExcludeTrailingBackslash(key))) return false;
+    auto registry = OpenReadOnly(platform::kHkeyCurrentUser, ExcludeTrailingBackslash(key));
+    if (!registry) return false;
     TRegKeyInfo info;
-    if (!registry.GetKeyInfo(info) || info.NumValues > 0) return false;
-    registry.GetKeyNames(subKeys);
+    if (!registry->GetKeyInfo(info) || info.NumValues > 0) return false;
+    registry->GetKeyNames(subKeys);
   }
   for (const std::string& subKey : subKeys) {
     if (StopRequested()) return false;
@@ -144,20 +138,18 @@ void TSweeper::CheckSoftwareKeys() {
   for (RegHandle root : {platform::kHkeyLocalMachine, platform::kHkeyCurrentUser}) {
     StringList names;
     {
-      TFastRegistry registry;
-      registry.SetRootKey(root);
-      if (!registry.OpenKeyReadOnly("Software")) return;
-      registry.GetKeyNames(names);
+      auto registry = OpenReadOnly(root, "Software");
+      if (!registry) return;
+      registry->GetKeyNames(names);
     }
     CheckSoftwareKeysIn(root, "Software", names);
     if (root != platform::kHkeyLocalMachine) continue;
     // The 32-bit programs' vendor keys; those the views share are links to
     // the keys just looked at.
-    TFastRegistry registry;
-    registry.SetRootKey(root);
-    if (!registry.OpenKeyReadOnly(kWow64Software) || !IsOwnKey(root, kWow64Software)) continue;
-    registry.GetKeyNames(names);
-    registry.CloseKey();
+    auto registry = OpenReadOnly(root, kWow64Software);
+    if (!registry || !IsOwnKey(root, kWow64Software)) continue;
+    registry->GetKeyNames(names);
+    registry->CloseKey();
     CheckSoftwareKeysIn(root, kWow64Software, names);
   }
 }
@@ -167,19 +159,18 @@ void TSweeper::CheckSoftwareKeysIn(RegHandle root, const std::string& software, 
     if (StopRequested()) return;
     if (name.empty()) continue;
     const std::string key = software + "\\" + name;
-    TFastRegistry registry;
-    registry.SetRootKey(root);
-    const bool opened = registry.OpenKeyReadOnly(key);
+    auto registry = OpenReadOnly(root, key);
     IncKeys();
-    if (!opened || registry.HasSubKeys() || SameText(name, "Classes") || SameText(name, "Policies")) continue;
+    if (!registry || registry->HasSubKeys() || SameText(name, "Classes") || SameText(name, "Policies"))
+      continue;
     StringList values;
-    registry.GetValueNames(values);
+    registry->GetValueNames(values);
     bool empty = values.empty();
     if (values.size() == 1 && values.front().empty()) {
-      const TRegDataType type = registry.GetDataType("");
-      empty = (type == rdString || type == rdExpandString) && registry.ReadValueAsString("").empty();
+      const TRegDataType type = registry->GetDataType("");
+      empty = (type == rdString || type == rdExpandString) && registry->ReadValueAsString("").empty();
     }
-    registry.CloseKey();
+    registry->CloseKey();
     if (empty && (software == "Software" || IsOwnKey(root, key))) ReportKey(root, key, kProblemSoftwareKey);
   }
 }
@@ -193,21 +184,20 @@ bool TSweeper::ReadHistoryKey(RegHandle root, const std::string& key, const TReg
                               bool candidate, std::vector<TSubKey>& subKeys, StringList& valueNames) {
   subKeys.clear();
   valueNames.clear();
-  TFastRegistry registry;
-  registry.SetRootKey(root);
-  if (!registry.OpenKeyReadOnly(key)) return false;
+  auto registry = OpenReadOnly(root, key);
+  if (!registry) return false;
   TRegKeyInfo info;
   if (known != nullptr)
     info = *known;
-  else if (!registry.GetKeyInfo(info))
+  else if (!registry->GetKeyInfo(info))
     return true;
   // A sub-key with nothing below it and too few values for a series needs
   // neither opening nor its name: it is only counted.
   if (info.NumSubKeys > 0)
-    registry.GetSubKeysDescribed(subKeys, &info, [](const TRegKeyInfo& sub) {
+    registry->GetSubKeysDescribed(subKeys, &info, [](const TRegKeyInfo& sub) {
       return sub.NumSubKeys > 0 || sub.NumValues >= kHistoryMinimumSeries;
     });
-  if (candidate && info.NumValues >= kHistoryMinimumSeries) registry.GetValueNames(valueNames, &info);
+  if (candidate && info.NumValues >= kHistoryMinimumSeries) registry->GetValueNames(valueNames, &info);
   return true;
 }
 
@@ -270,20 +260,19 @@ void TSweeper::CheckHistoryList(RegHandle root, const std::string& key, StringLi
   }
   if (names.size() < kHistoryMinimumSeries) return;
 
-  TFastRegistry registry;
-  registry.SetRootKey(root);
-  if (!registry.OpenKeyReadOnly(key)) return;
+  auto registry = OpenReadOnly(root, key);
+  if (!registry) return;
   StringList texts;
   size_t usable = 0;
   for (const std::string& name : names) {
     if (StopRequested()) return;
-    texts.push_back(registry.ReadValueAsString(name));
+    texts.push_back(registry->ReadValueAsString(name));
     IncValues();
     if (IsUsableDrivePath(BestPathIn(texts.back()))) ++usable;
   }
   if (usable * 2 < names.size()) return;
   const DateTime date = ReportDate(root, key);
-  registry.CloseKey();
+  registry->CloseKey();
   for (size_t i = 0; i < names.size(); ++i)
     Report(root, key, names[i], texts[i], date, kProblemHistoryList, {});
 }

@@ -45,10 +45,9 @@ bool Contains(std::string_view text, std::string_view part) {
 
 // The sub-key names of a key; false when it does not open.
 bool SubKeyNames(RegHandle root, const std::string& key, StringList& names) {
-  TFastRegistry registry;
-  registry.SetRootKey(root);
-  if (!registry.OpenKeyReadOnly(key)) return false;
-  registry.GetKeyNames(names);
+  auto registry = OpenReadOnly(root, key);
+  if (!registry) return false;
+  registry->GetKeyNames(names);
   return true;
 }
 
@@ -106,11 +105,10 @@ void TSweeper::CheckUninstallEntries() {
     for (const std::string& name : names) {
       if (StopRequested()) return;
       const std::string key = view.Path + "\\" + name;
-      TFastRegistry registry;
-      registry.SetRootKey(root);
-      if (!registry.OpenKeyReadOnly(key)) continue;
+      auto registry = OpenReadOnly(root, key);
+      if (!registry) continue;
       IncKeys();
-      const std::string uninstall = ValueText(registry, "UninstallString");
+      const std::string uninstall = ValueText(*registry, "UninstallString");
       bool orphaned = false;
       if (!uninstall.empty()) {
         TAnalyzerResult result;
@@ -119,9 +117,9 @@ void TSweeper::CheckUninstallEntries() {
       }
       if (!orphaned) {
         TRegKeyInfo info;
-        orphaned = registry.GetKeyInfo(info) && info.NumSubKeys == 0 && info.NumValues == 0;
+        orphaned = registry->GetKeyInfo(info) && info.NumSubKeys == 0 && info.NumValues == 0;
       }
-      registry.CloseKey();
+      registry->CloseKey();
       if (orphaned) ReportKey(root, key, kProblemUninstall);
     }
   }
@@ -142,14 +140,13 @@ void TSweeper::CheckHelpFiles() {
   const RegHandle root = platform::kHkeyLocalMachine;
   IncKeys();
   for (const TKeyView& view : KeyViews(root, kHelpKey)) {
-    TFastRegistry registry;
-    registry.SetRootKey(root);
-    if (!registry.OpenKeyReadOnly(view.Path)) continue;
+    auto registry = OpenReadOnly(root, view.Path);
+    if (!registry) continue;
     StringList names;
-    registry.GetValueNames(names);
+    registry->GetValueNames(names);
     for (const std::string& name : names) {
       if (StopRequested()) return;
-      std::string folder = registry.ReadValueAsString(name);
+      std::string folder = registry->ReadValueAsString(name);
       if (name.empty() || folder.empty()) continue;
       folder = EnsureTrailing(folder, '\\');
       TAnalyzerResult result;
@@ -173,16 +170,15 @@ void TSweeper::CheckAppPathsIn(const std::string& appPaths, bool view32) {
   for (const std::string& name : names) {
     if (StopRequested()) return;
     const std::string key = appPaths + "\\" + name;
-    TFastRegistry registry;
-    registry.SetRootKey(root);
-    if (!registry.OpenKeyReadOnly(key)) continue;
+    auto registry = OpenReadOnly(root, key);
+    if (!registry) continue;
     IncKeys();
-    const std::string extension = ValueText(registry, "CmstpExtensionDll");
-    std::string path = ValueText(registry, "Path");
+    const std::string extension = ValueText(*registry, "CmstpExtensionDll");
+    std::string path = ValueText(*registry, "Path");
     if (!path.empty() && path.back() == ';') path.pop_back();
     if (!path.empty()) path = EnsureTrailing(path, '\\');
-    const std::string program = ValueText(registry, "");
-    registry.CloseKey();
+    const std::string program = ValueText(*registry, "");
+    registry->CloseKey();
 
     const std::string lowerName = Lower(name);
     if (Contains(lowerName, ".dll") || lowerName == "explorer.exe" || lowerName == "wab.exe") continue;
@@ -211,18 +207,16 @@ void TSweeper::CheckApplications() {
     for (const std::string& name : names) {
       if (StopRequested()) return;
       const std::string key = view.Path + "\\" + name;
-      TFastRegistry registry;
-      registry.SetRootKey(root);
-      const bool opened = registry.OpenKeyReadOnly(key);
+      auto registry = OpenReadOnly(root, key);
       IncKeys();
       const std::string lowerName = Lower(name);
       bool kept = std::find(std::begin(kKeptApplications), std::end(kKeptApplications), lowerName) !=
                   std::end(kKeptApplications);
       for (std::string_view part : kKeptApplicationParts) kept = kept || Contains(lowerName, part);
-      if (kept || !opened || registry.HasSubKeys()) continue;
+      if (kept || !registry || registry->HasSubKeys()) continue;
       StringList values;
-      registry.GetValueNames(values);
-      registry.CloseKey();
+      registry->GetValueNames(values);
+      registry->CloseKey();
       const bool useless = values.empty() || (values.size() == 1 && SameText(values.front(), "NoOpenWith"));
       if (useless) ReportKey(root, key, kProblemApplication);
     }
@@ -232,20 +226,19 @@ void TSweeper::CheckApplications() {
 void TSweeper::CollectSharedToolTexts(const std::string& key, StringList& texts) {
   if (StopRequested()) return;
   const std::string path = ExcludeTrailingBackslash(key);
-  TFastRegistry registry;
-  registry.SetRootKey(platform::kHkeyLocalMachine);
-  if (!registry.OpenKeyReadOnly(path)) return;
+  auto registry = OpenReadOnly(platform::kHkeyLocalMachine, path);
+  if (!registry) return;
   IncKeys();
   StringList values;
-  registry.GetValueNames(values);
+  registry->GetValueNames(values);
   for (const std::string& name : values) {
-    const std::string data = registry.ReadValueAsString(name);
+    const std::string data = registry->ReadValueAsString(name);
     if (IsToolPathText(data)) texts.push_back(data);
     if (IsToolPathText(name)) texts.push_back(name);
   }
   StringList subKeys;
-  registry.GetKeyNames(subKeys);
-  registry.CloseKey();
+  registry->GetKeyNames(subKeys);
+  registry->CloseKey();
   for (const std::string& subKey : subKeys) CollectSharedToolTexts(path + "\\" + subKey, texts);
 }
 

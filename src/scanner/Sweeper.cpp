@@ -12,6 +12,7 @@
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "registry/FastRegistry.h"
+#include "scanner/FindingTexts.h"
 #include "scanner/IgnoreMatch.h"
 #include "scanner/SafeList.h"
 
@@ -59,37 +60,6 @@ DateTime KeyDateOf(TFastRegistry& registry) {
 }
 
 }  // namespace
-
-ProblemDescription DescribeProblem(int32_t code, const std::string& detail, const TCleanerLanguage& texts) {
-  switch (code) {
-    case kProblemUninstall:
-      return {texts.Text(17), 2};
-    case kProblemFileReference:
-      return {FormatPlaceholders(texts.Text(7), detail), 3};
-    case kProblemAppPath:
-      return {texts.Text(16), 2};
-    case kProblemFileType:
-      return {texts.Text(13), 2};
-    case kProblemFont:
-      return {texts.Text(14), 2};
-    case kProblemComRegistration:
-      return {detail.empty() ? texts.Text(9) : detail, 2};
-    case kProblemHelpFile:
-      return {texts.Text(15), 2};
-    case kProblemStartMenuOrder:
-      return {texts.Text(20), 1};
-    case kProblemApplication:
-      return {texts.Text(20), 2};
-    case kProblemSharedTool:
-      return {texts.Text(19), 1};
-    case kProblemSoftwareKey:
-      return {texts.Text(18), 1};
-    case kProblemHistoryList:
-      return {texts.Text(21), 0};
-    default:
-      return {"Internal error 091", 0};
-  }
-}
 
 // ---------------------------------------------------------------- lifecycle
 
@@ -284,12 +254,11 @@ void TSweeper::DiscoverCurrentUserHive() {
       }
     } remover{markerPath};
 
-    TFastRegistry users;
-    users.SetRootKey(platform::kHkeyUsers);
-    if (!users.OpenKeyReadOnly("")) return;
+    auto users = OpenReadOnly(platform::kHkeyUsers, "");
+    if (!users) return;
     StringList hives;
-    users.GetKeyNames(hives);
-    users.CloseKey();
+    users->GetKeyNames(hives);
+    users->CloseKey();
     for (const std::string& hive : hives) {
       TFastRegistry probe;
       probe.SetRootKey(platform::kHkeyUsers);
@@ -364,7 +333,8 @@ std::string TSweeper::KeyDateText(DateTime keyDate) {
 }
 
 void TSweeper::Report(RegHandle root, std::string keyPath, std::string valueName, std::string valueData,
-                      DateTime keyDate, int32_t code, const std::string& detail, bool isChild) {
+                      DateTime keyDate, int32_t code, const std::string& detail, bool isChild,
+                      int32_t detailText) {
   if (StopRequested() || root == platform::kNoKey || keyPath.empty() || !OnItem) return;
   const std::string rootName = RootKeyToName(root);
   if (rootName.empty()) return;
@@ -373,8 +343,11 @@ void TSweeper::Report(RegHandle root, std::string keyPath, std::string valueName
   valueName = Trim(valueName);
   valueData = Trim(valueData);
   if (valueName.empty()) valueName = "@";
-  if (valueData.empty()) valueData = language_.Text(kTextEmpty);
-  const std::string dateText = keyDate == 0 ? language_.Text(kTextEmpty) : KeyDateText(keyDate);
+  // The checks and the ignore rules see the language's marker texts, as
+  // the ignore entries were written with them.
+  const std::string& emptyText = language_.Text(kTextEmpty);
+  const std::string& wholeKeyText = language_.Text(kTextWholeKey);
+  if (valueData.empty()) valueData = emptyText;
   if (!keyPath.empty() && keyPath.back() == '\\') keyPath.pop_back();
   if (root == platform::kHkeyCurrentUser && markers_->Covers(keyPath)) return;
   const std::string pathText = rootName + "\\" + keyPath + "\\" + valueName;
@@ -393,34 +366,30 @@ void TSweeper::Report(RegHandle root, std::string keyPath, std::string valueName
   if (match == nullptr) match = FindPlainIgnore(ignoreList_, valueData);
   if (match == nullptr) match = FindExtraIgnore(extraIgnoreList_, rootAndKey, valueName, valueData);
   if (match == nullptr)
-    match = FindExactIgnore(ignoreList_, rootName, keyPath, valueName, language_.Text(kTextWholeKey),
+    match = FindExactIgnore(ignoreList_, rootName, keyPath, valueName, wholeKeyText,
                             [this] { return StopRequested(); });
   const bool ignored = match != nullptr;
   if (ignored && !options_.ReportIgnored) return;
 
   if (code == kProblemComRegistration && IsSystemComEntry(rootName, keyPath, valueName, valueData)) return;
 
-  ProblemDescription problem = DescribeProblem(code, detail, language_);
-  if (history) problem.severity = 0;
-  if (ignored) problem.text = FormatPlaceholders(language_.Text(kTextIgnoredFormat), problem.text);
-
+  // The item keeps data only; its texts are made where it is shown.
+  const bool wholeKey = !wholeKeyText.empty() && SameText(valueName, wholeKeyText);
   item_.RootName = rootName;
   item_.KeyPath = keyPath;
-  item_.KeyDate = dateText;
+  item_.KeyDate = keyDate == 0 ? std::string() : KeyDateText(keyDate);
   item_.DisplayPath = rootAndKey;
   item_.FullPath = rootAndKey;
-  item_.ValueData = valueData;
-  item_.ValueName = valueName;
-  item_.WholeKey =
-      !language_.Text(kTextWholeKey).empty() && SameText(valueName, language_.Text(kTextWholeKey));
-  item_.Problem = problem.text;
+  item_.WholeKey = wholeKey;
+  item_.ValueName = wholeKey ? std::string() : valueName;
+  item_.ValueData = wholeKey || valueData == emptyText ? std::string() : valueData;
   item_.Ignored = ignored;
   if (options_.RootNameStyle == 1) item_.DisplayPath = AbbreviateKeyPath(item_.DisplayPath, true);
   if (options_.RootNameStyle == 2) item_.DisplayPath = AbbreviateKeyPath(item_.DisplayPath, false);
-  item_.Severity = language_.Text(kTextSeverity0 + problem.severity);
   item_.ProblemCode = code;
-  item_.SeverityLevel = problem.severity;
-  item_.Detail = detail;
+  item_.SeverityLevel = history ? 0 : DescribeProblem(code, detail, language_).severity;
+  item_.Detail = detailText == kNoText ? detail : std::string();
+  item_.DetailText = detailText;
 
   if (!StopRequested()) {
     if (dispatcher_.IsOwnerThread()) {
@@ -437,35 +406,35 @@ void TSweeper::Report(RegHandle root, std::string keyPath, std::string valueName
   if (isChild) return;
   if (root == platform::kHkeyClassesRoot) {
     Report(platform::kHkeyLocalMachine, "Software\\classes\\" + keyPath, valueName, valueData, keyDate, code,
-           detail, true);
+           detail, true, detailText);
   } else if (root == platform::kHkeyCurrentUser && !currentUserHive_.empty()) {
     Report(platform::kHkeyUsers, currentUserHive_ + "\\" + keyPath, valueName, valueData, keyDate, code,
-           detail, true);
+           detail, true, detailText);
   }
-  const std::string& wholeKey = language_.Text(kTextWholeKey);
-  if (!wholeKey.empty() && SameText(valueData, wholeKey)) ListKeyContents(root, keyPath, code, detail);
+  if (!wholeKeyText.empty() && SameText(valueData, wholeKeyText))
+    ListKeyContents(root, keyPath, code, detail, detailText);
 }
 
 void TSweeper::ListKeyContents(RegHandle root, const std::string& keyPath, int32_t code,
-                               const std::string& detail) {
+                               const std::string& detail, int32_t detailText) {
   if (StopRequested() || keyPath.empty()) return;
-  TFastRegistry registry;
-  registry.SetRootKey(root);
-  if (!registry.OpenKeyReadOnly(keyPath)) return;
+  auto registry = OpenReadOnly(root, keyPath);
+  if (!registry) return;
   StringList names;
-  registry.GetValueNames(names);
+  registry->GetValueNames(names);
   for (const std::string& name : names) {
     if (StopRequested()) return;
-    const std::string text = registry.ReadValueAsString(name);
-    const DateTime date = options_.ReadKeyDates ? KeyDateOf(registry) : 0;
-    Report(root, keyPath, name, text, date, code, detail, true);
+    const std::string text = registry->ReadValueAsString(name);
+    const DateTime date = options_.ReadKeyDates ? KeyDateOf(*registry) : 0;
+    Report(root, keyPath, name, text, date, code, detail, true, detailText);
   }
   StringList subKeys;
-  registry.GetKeyNames(subKeys);
-  registry.CloseKey();
+  registry->GetKeyNames(subKeys);
+  registry->CloseKey();
   for (const std::string& subKey : subKeys) {
     if (StopRequested()) return;
-    if (!subKey.empty()) ListKeyContents(root, EnsureTrailing(keyPath, '\\') + subKey, code, detail);
+    if (!subKey.empty())
+      ListKeyContents(root, EnsureTrailing(keyPath, '\\') + subKey, code, detail, detailText);
   }
 }
 

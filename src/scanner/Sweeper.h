@@ -93,13 +93,15 @@ class TSweeper {
 
   // The reporting routine every finding passes. keyDate is UTC (0 = not
   // known). isChild marks the calls Report and ListKeyContents make
-  // themselves (mirrored items, a whole key's contents).
+  // themselves (mirrored items, a whole key's contents). detailText names
+  // the language text that is the finding's own problem text (code 106).
   void Report(platform::RegHandle root, std::string keyPath, std::string valueName, std::string valueData,
-              DateTime keyDate, int32_t code, const std::string& detail, bool isChild = false);
+              DateTime keyDate, int32_t code, const std::string& detail, bool isChild = false,
+              int32_t detailText = kNoText);
 
   // Reports every value of the key and of all keys below it.
   void ListKeyContents(platform::RegHandle root, const std::string& keyPath, int32_t code,
-                       const std::string& detail);
+                       const std::string& detail, int32_t detailText = kNoText);
 
   // Add the current step to the keys or values analysed.
   void IncKeys();

@@ -88,28 +88,31 @@ inline constexpr int kTextWholeKey = 1;       // value name and data of a whole-
 inline constexpr int kTextSeverity0 = 2;      // 2..5: severity 0..3
 inline constexpr int kTextIgnoredFormat = 6;  // "{1}" = problem text of an ignored item
 
-// One reported problem.
+inline constexpr int32_t kNoText = -1;
+
+// One reported problem, as data: nothing in it depends on the language the
+// scan ran in. The texts shown for it (entry, data, problem, severity) come
+// from the language in use where it is shown (FindingTexts.h).
 struct TNewItem {
   std::string DisplayPath;  // root name + "\" + key path, shortened per RootNameStyle
   std::string FullPath;     // root name + "\" + key path
-  std::string ValueName;    // "@" for the default value; the whole-key text for a key item
-  // The finding is the key itself, not one of its values. Set by the scan,
-  // whatever language its texts were in: Fix acts on this, never on a text.
-  bool WholeKey = false;
-  std::string Problem;
   std::string RootName;
   std::string KeyPath;
-  std::string KeyDate;
-  std::string ValueData;
+  // The finding is the key itself, not one of its values; ValueName and
+  // ValueData are then empty. Fix acts on this flag.
+  bool WholeKey = false;
+  std::string ValueName;  // "@" for the default value
+  std::string ValueData;  // empty when the value has no data
+  std::string KeyDate;    // the key's last write time as text; empty when not known
   bool Ignored = false;
-  std::string Severity;
-  // What the texts above were made from: the problem code the check passed
-  // (101 to 112), the severity 0 to 3 and the check's detail (the missing
-  // file of code 102, the finding's own text of code 106). Front ends that
-  // do not show texts (scripts, JSON output) rely on these.
+  // The problem code the check passed (101 to 112), the severity 0 to 3 and
+  // the check's detail (the missing file of code 102).
   int32_t ProblemCode = 0;
   int32_t SeverityLevel = 0;
   std::string Detail;
+  // The language text a check named as the finding's own problem text (code
+  // 106); kNoText when it named none.
+  int32_t DetailText = kNoText;
 };
 
 // Problem codes passed to the reporting routine by the checks.
@@ -127,15 +130,5 @@ enum ProblemCode : int32_t {
   kProblemSoftwareKey = 111,
   kProblemHistoryList = 112,
 };
-
-struct ProblemDescription {
-  std::string text;
-  int severity = 0;
-};
-
-// The problem text and severity of a code; detail is what the check passed
-// (the missing file for 102, the finding's own text for 106). An unknown code
-// gives "Internal error 091" with severity 0.
-ProblemDescription DescribeProblem(int32_t code, const std::string& detail, const TCleanerLanguage& texts);
 
 }  // namespace vp

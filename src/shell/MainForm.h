@@ -213,6 +213,8 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   bool Confirm(const std::string& title, const std::string& text);
   int CurrentRow() const;
   std::vector<TNewItem> TickedFindings() const;
+  // The cleaner's texts in the language in use.
+  TCleanerLanguage CleanerTexts() const;
   void RemoveListRows(const std::vector<int>& tickedRows, const std::vector<size_t>& leaving);
   void BeginWork(const std::string& text, int steps, bool cancellable);
   void StepWork();
@@ -262,6 +264,8 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   std::unique_ptr<TFormTranslation> translation_;
 
   TListModel model_;
+  // The cleaner's texts in the language in use, for the rows of the scan.
+  TCleanerLanguage scanTexts_;
   TListViewSorter sorter_;
   TScanControl scan_;
   TTabLock tabLock_;

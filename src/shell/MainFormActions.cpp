@@ -133,13 +133,20 @@ std::string TMainForm::AskDescription(bool forRemove) {
   return BackupDescription(typed.value_or(""), tabCaption, ticked, forRemove);
 }
 
+TCleanerLanguage TMainForm::CleanerTexts() const {
+  return MakeCleanerLanguage([this](std::string_view id) { return Text(id); });
+}
+
 std::vector<TNewItem> TMainForm::TickedFindings() const {
   std::vector<TNewItem> findings;
   for (int row : model_.TickedRows()) {
     TNewItem item;
     item.FullPath = model_.Cell(row, 0);
     item.ValueName = model_.Cell(row, 1);
+    // The row shows the whole-key marker in the language of the scan; the
+    // finding is the key itself, not a value of that name.
     item.WholeKey = wholeKeys_.count(item.FullPath + '\n' + item.ValueName) > 0;
+    if (item.WholeKey) item.ValueName.clear();
     findings.push_back(std::move(item));
   }
   return findings;
@@ -223,7 +230,7 @@ void TMainForm::Fix() {
   };
   settings.stopRequested = [this] { return workCancelled_; };
   BeginWork("", static_cast<int>(ticked.size()), true);
-  const TListActionResult result = FixRows(TickedFindings(), settings);
+  const TListActionResult result = FixRows(TickedFindings(), settings, CleanerTexts());
   RemoveListRows(ticked, result.leaving);
   EndWork();
   const std::string report = FixReportText(result, Text("Reports.3"));
@@ -257,7 +264,7 @@ void TMainForm::Remove() {
     settings.cache = &cache;
     settings.progress = [&step](size_t) { step(); };
     settings.stopRequested = [this] { return workCancelled_; };
-    result = RemoveCleanerRows(TickedFindings(), settings);
+    result = RemoveCleanerRows(TickedFindings(), settings, CleanerTexts());
   } else {
     std::vector<TRemoveItem> rows;
     for (int row : ticked)

@@ -6,6 +6,7 @@
 // After windows.h, which they need.
 #include <commctrl.h>
 
+#include "scanner/FindingTexts.h"
 #include "settings/IgnoreList.h"
 #include "shell/MainForm.h"
 
@@ -28,13 +29,13 @@ void TMainForm::StartScan() {
   Layout();
   RefreshDetails();
 
-  const TCleanerLanguage language = MakeCleanerLanguage([this](std::string_view id) { return Text(id); });
+  scanTexts_ = MakeCleanerLanguage([this](std::string_view id) { return Text(id); });
   std::optional<StringList> ignoreList = LoadMergedIgnoreList(context_.folders.DataFolder);
   TScanRequest request;
   request.deep = deepOpt_.Checked();
   request.areas = context_.scanAreas;
   if (ignoreList) request.ignoreList = std::move(*ignoreList);
-  request.language = language;
+  request.language = scanTexts_;
 
   if (driver_) driver_->Wait();
   driver_ = std::make_unique<TScanDriver>(*context_.dispatcher);
@@ -58,8 +59,10 @@ void TMainForm::StartScan() {
 }
 
 void TMainForm::OnScanItem(const TNewItem& item) {
-  if (item.WholeKey) wholeKeys_.insert(item.FullPath + '\n' + item.ValueName);
-  model_.AddKeyed(item.FullPath, {item.ValueName, item.Problem});
+  // The finding holds no text: the row's come from the language in use.
+  const std::string entry = EntryText(item, scanTexts_);
+  if (item.WholeKey) wholeKeys_.insert(item.FullPath + '\n' + entry);
+  model_.AddKeyed(item.FullPath, {entry, ProblemText(item, scanTexts_)});
   rowsDirty_ = true;
 }
 

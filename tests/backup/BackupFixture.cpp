@@ -60,17 +60,14 @@ void SnapshotInto(RegHandle root, const std::string& path, const std::string& re
 
 void BackupFixture::SetUp() {
   ready_ = true;
-  previous_ = platform::Current();
   const std::string suffix = UniqueSuffix();
 #ifdef _WIN32
   const std::string base = platform::Sys().TempFolder() + "VeltaroBackupTest" + suffix + "\\";
   hostFolder_ = std::filesystem::path(base);
 #else
   const std::string base = "C:\\";
-  hostFolder_ = std::filesystem::temp_directory_path() / ("vp-backup-test-" + suffix);
-  machine_ = std::make_unique<platform::sim::SimMachine>();
-  machine_->Files().MapDrive('C', hostFolder_, platform::DriveType::Fixed);
-  platform::Install(machine_->Services());
+  host_ = std::make_unique<vp::test::SimHost>();
+  hostFolder_ = host_->Folder();
 #endif
   std::filesystem::create_directories(hostFolder_ / "Backups");
   std::filesystem::create_directories(hostFolder_ / "Work");
@@ -87,9 +84,11 @@ void BackupFixture::TearDown() {
   vp::test::DeleteRegistryTree(Reg(), platform::kHkeyCurrentUser, scratchKey_);
   // Leave no empty test parent behind either; with keys left it is refused.
   Reg().DeleteKey(platform::kHkeyCurrentUser, "Software\\VeltaroTest");
-  platform::Install(previous_);
-  std::error_code ignored;
-  std::filesystem::remove_all(hostFolder_, ignored);
+#ifdef _WIN32
+  vp::test::RemoveHostFolder(hostFolder_);
+#else
+  host_.reset();
+#endif
 }
 
 void BackupFixture::PutTree(const std::string& top, const KeySnapshot& tree) {

@@ -11,6 +11,7 @@
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "platform/sim/SimMachine.h"
+#include "support/SimHost.h"
 
 namespace vp::backup::test {
 
@@ -68,12 +69,11 @@ class BackupFixture : public ::testing::Test {
   static bool FileExists(const std::string& path);
 
   // The simulated machine natively; null under Wine.
-  platform::sim::SimMachine* Machine() { return machine_.get(); }
+  platform::sim::SimMachine* Machine() { return host_ ? &host_->Machine() : nullptr; }
 
  private:
   bool ready_ = false;
-  std::unique_ptr<platform::sim::SimMachine> machine_;
-  platform::Services previous_;
+  std::unique_ptr<vp::test::SimHost> host_;  // natively
   std::filesystem::path hostFolder_;
   std::string scratchKey_;
   std::string backupsFolder_;

@@ -5,9 +5,12 @@
 #include "backup/BackupTool.h"
 #include "platform/FileSystem.h"
 #include "registry/RegExportText.h"
+#include "support/RegistryTestSupport.h"
 
 namespace vp::backup {
 namespace {
+
+using vp::test::UserKey;
 
 using namespace std::string_literals;
 constexpr const char* kRoot = "HKEY_CURRENT_USER";
@@ -80,15 +83,16 @@ TEST_F(BackupToolTest, NothingIsWrittenWithoutASet) {
   TBackupTool tool(clock_);
   EXPECT_FALSE(tool.CreateBackup(BackupsFolder() + "Missing\\", "x", 9, "1.2", "Veltaro Pro"));
   EXPECT_EQ(tool.SetFolder(), "");
-  EXPECT_FALSE(tool.AddValue(kRoot, Key("A"), "v"));
-  EXPECT_FALSE(tool.AddKey(kRoot, Key("A")));
+  EXPECT_FALSE(tool.AddValue(UserKey(Key("A")), "v"));
+  EXPECT_FALSE(tool.AddKey(UserKey(Key("A"))));
   EXPECT_FALSE(tool.AddFile(file));
   EXPECT_FALSE(tool.AddString("text"));
   ASSERT_TRUE(Create(tool));
-  EXPECT_FALSE(tool.AddValue("HKEY_NOWHERE", Key("A"), "v"));
-  EXPECT_FALSE(tool.AddKey("HKCU", Key("A")));
-  EXPECT_FALSE(tool.AddKey(kRoot, ""));
-  EXPECT_FALSE(tool.AddValue(kRoot, Key("A"), "absent"));
+  EXPECT_FALSE(tool.AddValue(TKeyAddress{platform::kNoKey, Key("A")}, "v"));
+  EXPECT_FALSE(tool.AddKeyByPath("HKEY_NOWHERE\\" + Key("A")));
+  EXPECT_FALSE(tool.AddKeyByPath("HKCU\\" + Key("A")));
+  EXPECT_FALSE(tool.AddKey(UserKey("")));
+  EXPECT_FALSE(tool.AddValue(UserKey(Key("A")), "absent"));
   EXPECT_EQ(ReadText(tool.SetFolder() + "Entries.reg"), kHeader5);
 }
 
@@ -98,10 +102,10 @@ TEST_F(BackupToolTest, ValuesOfOneKeyShareOneHeader) {
   Put("B", "x", platform::kRegSz, "b\\\"\0"s);
   TBackupTool tool(clock_);
   ASSERT_TRUE(Create(tool));
-  EXPECT_TRUE(tool.AddValue(kRoot, Key("A"), " @ "));
-  EXPECT_TRUE(tool.AddValue(kRoot, Key("A"), "two"));
-  EXPECT_TRUE(tool.AddValue(kRoot, Key("B"), "x"));
-  EXPECT_TRUE(tool.AddValue(kRoot, Key("A"), "two"));
+  EXPECT_TRUE(tool.AddValue(UserKey(Key("A")), " @ "));
+  EXPECT_TRUE(tool.AddValue(UserKey(Key("A")), "two"));
+  EXPECT_TRUE(tool.AddValue(UserKey(Key("B")), "x"));
+  EXPECT_TRUE(tool.AddValue(UserKey(Key("A")), "two"));
   EXPECT_EQ(ReadText(tool.SetFolder() + "Entries.reg"),
             kHeader5 + "\r\n" + Header("A") + "\r\n@=\"default\"\r\n\"two\"=dword:00000002\r\n" + "\r\n" +
                 Header("B") + "\r\n\"x\"=\"b\\\\\\\"\"\r\n" + "\r\n" + Header("A") +
@@ -162,7 +166,7 @@ TEST_F(BackupToolTest, DestroyCleansOnlyTheNewestSetsEmptyFiles) {
     TBackupTool tool(clock_);
     ASSERT_TRUE(Create(tool));
     third = tool.SetFolder();
-    ASSERT_TRUE(tool.AddValue(kRoot, Key("A"), "v"));
+    ASSERT_TRUE(tool.AddValue(UserKey(Key("A")), "v"));
   }
   EXPECT_TRUE(FileExists(third + "Entries.reg"));
   EXPECT_EQ(ListBackupSets(BackupsFolder(), "(none)").size(), 3u);
@@ -178,13 +182,18 @@ TEST_F(BackupToolTest, RemovalsAndStringWrites) {
   TBackupTool tool(clock_);
   EXPECT_TRUE(tool.RemoveKeyByPath(std::string(" ") + kRoot + " \\ " + Key("R") + " "));
   EXPECT_FALSE(KeyExists("R"));
-  EXPECT_FALSE(tool.RemoveKey(kRoot, Key("R")));
-  EXPECT_TRUE(tool.RemoveValue(kRoot, Key("V"), "@"));
-  EXPECT_FALSE(tool.RemoveValue(kRoot, Key("V"), "@"));
-  EXPECT_TRUE(tool.SetStringValue(kRoot, Key("V"), "%B%", "e"));
-  EXPECT_TRUE(tool.SetStringValue(kRoot, Key("V"), "x\r\ny\r\n", "m"));
-  EXPECT_FALSE(tool.SetStringValue(kRoot, Key("V"), "z", "b"));
-  EXPECT_TRUE(tool.SetStringValue(kRoot, Key("New"), "fresh", "s"));
+  EXPECT_FALSE(tool.RemoveKey(UserKey(Key("R"))));
+  // An unknown root is refused, never taken for another hive.
+  EXPECT_FALSE(tool.RemoveKeyByPath("HKEY_NOWHERE\\" + Key("V")));
+  EXPECT_FALSE(tool.RemoveKey(TKeyAddress{platform::kNoKey, Key("V")}));
+  EXPECT_FALSE(tool.SetStringValue(TKeyAddress{platform::kNoKey, Key("V")}, "z", "s"));
+  EXPECT_TRUE(KeyExists("V"));
+  EXPECT_TRUE(tool.RemoveValue(UserKey(Key("V")), "@"));
+  EXPECT_FALSE(tool.RemoveValue(UserKey(Key("V")), "@"));
+  EXPECT_TRUE(tool.SetStringValue(UserKey(Key("V")), "%B%", "e"));
+  EXPECT_TRUE(tool.SetStringValue(UserKey(Key("V")), "x\r\ny\r\n", "m"));
+  EXPECT_FALSE(tool.SetStringValue(UserKey(Key("V")), "z", "b"));
+  EXPECT_TRUE(tool.SetStringValue(UserKey(Key("New")), "fresh", "s"));
   auto snapshot = Snapshot();
   EXPECT_EQ(snapshot["V"].count(""), 0u);
   EXPECT_EQ(snapshot["V"]["e"], (test::StoredValue{platform::kRegExpandSz, "%B%\0"s}));

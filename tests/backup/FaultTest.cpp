@@ -6,13 +6,15 @@
 #include "files/StringTools.h"
 #include "platform/FileSystem.h"
 #include "registry/RegExportText.h"
+#include "support/RegistryTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace vp::backup {
 namespace {
 
+using vp::test::UserKey;
+
 using namespace std::string_literals;
-constexpr const char* kRoot = "HKEY_CURRENT_USER";
 
 // Passes every call to the installed file system, except that it fails the
 // failAt-th changing call (a write then leaves half of its bytes, as a full
@@ -123,11 +125,11 @@ class FaultTest : public test::BackupFixture {
   std::string Act() {
     TBackupTool tool;
     if (!Begin(tool)) return tool.SetFolder();
-    if (tool.AddKey(kRoot, Key("F\\A"))) tool.RemoveKey(kRoot, Key("F\\A"));
-    if (tool.AddValue(kRoot, Key("F\\B"), "v")) tool.RemoveValue(kRoot, Key("F\\B"), "v");
+    if (tool.AddKey(UserKey(Key("F\\A")))) tool.RemoveKey(UserKey(Key("F\\A")));
+    if (tool.AddValue(UserKey(Key("F\\B")), "v")) tool.RemoveValue(UserKey(Key("F\\B")), "v");
     if (tool.AddFile(File())) tool.RemoveFile(File());
-    if (tool.AddValue(kRoot, Key("F\\B"), "w")) tool.RemoveValue(kRoot, Key("F\\B"), "w");
-    if (tool.AddKey(kRoot, Key("F\\C"))) tool.RemoveKey(kRoot, Key("F\\C"));
+    if (tool.AddValue(UserKey(Key("F\\B")), "w")) tool.RemoveValue(UserKey(Key("F\\B")), "w");
+    if (tool.AddKey(UserKey(Key("F\\C")))) tool.RemoveKey(UserKey(Key("F\\C")));
     return tool.SetFolder();
   }
 
@@ -189,7 +191,7 @@ TEST_F(FaultTest, EntriesGrowByAppending) {
     ASSERT_TRUE(Begin(tool));
     set = tool.SetFolder();
     for (int i = 0; i < values; ++i)
-      ASSERT_TRUE(tool.AddValue(kRoot, Key("Many"), "value" + std::to_string(i)));
+      ASSERT_TRUE(tool.AddValue(UserKey(Key("Many")), "value" + std::to_string(i)));
   }
   const size_t size = platform::Files().ReadWholeFile(set + "Entries.reg").value_or("").size();
   EXPECT_GT(size, values * 20u);

@@ -8,6 +8,7 @@
 #include "backup/RandomTree.h"
 #include "platform/FileSystem.h"
 #include "registry/RegFile.h"
+#include "support/RegistryTestSupport.h"
 #include "support/TestSupport.h"
 
 // Our export files against the system's registry editor, both ways. Only
@@ -15,7 +16,7 @@
 namespace vp::backup {
 namespace {
 
-constexpr const char* kRoot = "HKEY_CURRENT_USER";
+using vp::test::UserKey;
 
 class RegeditInteropTest : public test::BackupFixture {
  protected:
@@ -42,8 +43,8 @@ TEST_F(RegeditInteropTest, TheEditorImportsOurSetAsOurRestoreDoes) {
       TBackupTool tool;
       ASSERT_TRUE(Begin(tool));
       set = tool.SetFolder();
-      ASSERT_TRUE(tool.AddKey(kRoot, ScratchKey() + "\\T"));
-      ASSERT_TRUE(tool.RemoveKey(kRoot, ScratchKey() + "\\T"));
+      ASSERT_TRUE(tool.AddKey(UserKey(ScratchKey() + "\\T")));
+      ASSERT_TRUE(tool.RemoveKey(UserKey(ScratchKey() + "\\T")));
     }
     Regedit("/s \"" + set + "Entries.reg\"");
     EXPECT_EQ(Snapshot("T"), before);

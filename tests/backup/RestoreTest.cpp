@@ -6,13 +6,15 @@
 #include "platform/FileSystem.h"
 #include "registry/FastRegistry.h"
 #include "registry/RegExportText.h"
+#include "support/RegistryTestSupport.h"
 
 namespace vp::backup {
 namespace {
 
+using vp::test::UserKey;
+
 using namespace std::string_literals;
 using Step = TRestoreReport::Step;
-constexpr const char* kRoot = "HKEY_CURRENT_USER";
 
 class RestoreTest : public test::BackupFixture {
  protected:
@@ -21,9 +23,9 @@ class RestoreTest : public test::BackupFixture {
   std::string BackUpAndRemove(const std::string& file) {
     TBackupTool tool;
     EXPECT_TRUE(Begin(tool));
-    EXPECT_TRUE(tool.AddKey(kRoot, Key("K")) && tool.RemoveKey(kRoot, Key("K")));
+    EXPECT_TRUE(tool.AddKey(UserKey(Key("K"))) && tool.RemoveKey(UserKey(Key("K"))));
     if (KeyExists("V")) {
-      EXPECT_TRUE(tool.AddValue(kRoot, Key("V"), "d") && tool.RemoveValue(kRoot, Key("V"), "d"));
+      EXPECT_TRUE(tool.AddValue(UserKey(Key("V")), "d") && tool.RemoveValue(UserKey(Key("V")), "d"));
     }
     EXPECT_TRUE(tool.AddFile(file) && tool.RemoveFile(file));
     return tool.SetFolder();

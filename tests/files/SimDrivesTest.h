@@ -8,6 +8,7 @@
 
 #include "platform/Platform.h"
 #include "platform/sim/SimMachine.h"
+#include "support/SimHost.h"
 
 namespace vp::test {
 
@@ -16,31 +17,16 @@ namespace vp::test {
 // folder below host_; the registry stays the current one.
 class SimDrivesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    host_ = std::filesystem::temp_directory_path() /
-            ("vp-drives-" + std::string(info->test_suite_name()) + "-" + info->name());
-    std::filesystem::remove_all(host_);
-    previous_ = platform::Current();
-    auto services = machine_.Services();
-    services.registry = previous_.registry;
-    platform::Install(services);
-  }
-  void TearDown() override {
-    platform::Install(previous_);
-    std::filesystem::remove_all(host_);
-  }
-
-  // Maps a drive to host_/<letter> (left uncreated for a drive with no root).
+  // Maps a drive to a host folder named by its letter (left uncreated for a
+  // drive with no root).
   void Map(char letter, platform::DriveType type) {
-    const std::filesystem::path folder = host_ / std::string(1, static_cast<char>(std::tolower(letter)));
+    const std::filesystem::path folder =
+        host_.Folder() / std::string(1, static_cast<char>(std::tolower(letter)));
     if (type != platform::DriveType::NoRootDir) std::filesystem::create_directories(folder);
-    machine_.Files().MapDrive(letter, folder, type);
+    host_.Machine().Files().MapDrive(letter, folder, type);
   }
 
-  std::filesystem::path host_;
-  platform::sim::SimMachine machine_;
-  platform::Services previous_;
+  SimHost host_{{.mapDriveC = false, .ownRegistry = false}};
 };
 
 }  // namespace vp::test

@@ -304,6 +304,9 @@ TEST_F(RegistryConformance, HandleOfADeletedKeyReportsItDeleted) {
 TEST_F(RegistryConformance, LongNamesEnumerateWhole) {
   auto* sim = dynamic_cast<sim::SimRegistry*>(&Reg());
   if (sim) sim->SetMaxKeyNameLength(256);  // as Wine accepts; Windows stops at 255
+  const test::AtScopeEnd restoreLimit([sim] {
+    if (sim) sim->SetMaxKeyNameLength(255);
+  });
 
   const std::string name255(255, 'k');
   const std::string name256 = std::string(255, 'l') + "m";
@@ -321,7 +324,6 @@ TEST_F(RegistryConformance, LongNamesEnumerateWhole) {
   EXPECT_EQ(info.maxSubKeyLength, 256u);
   for (const auto& name : {name255, name256})
     EXPECT_EQ(Reg().DeleteKey(scratch_.Handle(), name), kErrorSuccess);
-  if (sim) sim->SetMaxKeyNameLength(255);
 }
 
 // A stock installation names a sub-key of this key by emoji: the key must be
@@ -373,6 +375,8 @@ TEST_F(RegistryConformance, CurrentUserIsAViewOfTheUsersSid) {
 
 TEST_F(RegistryConformance, ClassesRootShowsTheMachineClasses) {
   const std::string name = "VeltaroTest.ClassesRootShowsTheMachineClasses";
+  const test::AtScopeEnd removeKey(
+      [&] { test::DeleteRegistryTree(Reg(), kHkeyLocalMachine, "Software\\Classes\\" + name); });
   Key machine(Reg());
   ASSERT_EQ(Reg().CreateKey(kHkeyLocalMachine, "Software\\Classes\\" + name, kKeyAllAccess, machine.handle),
             kErrorSuccess);
@@ -415,6 +419,8 @@ TEST_F(RegistryConformance, KeyNamesAreTheSystemsOwn) {
 // reaches them there by name.
 TEST_F(RegistryConformance, TheThirtyTwoBitViewLiesBelowWow6432Node) {
   const std::string name = "VeltaroTest.Wow64View";
+  const test::AtScopeEnd removeKey(
+      [&] { test::DeleteRegistryTree(Reg(), kHkeyLocalMachine, "Software\\Wow6432Node\\" + name); });
   Key made(Reg());
   bool created = false;
   ASSERT_EQ(Reg().CreateKey(kHkeyLocalMachine, "Software\\" + name + "\\inner",

@@ -47,7 +47,7 @@ class AreaChecksTest : public ::testing::Test {
     const test::ScanRun run = test::RunSweeper(options);
     EXPECT_EQ(run.finished, 1);
     for (const TNewItem& item : run.items)
-      EXPECT_EQ(item.KeyDate == "(empty)", !readKeyDates || area == 11) << item.FullPath;
+      EXPECT_EQ(test::Show(item).date == "(empty)", !readKeyDates || area == 11) << item.FullPath;
     return test::FindingRows(run.items);
   }
 
@@ -79,7 +79,7 @@ TEST_F(AreaChecksTest, WholeKeyFindingsListTheirContents) {
   options.IgnoreList = &ignoreList_;
   const test::ScanRun help = test::RunSweeper(options);
   ASSERT_EQ(help.items.size(), 2u);
-  for (const TNewItem& item : help.items) EXPECT_EQ(item.ValueData, fixture_.Root() + "help\\");
+  for (const TNewItem& item : help.items) EXPECT_EQ(test::Show(item).data, fixture_.Root() + "help\\");
 }
 
 TEST_F(AreaChecksTest, IgnoredEntriesAreMarkedOrDropped) {
@@ -97,7 +97,7 @@ TEST_F(AreaChecksTest, IgnoredEntriesAreMarkedOrDropped) {
   };
   auto count = [](const test::ScanRun& run, const std::string& key) {
     return std::count_if(run.items.begin(), run.items.end(), [&](const TNewItem& item) {
-      return item.FullPath == key && item.ValueName == kWholeKey;
+      return item.FullPath == key && test::Show(item).entry == kWholeKey;
     });
   };
   for (const Case& c : cases) {
@@ -111,11 +111,11 @@ TEST_F(AreaChecksTest, IgnoredEntriesAreMarkedOrDropped) {
     const test::ScanRun marked = test::RunSweeper(options);
     ASSERT_EQ(count(marked, c.key), 1);
     for (const TNewItem& item : marked.items) {
-      if (item.ValueName != kWholeKey) continue;  // a key's listed contents are not what matched
+      if (test::Show(item).entry != kWholeKey) continue;  // a key's listed contents are not what matched
       const bool hidden = item.FullPath.find(c.key.substr(c.key.find('\\'))) != std::string::npos;
       EXPECT_EQ(item.Ignored, hidden) << item.FullPath;
       if (hidden) {
-        EXPECT_EQ(item.Problem, c.markedProblem);
+        EXPECT_EQ(test::Show(item).problem, c.markedProblem);
       }
     }
   }

@@ -139,9 +139,9 @@ std::vector<std::string> FindingRows(const std::vector<TNewItem>& items) {
   std::vector<std::string> rows;
   for (const TNewItem& item : items) {
     if (item.ProblemCode == kProblemFileReference) continue;
-    if (!IsValueFinding(item.ProblemCode) && item.ValueName != kWholeKey) continue;
+    if (!IsValueFinding(item.ProblemCode) && Show(item).entry != kWholeKey) continue;
     if (item.FullPath.rfind("HKEY_LOCAL_MACHINE\\Software\\classes\\", 0) == 0) continue;
-    rows.push_back(Row(item.FullPath, item.ValueName, item.ProblemCode, item.Detail));
+    rows.push_back(Row(item.FullPath, Show(item).entry, item.ProblemCode, Show(item).detail));
   }
   std::sort(rows.begin(), rows.end());
   return rows;

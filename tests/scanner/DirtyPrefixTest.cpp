@@ -92,7 +92,8 @@ std::vector<std::string> ScanRows(bool deep, const StringList& ignoreList,
                                   const std::set<std::string>& stock) {
   std::vector<TNewItem> items;
   for (const TNewItem& item : test::WholeScanItems(deep, ignoreList))
-    if (!stock.count(std::string(deep ? "deep" : "normal") + "\t" + item.FullPath + "\t" + item.ValueName))
+    if (!stock.count(std::string(deep ? "deep" : "normal") + "\t" + item.FullPath + "\t" +
+                     test::Show(item).entry))
       items.push_back(item);
   return test::FindingRows(items);
 }

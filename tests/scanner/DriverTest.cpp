@@ -93,7 +93,8 @@ TEST(ScanDriverTest, LoadsTheIgnoreListsOfTheDataFolder) {
   ASSERT_TRUE(driver.StartWithIgnoreLists(false, fixture.Root() + "Data", test::TestLanguage()));
   driver.Wait();
   EXPECT_EQ(driver.Items().size(), 5u + 2u);
-  for (const TNewItem& item : driver.Items()) EXPECT_EQ(item.ValueData.find("gone-app"), std::string::npos);
+  for (const TNewItem& item : driver.Items())
+    EXPECT_EQ(test::Show(item).data.find("gone-app"), std::string::npos);
 }
 
 TEST(ScanDriverTest, AFailingRowHandlerDropsThatRowOnly) {

@@ -45,10 +45,10 @@ class ExistenceMemoTest : public test::SimDrivesTest {
     Map('C', DriveType::Fixed);
     Map('D', DriveType::CdRom);
     for (const char* folder : {"c/App/sub folder", "c/Windows", "d/Setup"})
-      std::filesystem::create_directories(host_ / folder);
+      std::filesystem::create_directories(host_.Folder() / folder);
     for (const char* file : {"c/App/app.exe", "c/App/tool.exe", "c/App/lib.dll", "c/App/sub folder/doc.txt",
                              "c/Windows/notepad.exe", "d/Setup/setup.exe"})
-      std::ofstream(host_ / file) << "x";
+      std::ofstream(host_.Folder() / file) << "x";
     context_.NonFixedDrives = "abdefghijklmnopqrstuvwxyz";
     context_.IgnoreList = &ignore_;
   }
@@ -80,11 +80,11 @@ TEST_F(ExistenceMemoTest, NeverChangesAVerdict) {
   // that other data left behind.
   TExistenceMemo memo;
   for (size_t i = std::size(kData); i-- > 0;) EXPECT_TRUE(Same(Run(kData[i], &memo), direct[i])) << kData[i];
-  machine_.Files().ResetCallCount();
+  host_.Machine().Files().ResetCallCount();
   for (size_t i = 0; i < std::size(kData); ++i)
     EXPECT_TRUE(Same(Run(kData[i], &memo), direct[i])) << kData[i];
   // Every form was known by then: the second pass never reached the disk.
-  EXPECT_EQ(machine_.Files().CallCount(), 0u);
+  EXPECT_EQ(host_.Machine().Files().CallCount(), 0u);
   EXPECT_GT(memo.Size(), 0u);
 }
 

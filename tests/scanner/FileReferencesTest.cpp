@@ -167,15 +167,16 @@ class AnalyzeOnDrives : public test::SimDrivesTest {
     Map('C', DriveType::Fixed);
     Map('D', DriveType::CdRom);
     Map('W', DriveType::Fixed);
-    for (const char* d : {"c/Windows", "d/Setup", "w/App"}) std::filesystem::create_directories(host_ / d);
-    std::ofstream(host_ / "d/Setup/setup.exe") << "x";
-    std::ofstream(host_ / "c/Windows/Notepad.EXE") << "x";
+    for (const char* d : {"c/Windows", "d/Setup", "w/App"})
+      std::filesystem::create_directories(host_.Folder() / d);
+    std::ofstream(host_.Folder() / "d/Setup/setup.exe") << "x";
+    std::ofstream(host_.Folder() / "c/Windows/Notepad.EXE") << "x";
     context_.NonFixedDrives = "dEFGHIJKLMNOPQRSTUVXYZab";
   }
 
   TAnalyzerResult Run(std::string_view data) {
     TAnalyzerResult result;
-    machine_.Files().ResetCallCount();
+    host_.Machine().Files().ResetCallCount();
     Analyze(data, result, context_);
     return result;
   }
@@ -213,9 +214,9 @@ TEST_F(AnalyzeOnDrives, OnlyFixedDrivesAreExamined) {
 // trailing blank) would take for the existing folder.
 TEST_F(AnalyzeOnDrives, ParenthesesAndTrailingBlanks) {
   for (const char* d : {"c/Program Files/Here", "c/Program Files (x86)/Here", "c/My Apps"})
-    std::filesystem::create_directories(host_ / d);
+    std::filesystem::create_directories(host_.Folder() / d);
   for (const char* f : {"c/Program Files (x86)/Here/here.exe", "c/My Apps/my tool.exe", "c/My Apps/tool.exe"})
-    std::ofstream(host_ / f) << "x";
+    std::ofstream(host_.Folder() / f) << "x";
   struct Case {
     const char* data;
     int32_t kind;
@@ -265,15 +266,15 @@ TEST_F(AnalyzeOnDrives, SkippedDataCausesNoFileSystemAccess) {
   for (const auto& data : skipped) {
     const TAnalyzerResult result = Run(data);
     EXPECT_EQ(result.Kind, kReferenceNoReport) << data;
-    EXPECT_EQ(machine_.Files().CallCount(), 0u) << data;
+    EXPECT_EQ(host_.Machine().Files().CallCount(), 0u) << data;
   }
   // The count does see the calls an examined path makes, up to 1000 characters...
   EXPECT_EQ(Run("C:\\missing.dll " + std::string(985, 'x')).Kind, kReferenceMissing);
-  EXPECT_GT(machine_.Files().CallCount(), 0u);
+  EXPECT_GT(host_.Machine().Files().CallCount(), 0u);
   // ...and a stopped scan makes none and reports nothing.
   stop.request_stop();
   EXPECT_EQ(Run("C:\\missing.dll").Kind, kReferenceNoReport);
-  EXPECT_EQ(machine_.Files().CallCount(), 0u);
+  EXPECT_EQ(host_.Machine().Files().CallCount(), 0u);
 }
 
 TEST_F(AnalyzeOnDrives, CheckablePaths) {

@@ -63,10 +63,10 @@ TEST(ReportTest, NormalisesTheFinding) {
     EXPECT_EQ(item.KeyPath, c.keyPath);
     EXPECT_EQ(item.FullPath, std::string("HKEY_LOCAL_MACHINE\\") + c.keyPath);
     EXPECT_EQ(item.DisplayPath, item.FullPath);
-    EXPECT_EQ(item.ValueName, c.valueName);
-    EXPECT_EQ(item.ValueData, c.valueData);
-    EXPECT_EQ(item.KeyDate, "(empty)");
-    EXPECT_EQ(item.Severity, c.severity) << c.key;
+    EXPECT_EQ(test::Show(item).entry, c.valueName);
+    EXPECT_EQ(test::Show(item).data, c.valueData);
+    EXPECT_EQ(test::Show(item).date, "(empty)");
+    EXPECT_EQ(test::Show(item).severity, c.severity) << c.key;
     EXPECT_FALSE(item.Ignored);
   }
 }
@@ -135,7 +135,7 @@ TEST(ReportTest, IgnoreEntriesDropOrMarkTheItem) {
       }
       ASSERT_EQ(reporter.items.size(), 1u) << c.key << " " << c.name;
       EXPECT_EQ(reporter.items[0].Ignored, c.ignored) << c.key << " " << c.name;
-      EXPECT_EQ(reporter.items[0].Problem, c.ignored ? "Ignored: Uninstall" : "Uninstall");
+      EXPECT_EQ(test::Show(reporter.items[0]).problem, c.ignored ? "Ignored: Uninstall" : "Uninstall");
     }
   }
 }
@@ -218,7 +218,7 @@ TEST(ReportTest, ClassesRootFindingsAreMirroredUnderTheMachine) {
   ASSERT_EQ(reporter.items.size(), 3u);
   EXPECT_EQ(reporter.items[0].FullPath, "HKEY_CLASSES_ROOT\\.vpx");
   EXPECT_EQ(reporter.items[1].FullPath, "HKEY_LOCAL_MACHINE\\Software\\classes\\.vpx");
-  EXPECT_EQ(reporter.items[1].ValueName, "n");
+  EXPECT_EQ(test::Show(reporter.items[1]).entry, "n");
   EXPECT_EQ(reporter.items[2].FullPath, "HKEY_CLASSES_ROOT\\.vpignored");
 
   // Without the user's hive a finding under HKEY_CURRENT_USER stays single.
@@ -288,8 +288,9 @@ TEST(ReportTest, WholeKeyFindingsListTheKeysContents) {
   reporter.sweeper.Report(kHkeyCurrentUser, key, test::kWholeKey, test::kWholeKey, 0, kProblemUninstall, "");
   std::multiset<std::string> seen;
   for (const TNewItem& item : reporter.items) {
-    EXPECT_EQ(item.Problem, "Uninstall");
-    seen.insert(item.KeyPath.substr(fixture.KeyPath().size()) + "|" + item.ValueName + "|" + item.ValueData);
+    EXPECT_EQ(test::Show(item).problem, "Uninstall");
+    seen.insert(item.KeyPath.substr(fixture.KeyPath().size()) + "|" + test::Show(item).entry + "|" +
+                test::Show(item).data);
   }
   const std::multiset<std::string> expected = {"\\Gone|(whole key)|(whole key)",
                                                "\\Gone|@|default text",
@@ -299,6 +300,11 @@ TEST(ReportTest, WholeKeyFindingsListTheKeysContents) {
                                                "\\Gone\\Inner|C|three",
                                                "\\Gone\\Inner\\Deeper|D|four"};
   EXPECT_EQ(seen, expected);
+  // The key itself is marked by its flag, with no text of the language in it.
+  ASSERT_FALSE(reporter.items.empty());
+  EXPECT_TRUE(reporter.items[0].WholeKey);
+  EXPECT_EQ(reporter.items[0].ValueName + reporter.items[0].ValueData, "");
+  for (size_t i = 1; i < reporter.items.size(); ++i) EXPECT_FALSE(reporter.items[i].WholeKey);
 }
 
 }  // namespace

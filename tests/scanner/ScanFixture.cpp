@@ -38,6 +38,12 @@ TCleanerLanguage TestLanguage() {
   return language;
 }
 
+ShownItem Show(const TNewItem& item) {
+  static const TCleanerLanguage language = TestLanguage();
+  return {EntryText(item, language),   DataText(item, language),     DateText(item, language),
+          ProblemText(item, language), SeverityText(item, language), DetailText(item, language)};
+}
+
 ScanFixture::ScanFixture() {
   for (const char* name : {"present.exe", "present.dll"})
     folder_.PutFile(name, ReadHostFile(DataPath(std::string("scanner/drive_c/VeltaroFixture/") + name)));
@@ -58,19 +64,10 @@ std::string ReadFixture(const std::string& name) {
 }
 
 SimScanFixture::SimScanFixture() {
-  static std::atomic<int> serial{0};
-  host_ =
-      std::filesystem::temp_directory_path() /
-      ("vp-simscan-" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "-" + std::to_string(serial++));
-  std::filesystem::create_directories(host_ / "VeltaroSim");
-  std::filesystem::create_directories(host_ / "Windows" / "system32");
-  Machine().Files().MapDrive('C', host_, platform::DriveType::Fixed);
+  std::filesystem::create_directories(host_.Folder() / "VeltaroSim");
 }
 
-SimScanFixture::~SimScanFixture() {
-  std::error_code ec;
-  std::filesystem::remove_all(host_, ec);
-}
+SimScanFixture::~SimScanFixture() = default;
 
 ::testing::AssertionResult SimScanFixture::ApplyFixture(const std::string& name) const {
   const std::string text = ReadFixture(name);
@@ -107,7 +104,7 @@ int ScanRun::Count(const std::string& keyPathEnd, const char* name) const {
     const bool keyMatches =
         item.KeyPath.size() >= keyPathEnd.size() &&
         item.KeyPath.compare(item.KeyPath.size() - keyPathEnd.size(), keyPathEnd.size(), keyPathEnd) == 0;
-    if (keyMatches && (name == nullptr || item.ValueName == name)) ++count;
+    if (keyMatches && (name == nullptr || Show(item).entry == name)) ++count;
   }
   return count;
 }

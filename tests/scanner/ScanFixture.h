@@ -8,15 +8,23 @@
 #include <vector>
 
 #include "core/Dispatcher.h"
+#include "scanner/FindingTexts.h"
 #include "scanner/Sweeper.h"
 #include "support/RegistryTestSupport.h"
 #include "support/ScratchFolder.h"
+#include "support/SimHost.h"
 
 namespace vp::test {
 
 // Texts that name themselves, so items show which text the engine chose.
 TCleanerLanguage TestLanguage();
 inline constexpr const char* kWholeKey = "(whole key)";
+
+// The texts a front end in the test language shows for an item.
+struct ShownItem {
+  std::string entry, data, date, problem, severity, detail;
+};
+ShownItem Show(const TNewItem& item);
 
 // A place to scan: a scratch folder holding the files of
 // tests/data/scanner/drive_c, and a scratch key under
@@ -55,12 +63,11 @@ class SimScanFixture {
 
   const std::string& Root() const { return root_; }
   const std::string& KeyPath() const { return keyPath_; }
-  platform::sim::SimMachine& Machine() { return sim_.Machine(); }
+  platform::sim::SimMachine& Machine() { return host_.Machine(); }
   ::testing::AssertionResult ApplyFixture(const std::string& name) const;
 
  private:
-  ScopedSimMachine sim_;
-  std::filesystem::path host_;
+  SimHost host_;
   std::string root_ = "C:\\VeltaroSim\\";
   std::string keyPath_ = "Software\\VeltaroTest\\Sim";
 };

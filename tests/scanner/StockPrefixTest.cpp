@@ -34,7 +34,8 @@ Findings Scan(bool deep) {
   driver.OnItem = [&](const TNewItem& item) {
     // The other tests' scratch keys are not part of the stock prefix.
     if (item.FullPath.find("VeltaroTest") != std::string::npos) return;
-    found.insert(std::string(deep ? "deep" : "normal") + "\t" + item.FullPath + "\t" + item.ValueName);
+    found.insert(std::string(deep ? "deep" : "normal") + "\t" + item.FullPath + "\t" +
+                 test::Show(item).entry);
   };
   EXPECT_TRUE(driver.Start(request));
   driver.Wait();

@@ -123,7 +123,8 @@ TEST(SweeperTest, FindingsAreHandedOverInBatches) {
       TSweeper sweeper(options, dispatcher);
       sweeper.SetLanguage(test::TestLanguage());
       sweeper.OnItem = [&](TSweeper&, TNewItem& item) {
-        found[threaded].push_back(item.KeyPath + "|" + item.ValueName + "|" + item.Problem);
+        found[threaded].push_back(item.KeyPath + "|" + test::Show(item).entry + "|" +
+                                  test::Show(item).problem);
       };
       sweeper.OnTotals = [&](TSweeper&, int32_t v, int32_t) { values[threaded] = v; };
       const auto start = std::chrono::steady_clock::now();

@@ -18,8 +18,10 @@ using test::kWholeKey;
 
 bool AnyItemMentions(const test::ScanRun& run, const std::string& text) {
   for (const TNewItem& item : run.items)
-    if (item.KeyPath.find(text) != std::string::npos || item.ValueName.find(text) != std::string::npos ||
-        item.ValueData.find(text) != std::string::npos || item.Problem.find(text) != std::string::npos)
+    if (item.KeyPath.find(text) != std::string::npos ||
+        test::Show(item).entry.find(text) != std::string::npos ||
+        test::Show(item).data.find(text) != std::string::npos ||
+        test::Show(item).problem.find(text) != std::string::npos)
       return true;
   return false;
 }
@@ -44,11 +46,11 @@ TEST_F(WalkTest, ReportsMissingFilesInNamesAndData) {
   ASSERT_EQ(run.Count("\\Walk\\Broken", "Program"), 1);
   for (const TNewItem& item : run.items) {
     EXPECT_EQ(item.RootName, "HKEY_CURRENT_USER");  // no mirror without the user's hive
-    EXPECT_EQ(item.KeyDate, "(empty)");
-    if (item.ValueName == "Program") {
-      EXPECT_EQ(item.ValueData, fixture_.Root() + "gone.exe /min");
-      EXPECT_EQ(item.Problem, "Missing " + fixture_.Root() + "gone.exe");
-      EXPECT_EQ(item.Severity, "sev3");
+    EXPECT_EQ(test::Show(item).date, "(empty)");
+    if (test::Show(item).entry == "Program") {
+      EXPECT_EQ(test::Show(item).data, fixture_.Root() + "gone.exe /min");
+      EXPECT_EQ(test::Show(item).problem, "Missing " + fixture_.Root() + "gone.exe");
+      EXPECT_EQ(test::Show(item).severity, "sev3");
     }
   }
 
@@ -56,7 +58,7 @@ TEST_F(WalkTest, ReportsMissingFilesInNamesAndData) {
   ASSERT_EQ(run.Count("\\Walk\\NamedByPath", (fixture_.Root() + "gone-name.dll").c_str()), 1);
   for (const TNewItem& item : run.items) {
     if (item.KeyPath.size() > 12 && item.KeyPath.substr(item.KeyPath.size() - 12) == "\\NamedByPath") {
-      EXPECT_EQ(item.ValueData, fixture_.Root() + "present.exe");
+      EXPECT_EQ(test::Show(item).data, fixture_.Root() + "present.exe");
     }
   }
 
@@ -71,7 +73,7 @@ TEST_F(WalkTest, ReportsMissingFilesInNamesAndData) {
   // History lists are reported with severity 0.
   ASSERT_EQ(run.Count("\\Walk\\App\\RecentFileList", "File1"), 1);
   for (const TNewItem& item : run.items) {
-    if (item.ValueName == "File1") {
+    if (test::Show(item).entry == "File1") {
       EXPECT_EQ(item.SeverityLevel, 0);
     }
   }
@@ -102,7 +104,8 @@ TEST_F(WalkTest, OptionsShapeTheItems) {
   const test::ScanRun run = test::RunSweeper(options);
   EXPECT_EQ(run.Count("\\RecentFileList"), 0);
   ASSERT_EQ(run.items.size(), 7u);
-  for (const TNewItem& item : run.items) EXPECT_NE(item.KeyDate, "(empty)") << item.ValueName;
+  for (const TNewItem& item : run.items)
+    EXPECT_NE(test::Show(item).date, "(empty)") << test::Show(item).entry;
 
   const StringList ignoreList = {"gone-dir"};
   options = test::WalkOptions(Walk());
@@ -245,8 +248,8 @@ TEST_F(HiveWalkTest, RendersAndCountsValuesAsListed) {
                 item.KeyPath.compare(item.KeyPath.size() - std::strlen(expected[i].keyEnd), std::string::npos,
                                      expected[i].keyEnd) == 0)
         << item.KeyPath;
-    EXPECT_EQ(item.ValueName, expected[i].name);
-    EXPECT_EQ(item.ValueData, expected[i].data) << item.ValueName;
+    EXPECT_EQ(test::Show(item).entry, expected[i].name);
+    EXPECT_EQ(test::Show(item).data, expected[i].data) << test::Show(item).entry;
   }
   // Keys: Counted lists two, Nested one (the unreadable name left out).
   // Values: four readable names in Values, Nested's empty list counted as

@@ -41,8 +41,8 @@ class BackupListTest : public ::testing::Test {
   std::string BackUpAndRemove(const std::string& description) {
     TBackupTool tool;
     EXPECT_TRUE(tool.CreateBackup(Backups(), description, 9, "1.2", "Veltaro Pro"));
-    EXPECT_TRUE(tool.AddValue("HKEY_CURRENT_USER", key_.Path(), "Value"));
-    EXPECT_TRUE(tool.RemoveValue("HKEY_CURRENT_USER", key_.Path(), "Value"));
+    EXPECT_TRUE(tool.AddValue(vp::test::UserKey(key_.Path()), "Value"));
+    EXPECT_TRUE(tool.RemoveValue(vp::test::UserKey(key_.Path()), "Value"));
     EXPECT_TRUE(tool.Finish(false));
     return tool.SetFolder();
   }

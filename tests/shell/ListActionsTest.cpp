@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "files/FileSystemCache.h"
+#include "manager/ManagerRows.h"
 #include "platform/Registry.h"
 #include "registry/FastRegistry.h"
 #include "shell/logic/ListActions.h"
@@ -40,8 +41,9 @@ TEST_F(ListActionsTest, FailedRowsStayOnEveryTab) {
   const std::vector<TRemoveItem> rows = {{".vptestgone", {}}, {".vptestnosuchkey", {}}, {".vptestkept", {}}};
   TNewItem finding;
   finding.FullPath = "HKEY_CLASSES_ROOT\\.vptestkept";
-  finding.ValueName = "[Whole key]";
   finding.WholeKey = true;
+  TCleanerLanguage language;
+  language.Texts[kTextWholeKey] = "[Whole key]";
   const std::string missing = scratch_.Path("NoSuchFolder\\");
 
   // Every backup fails: nothing leaves the registry or the list.
@@ -55,13 +57,14 @@ TEST_F(ListActionsTest, FailedRowsStayOnEveryTab) {
   TFixSettings noSet = fix_;
   noSet.backupsFolder = missing;
   for (const auto& action : {FixRows, RemoveCleanerRows}) {
-    result = action({finding}, noSet);
+    result = action({finding}, noSet, language);
     EXPECT_EQ(result.staying, std::vector<size_t>{0});
     EXPECT_TRUE(Present(".vptestkept"));
   }
   EXPECT_NE(
       FixReportText(result, "{1} repaired, {2} removed.").find("0 repaired, 0 removed.\r\n\r\nNot changed"),
       std::string::npos);
+  EXPECT_NE(result.failures.at(0).find("HKEY_CLASSES_ROOT\\.vptestkept ([Whole key]): "), std::string::npos);
 
   // With sets: the removed row and the stale one leave; a tab without a
   // manager action changes nothing.
@@ -71,7 +74,7 @@ TEST_F(ListActionsTest, FailedRowsStayOnEveryTab) {
   EXPECT_TRUE(RemoveReportText(result).empty());
   EXPECT_FALSE(Present(".vptestgone"));
   EXPECT_TRUE(RemoveManagerRows(kCleanerTab, rows, remove_).noAction);  // not a manager tab
-  result = RemoveCleanerRows({finding}, fix_);
+  result = RemoveCleanerRows({finding}, fix_, language);
   EXPECT_EQ(result.leaving, std::vector<size_t>{0});
   EXPECT_FALSE(Present(".vptestkept"));
 }

@@ -6,8 +6,14 @@
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "platform/sim/SimMachine.h"
+#include "registry/KeyAddress.h"
 
 namespace vp::test {
+
+// The address of a key below HKEY_CURRENT_USER, where the tests keep theirs.
+inline TKeyAddress UserKey(std::string path) {
+  return {platform::kHkeyCurrentUser, std::move(path)};
+}
 
 // Deletes a key and everything below it through the seam; true when the key
 // is gone afterwards (also when it was never there).

@@ -5,11 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Platform.h"
-
-namespace vp::platform::sim {
-class SimMachine;
-}
+#include "support/SimHost.h"
 
 namespace vp::test {
 
@@ -39,12 +35,10 @@ class ScratchFolder {
   void PutFolder(std::string_view relative) const;
 
   // The simulated machine natively; null under Wine.
-  platform::sim::SimMachine* Sim() const { return machine_.get(); }
+  platform::sim::SimMachine* Sim() const { return host_ ? &host_->Machine() : nullptr; }
 
  private:
-  std::unique_ptr<platform::sim::SimMachine> machine_;
-  platform::Services previous_;
-  std::filesystem::path hostDrive_;  // natively: the folder mapped to C:
+  std::unique_ptr<SimHost> host_;  // natively
   std::string root_;
 };
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <utility>
 
 namespace vp::test {
 
@@ -27,5 +29,21 @@ std::string ShippedFile(const std::string& relative);
 
 // A file's bytes, read by the test itself; empty when it cannot be read.
 std::string HostFileBytes(const std::filesystem::path& path);
+
+// Runs an action when the scope ends, however it ends: a failed ASSERT
+// returns early, and what the test changed in shared state must still be
+// put back.
+class AtScopeEnd {
+ public:
+  explicit AtScopeEnd(std::function<void()> action) : action_(std::move(action)) {}
+  ~AtScopeEnd() {
+    if (action_) action_();
+  }
+  AtScopeEnd(const AtScopeEnd&) = delete;
+  AtScopeEnd& operator=(const AtScopeEnd&) = delete;
+
+ private:
+  std::function<void()> action_;
+};
 
 }  // namespace vp::test

@@ -6,7 +6,7 @@ namespace vp::shell {
 
 namespace {
 
-TListActionResult FromFixReport(const TFixReport& report) {
+TListActionResult FromFixReport(const TFixReport& report, const TCleanerLanguage& texts) {
   TListActionResult result;
   result.repaired = report.repaired;
   result.removed = report.removed;
@@ -15,7 +15,8 @@ TListActionResult FromFixReport(const TFixReport& report) {
     const TFixOutcome& outcome = report.outcomes[i];
     if (outcome.action == TFixAction::kFailed) {
       result.staying.push_back(i);
-      result.failures.push_back(outcome.fullPath + " (" + outcome.entry + "): " + outcome.reason);
+      const std::string& entry = outcome.wholeKey ? texts.Text(kTextWholeKey) : outcome.entry;
+      result.failures.push_back(outcome.fullPath + " (" + entry + "): " + outcome.reason);
     } else {
       result.leaving.push_back(i);
     }
@@ -36,12 +37,14 @@ std::string FailureLines(const TListActionResult& result) {
 
 }  // namespace
 
-TListActionResult FixRows(const std::vector<TNewItem>& ticked, const TFixSettings& settings) {
-  return FromFixReport(FixCleanerItems(ticked, settings));
+TListActionResult FixRows(const std::vector<TNewItem>& ticked, const TFixSettings& settings,
+                          const TCleanerLanguage& texts) {
+  return FromFixReport(FixCleanerItems(ticked, settings), texts);
 }
 
-TListActionResult RemoveCleanerRows(const std::vector<TNewItem>& ticked, const TFixSettings& settings) {
-  return FromFixReport(RemoveCleanerItems(ticked, settings));
+TListActionResult RemoveCleanerRows(const std::vector<TNewItem>& ticked, const TFixSettings& settings,
+                                    const TCleanerLanguage& texts) {
+  return FromFixReport(RemoveCleanerItems(ticked, settings), texts);
 }
 
 TListActionResult RemoveManagerRows(int tab, const std::vector<TRemoveItem>& ticked,

@@ -25,12 +25,14 @@ struct TListActionResult {
 };
 
 // Fix on the cleaner's tab: one backup set, each finding backed up before it
-// is repaired or deleted.
-TListActionResult FixRows(const std::vector<TNewItem>& ticked, const TFixSettings& settings);
+// is repaired or deleted. The failures name the rows in the language given.
+TListActionResult FixRows(const std::vector<TNewItem>& ticked, const TFixSettings& settings,
+                          const TCleanerLanguage& texts);
 
 // Remove on any tab: the cleaner's findings are backed up and deleted
 // without repairs; a manager tab's rows through its Remove action.
-TListActionResult RemoveCleanerRows(const std::vector<TNewItem>& ticked, const TFixSettings& settings);
+TListActionResult RemoveCleanerRows(const std::vector<TNewItem>& ticked, const TFixSettings& settings,
+                                    const TCleanerLanguage& texts);
 TListActionResult RemoveManagerRows(int tab, const std::vector<TRemoveItem>& ticked,
                                     const TRemoveContext& context);
 
