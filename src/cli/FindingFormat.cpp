@@ -93,12 +93,16 @@ std::vector<std::string_view> SelectionLines(std::string_view fileText, std::str
   return lines;
 }
 
-std::optional<std::string> ReadTextFile(const std::string& path) {
+std::optional<std::string> ReadSelectionFile(const std::string& path, std::string_view command,
+                                             std::ostream& err) {
+  if (path.empty()) return std::string();
   std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
   std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return std::nullopt;
+  if (in) text << in.rdbuf();
+  if (!in || in.bad()) {
+    err << "veltaro " << command << ": cannot read " << path << '\n';
+    return std::nullopt;
+  }
   return text.str();
 }
 

@@ -3,6 +3,7 @@
 // How findings are written for people and scripts, and how a list of chosen
 // findings is read back.
 
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,7 +49,9 @@ Selection SelectFindings(std::string_view fileText, const std::vector<TNewItem>&
 // lines, lines starting with "#" and the header are left out.
 std::vector<std::string_view> SelectionLines(std::string_view fileText, std::string_view header);
 
-// A file's bytes; nothing when it cannot be read.
-std::optional<std::string> ReadTextFile(const std::string& path);
+// The text of the selection file a command was given: empty when none was
+// named; nothing, after telling err, when the named file cannot be read.
+std::optional<std::string> ReadSelectionFile(const std::string& path, std::string_view command,
+                                             std::ostream& err);
 
 }  // namespace vp::cli

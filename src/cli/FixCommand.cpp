@@ -75,15 +75,8 @@ int RunFixCommand(const CommandContext& context, const Arguments& arguments) {
   FixOptions options;
   if (!ParseFixOptions(context, arguments, options)) return kExitError;
 
-  std::string selectionText;
-  if (!options.selectFile.empty()) {
-    std::optional<std::string> text = ReadTextFile(options.selectFile);
-    if (!text) {
-      context.err << "veltaro fix: cannot read " << options.selectFile << '\n';
-      return kExitError;
-    }
-    selectionText = std::move(*text);
-  }
+  const std::optional<std::string> selectionText = ReadSelectionFile(options.selectFile, "fix", context.err);
+  if (!selectionText) return kExitError;
   const std::optional<ScanTexts> texts = LoadScanTexts(context);
   if (!texts) return kExitError;
 
@@ -97,7 +90,7 @@ int RunFixCommand(const CommandContext& context, const Arguments& arguments) {
   }
   std::vector<TNewItem> chosen = scan->items;
   if (!options.all) {
-    Selection selection = SelectFindings(selectionText, scan->items, texts->language);
+    Selection selection = SelectFindings(*selectionText, scan->items, texts->language);
     for (const std::string& line : selection.unmatched)
       context.out << "skipped (not found by the scan): " << line << '\n';
     chosen = std::move(selection.chosen);

@@ -77,15 +77,9 @@ std::vector<TListRow> SelectRows(const CommandContext& context, std::string_view
 int RunRemoveCommand(const CommandContext& context, const Arguments& arguments) {
   RemoveOptions options;
   if (!ParseRemoveOptions(context, arguments, options)) return kExitError;
-  std::string selectionText;
-  if (!options.selectFile.empty()) {
-    std::optional<std::string> text = ReadTextFile(options.selectFile);
-    if (!text) {
-      context.err << "veltaro remove: cannot read " << options.selectFile << '\n';
-      return kExitError;
-    }
-    selectionText = std::move(*text);
-  }
+  const std::optional<std::string> selectionText =
+      ReadSelectionFile(options.selectFile, "remove", context.err);
+  if (!selectionText) return kExitError;
 
   // The rows are read again: only what the list still shows is removed.
   std::optional<std::vector<TListRow>> rows = FillManagerTab(context, options.tab);
@@ -93,7 +87,7 @@ int RunRemoveCommand(const CommandContext& context, const Arguments& arguments) 
     context.err << "veltaro remove: interrupted while reading the list; nothing was changed\n";
     return kExitError;
   }
-  std::vector<TListRow> chosen = options.all ? std::move(*rows) : SelectRows(context, selectionText, *rows);
+  std::vector<TListRow> chosen = options.all ? std::move(*rows) : SelectRows(context, *selectionText, *rows);
   if (chosen.empty()) {
     context.out << "Nothing to remove.\n";
     return kExitOk;

@@ -22,21 +22,18 @@
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"
 #include "widgets/Text.h"
+#include "window/WindowFixture.h"
 
 namespace vp::shell {
 namespace {
 
-class ActionsWindowTest : public ::testing::Test {
+class ActionsWindowTest : public WindowFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(key_.Ok());
-    scratch_.PutFile("prog\\Languages\\English.lng", test::ShippedFile("Languages/English.lng"));
-    scratch_.PutFile("prog\\Data\\Default IgnoreList.dat", test::ShippedFile("Data/Default IgnoreList.dat"));
+    ASSERT_NO_FATAL_FAILURE(PlantMissingReferences());
     TFastRegistry registry;
     registry.SetRootKey(platform::kHkeyCurrentUser);
     ASSERT_TRUE(registry.OpenKey("\\" + key_.Path(), false));
-    for (const char* name : {"Gone", "Lost", "Missing"})
-      registry.WriteString(name, scratch_.Path(std::string("gone\\") + name + ".exe"));
     registry.WriteString("Kept", "healthy text");
     original_ = test::SnapshotTree(platform::kHkeyCurrentUser, key_.Path());
 
@@ -52,18 +49,11 @@ class ActionsWindowTest : public ::testing::Test {
       managerOriginals_.push_back(test::SnapshotTree(entry.root, entry.parent));
     }
 
-    program_ = std::make_unique<TProgram>(scratch_.Path("prog\\"), false);
     TMainFormContext extra;
-    extra.scanAreas = {4};
-    extra.showMessage = [this](const std::string& title, const std::string& text) {
-      reports_.push_back(title + ": " + text);
-    };
     extra.confirm = [](const std::string&, const std::string&) { return true; };
     extra.askDescription = [] { return std::optional<std::string>("window test"); };
     extra.askSaveName = [this] { return scratch_.Path("saved list"); };
-    ASSERT_TRUE(program_->CreateWindows(std::move(extra)));
-    Form().Show(SW_SHOWNORMAL);
-    ASSERT_TRUE(WaitFor([&] { return !program_->Texts().Text("Columns.15").empty(); }));
+    ASSERT_NO_FATAL_FAILURE(Open(std::move(extra)));
     SendKey(VK_ESCAPE);  // the first-run prompt
   }
 
@@ -73,30 +63,7 @@ class ActionsWindowTest : public ::testing::Test {
     ASSERT_TRUE(WaitFor([&] { return Form().Phase() == ScanPhase::Finished; }));
   }
 
-  void TearDown() override {
-    if (program_ && Form().Handle() != nullptr) SendMessageW(Form().Handle(), WM_CLOSE, 0, 0);
-    program_.reset();
-  }
-
-  TMainForm& Form() { return *program_->Form(); }
-  HWND List() { return Form().List().Handle(); }
-
-  bool WaitFor(const std::function<bool()>& done) {
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(180);
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > limit) return false;
-      program_->Dispatcher().ProcessPending(std::chrono::milliseconds(20));
-    }
-    return true;
-  }
-
-  void SendKey(WPARAM key) {
-    MSG message{};
-    message.hwnd = List();
-    message.message = WM_KEYDOWN;
-    message.wParam = key;
-    Form().PreTranslate(message);
-  }
+  void SendKey(WPARAM key) { Key(List(), key); }
 
   // Ticks the rows of the planted key, as the space bar does; their count.
   int TickPlanted() {
@@ -151,13 +118,9 @@ class ActionsWindowTest : public ::testing::Test {
     return -1;
   }
 
-  test::ScratchFolder scratch_;
-  test::ScratchKey key_;
   test::PlantedEntries planted_;
   std::vector<test::TreeSnapshot> managerOriginals_;
   test::TreeSnapshot original_;
-  std::unique_ptr<TProgram> program_;
-  std::vector<std::string> reports_;
 };
 
 TEST_F(ActionsWindowTest, FixThenRestoreFromTheBackupsWindow) {

@@ -20,6 +20,7 @@
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"
 #include "widgets/Text.h"
+#include "window/WindowFixture.h"
 
 namespace vp::shell {
 namespace {
@@ -40,60 +41,15 @@ int Rows(HWND list) {
   return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
 }
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public WindowFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(key_.Ok());
-    scratch_.PutFile("prog\\Languages\\English.lng", ShippedFile("Languages/English.lng"));
-    scratch_.PutFile("prog\\Data\\Default IgnoreList.dat", ShippedFile("Data/Default IgnoreList.dat"));
-    // References to files that are not there, for the scan of the user's
-    // whole hive to find.
-    TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
-    ASSERT_TRUE(registry.OpenKey("\\" + key_.Path(), false));
-    for (const char* name : {"Gone", "Lost", "Missing"})
-      registry.WriteString(name, scratch_.Path(std::string("gone\\") + name + ".exe"));
-
-    program_ = std::make_unique<TProgram>(scratch_.Path("prog\\"), false);
+    ASSERT_NO_FATAL_FAILURE(PlantMissingReferences());
     TMainFormContext extra;
-    extra.scanAreas = {4};
     extra.managerTimings.fillSpacing = std::chrono::milliseconds(50);
     extra.managerTimings.transferSpacing = std::chrono::milliseconds(50);
     extra.managerTimings.unchangedSpacing.fill(std::chrono::milliseconds(50));
-    extra.showMessage = [this](const std::string& title, const std::string& text) {
-      reports_.push_back(title + ": " + text);
-    };
-    ASSERT_TRUE(program_->CreateWindows(std::move(extra)));
-    Form().Show(SW_SHOWNORMAL);
-    // The idle thread applies the language once the window stands.
-    ASSERT_TRUE(WaitFor([&] { return !program_->Texts().Text("Columns.15").empty(); }));
-  }
-
-  void TearDown() override {
-    if (program_ && Form().Handle() != nullptr) SendMessageW(Form().Handle(), WM_CLOSE, 0, 0);
-    program_.reset();
-  }
-
-  TMainForm& Form() { return *program_->Form(); }
-  HWND List() { return Form().List().Handle(); }
-
-  // Runs the window thread until done holds; false after the guard's limit.
-  bool WaitFor(const std::function<bool()>& done) {
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(180);
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > limit) return false;
-      program_->Dispatcher().ProcessPending(std::chrono::milliseconds(20));
-    }
-    return true;
-  }
-
-  // A key as the message loop hands it to the window.
-  bool Key(HWND target, WPARAM key) {
-    MSG message{};
-    message.hwnd = target;
-    message.message = WM_KEYDOWN;
-    message.wParam = key;
-    return Form().PreTranslate(message);
+    ASSERT_NO_FATAL_FAILURE(Open(std::move(extra)));
   }
 
   void Skip() {
@@ -115,11 +71,6 @@ class MainWindowTest : public ::testing::Test {
       if (Cell(List(), row, 0) == key_.FullPath()) return row;
     return -1;
   }
-
-  test::ScratchFolder scratch_;
-  test::ScratchKey key_;
-  std::unique_ptr<TProgram> program_;
-  std::vector<std::string> reports_;
 };
 
 TEST_F(MainWindowTest, ScanListsThePlantedEntriesAndReportsOnceAtTheEnd) {
