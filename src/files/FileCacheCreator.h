@@ -125,6 +125,8 @@ class TFileCacheLoader {
   // Waits for the load to end; true when it replaced the cache's contents
   // or found no file.
   bool Wait();
+  // True once the thread has ended (loaded, found nothing, or stopped).
+  bool Finished() const { return worker_.Finished(); }
 
  private:
   TFileSystemCache& cache_;

@@ -306,7 +306,7 @@ const StringList& BoundMessageIds() {
   static const StringList ids = [] {
     StringList list;
     for (int i = 1; i <= 22; ++i) list.push_back("Columns." + std::to_string(i));
-    for (int i : {1, 2, 3, 9, 10, 11, 12, 13, 14}) list.push_back("Misc." + std::to_string(i));
+    for (int i : {1, 2, 3, 9, 10, 11, 12, 13, 14, 15}) list.push_back("Misc." + std::to_string(i));
     for (int i = 1; i <= 3; ++i) list.push_back("Reports." + std::to_string(i));
     for (int i = 1; i <= 2; ++i) list.push_back("Confirmations." + std::to_string(i));
     for (int i = 1; i <= 2; ++i) list.push_back("Backups." + std::to_string(i));
@@ -320,10 +320,10 @@ const StringList& BoundMessageIds() {
 const std::map<std::string, std::vector<int>, std::less<>>& MessagePlaceholders() {
   // Status bar counts: ticked, selected, total. Scan report: seconds, rows.
   // Fix report: repaired, removed. An ignored item's problem; the missing
-  // file a reference names.
+  // file a reference names. The areas of a scan that stand still.
   static const std::map<std::string, std::vector<int>, std::less<>> placeholders = {
-      {"Misc.9", {1, 2, 3}}, {"Reports.2", {1, 2}}, {"Reports.3", {1, 2}},
-      {"Cleaner.2", {1}},    {"Cleaner.3", {1}},
+      {"Misc.9", {1, 2, 3}}, {"Misc.15", {1}},   {"Reports.2", {1, 2}},
+      {"Reports.3", {1, 2}}, {"Cleaner.2", {1}}, {"Cleaner.3", {1}},
   };
   return placeholders;
 }

@@ -11,8 +11,11 @@
 #include "platform/Launcher.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
+#include "settings/DesignedTexts.h"
 #include "settings/SettingsManager.h"
 #include "settings/Translator.h"
+#include "shell/FormTranslation.h"
+#include "shell/logic/HelpItems.h"
 #include "shell/logic/ListText.h"
 #include "widgets/Dpi.h"
 #include "widgets/Text.h"
@@ -58,6 +61,12 @@ class TPlace : public SettingsWindow {
   HWND window_;
 };
 
+std::string DesignedCaption(std::string_view name) {
+  for (const DesignedControl& control : BackupFormDesign().controls)
+    if (control.name == name) return std::string(control.text);
+  return {};
+}
+
 }  // namespace
 
 TBackupForm::TBackupForm(TBackupFormContext context) : context_(std::move(context)) {}
@@ -92,50 +101,19 @@ bool TBackupForm::Create(HWND owner) {
   const HWND self = Handle();
   list_ = widgets::TListView(self, kList, false);
   list_.SetSource(this);
-  list_.AddColumn("Description", 400);
-  list_.AddColumn("Date", 180);
+  const StringList columns = [] {
+    for (const DesignedControl& control : BackupFormDesign().controls)
+      if (control.name == "ListView") return StringList(control.items.begin(), control.items.end());
+    return StringList{};
+  }();
+  for (size_t column = 0; column < columns.size(); ++column)
+    list_.AddColumn(columns[column], column == 0 ? 400 : 180);
   bottom_.Create(self, -1, false);
   bottom_.SetVisible(true);
-  restoreBtn_ = widgets::TButton(bottom_.Handle(), kRestore, "&Restore", true);
-  removeBtn_ = widgets::TButton(bottom_.Handle(), kRemove, "Re&move");
-  closeBtn_ = widgets::TButton(bottom_.Handle(), kClose, "&Close");
-
-  widgets::TMenu bar = widgets::TMenu::Bar();
-  widgets::TMenu file = widgets::TMenu::Popup();
-  file.AddItem(kSaveList, "&Save list as...", "Ctrl+S");
-  file.AddItem(kExit, "E&xit", "Ctrl+Q");
-  bar.AddSubMenu(std::move(file), "&File");
-  widgets::TMenu select = widgets::TMenu::Popup();
-  select.AddItem(kSelectAll, "&All", "Ctrl+A");
-  select.AddItem(kSelectNone, "&None", "Ctrl+N");
-  select.AddItem(kSelectInverse, "&Inverse", "Ctrl+I");
-  bar.AddSubMenu(std::move(select), "&Select");
-  widgets::TMenu help = widgets::TMenu::Popup();
-  help.AddItem(kHelp, "&Help on this tool", "F1");
-  help.AddItem(kFaq, "&FAQ", "F2");
-  help.AddItem(kLicense, "&License Agreement...", "F3");
-  bar.AddSubMenu(std::move(help), "&Help");
-  SetMenu(self, bar.Release());
-  popup_ = widgets::TMenu::Popup();
-  popup_.AddItem(kRestore, "&Restore", "");
-  popup_.AddItem(kRemove, "Re&move", "Del");
-  popup_.AddItem(kView, "&View", "Ctrl+E");
-
-  std::vector<ACCEL> keys;
-  for (const auto& [shortcut, id] : std::vector<std::pair<const char*, int>>{{"Ctrl+S", kSaveList},
-                                                                             {"Ctrl+Q", kExit},
-                                                                             {"Ctrl+A", kSelectAll},
-                                                                             {"Ctrl+N", kSelectNone},
-                                                                             {"Ctrl+I", kSelectInverse},
-                                                                             {"F1", kHelp},
-                                                                             {"F2", kFaq},
-                                                                             {"F3", kLicense}}) {
-    ACCEL accel{};
-    if (!widgets::ParseShortcut(shortcut, accel)) continue;
-    accel.cmd = static_cast<WORD>(id);
-    keys.push_back(accel);
-  }
-  accelerators_ = widgets::TAccelerators(CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size())));
+  restoreBtn_ = widgets::TButton(bottom_.Handle(), kRestore, DesignedCaption("RestoreBtn"), true);
+  removeBtn_ = widgets::TButton(bottom_.Handle(), kRemove, DesignedCaption("RemoveBtn"));
+  closeBtn_ = widgets::TButton(bottom_.Handle(), kClose, DesignedCaption("CloseBtn"));
+  CreateMenus();
 
   static widgets::TFont font = widgets::MessageFont(widgets::WindowDpi(self));
   EnumChildWindows(
@@ -148,6 +126,66 @@ bool TBackupForm::Create(HWND owner) {
   Layout();
   UpdateButtons();
   return true;
+}
+
+void TBackupForm::CreateMenus() {
+  // The menu items of the designed window and the command each gives.
+  static const std::pair<std::string_view, int> kItems[] = {
+      {"Saveastxt1", kSaveList},
+      {"Exit1", kExit},
+      {"All1", kSelectAll},
+      {"None1", kSelectNone},
+      {"Inverse1", kSelectInverse},
+      {"Helponthissubject1", kHelp},
+      {"FAQ1", kFaq},
+      {"LicenseAgreement1", kLicense},
+      {"WebSite1", kWebSite},
+      {"Restore1", kRestore},
+      {"Remove1", kRemove},
+      {"View1", kView},
+  };
+  const auto idOf = [](std::string_view name) {
+    for (const auto& [item, id] : kItems)
+      if (item == name) return id;
+    return 0;
+  };
+  widgets::TMenu bar = widgets::TMenu::Bar();
+  std::vector<ACCEL> keys;
+  for (const DesignedMenu& menu : BackupFormDesign().menus) {
+    widgets::TMenu sub = widgets::TMenu::Popup();
+    for (const DesignedMenuItem& item : menu.items) {
+      if (item.IsSeparator()) {
+        sub.AddSeparator();
+        continue;
+      }
+      const int id = idOf(item.name);
+      sub.AddItem(id, item.caption, item.shortcut);
+      // Del, like Esc, Enter and Ctrl+E, is the window's own key.
+      ACCEL accel{};
+      if (menu.popup || !widgets::ParseShortcut(item.shortcut, accel)) continue;
+      accel.cmd = static_cast<WORD>(id);
+      keys.push_back(accel);
+    }
+    if (menu.popup) {
+      popup_ = std::move(sub);
+      continue;
+    }
+    bar.AddSubMenu(std::move(sub), menu.caption);
+  }
+  const HMENU menuBar = bar.Release();
+  SetMenu(Handle(), menuBar);
+  accelerators_ = widgets::TAccelerators(CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size())));
+
+  TTranslatedControls translated;
+  translated.captions = {{"RestoreBtn", &restoreBtn_}, {"RemoveBtn", &removeBtn_}, {"CloseBtn", &closeBtn_}};
+  translated.columns = &list_;
+  translated.menuBar = menuBar;
+  translated.popup = popup_.Handle();
+  translation_ = std::make_unique<TFormTranslation>(Handle(), BackupFormDesign(), translated);
+}
+
+TranslatableWindow* TBackupForm::Translation() {
+  return translation_.get();
 }
 
 void TBackupForm::Show(const std::string& mainCaption, const std::string& backupsCaption) {
@@ -325,15 +363,11 @@ void TBackupForm::SortBy(int column) {
 }
 
 void TBackupForm::OpenHelp(int id) {
-  const std::string file = id == kHelp  ? "Documentation\\html\\backuptool.html"
-                           : id == kFaq ? "Documentation\\html\\FAQ.html"
-                                        : "Documentation\\License Agreement.txt";
-  const std::string path = context_.programFolder + file;
-  if (!FileExistsChecked(path)) return;
-  if (id == kLicense)
-    platform::Launch().ShellOpen("open", "notepad", "\"" + path + "\"");
-  else
-    platform::Launch().ShellOpen("open", path);
+  const HelpItem item = id == kHelp      ? HelpItem::BackupsHelp
+                        : id == kFaq     ? HelpItem::Faq
+                        : id == kLicense ? HelpItem::License
+                                         : HelpItem::WebSite;
+  OpenHelpItem(item, context_.programFolder);
 }
 
 void TBackupForm::ShowPopup(POINT at) {
@@ -377,6 +411,7 @@ void TBackupForm::Command(int id) {
     case kHelp:
     case kFaq:
     case kLicense:
+    case kWebSite:
       OpenHelp(id);
       break;
     default:

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,12 @@
 namespace vp {
 class TSettingsManager;
 class MessageTexts;
+class TranslatableWindow;
 }  // namespace vp
 
 namespace vp::shell {
+
+class TFormTranslation;
 
 struct TBackupFormContext {
   std::string backupsFolder;  // with its backslash
@@ -61,8 +65,13 @@ class TBackupForm : public widgets::TCustomWindow, private widgets::TListSource 
   // extension); the save dialog gives the name.
   bool SaveListTo(const std::string& file);
 
+  // The window as the translator walks it (section "backupform").
+  TranslatableWindow* Translation();
+
   // State for the tests and the screenshots.
   const std::vector<TBackupRow>& Rows() const { return rows_; }
+  std::string RestoreCaption() const { return restoreBtn_.Text(); }
+  HMENU PopupMenu() const { return popup_.Handle(); }
   widgets::TListView& List() { return list_; }
   bool RestoreEnabled() const { return restoreBtn_.Enabled(); }
   void RefreshList();
@@ -84,6 +93,7 @@ class TBackupForm : public widgets::TCustomWindow, private widgets::TListSource 
     kHelp,
     kFaq,
     kLicense,
+    kWebSite,
     kList,
   };
 
@@ -101,6 +111,7 @@ class TBackupForm : public widgets::TCustomWindow, private widgets::TListSource 
   void SortBy(int column);
   void ShowPopup(POINT at);
   void SaveList();
+  void CreateMenus();
   void OpenHelp(int id);
   void SavePlace();
   void RestorePlace();
@@ -114,6 +125,7 @@ class TBackupForm : public widgets::TCustomWindow, private widgets::TListSource 
   widgets::TAccelerators accelerators_;
   int sortColumn_ = 0;
   int sortDirection_ = 1;
+  std::unique_ptr<TFormTranslation> translation_;
 };
 
 }  // namespace vp::shell

@@ -1,7 +1,5 @@
 #include "shell/FormTranslation.h"
 
-#include "settings/DesignedTexts.h"
-#include "shell/MainForm.h"
 #include "widgets/Menu.h"
 #include "widgets/Text.h"
 
@@ -40,6 +38,23 @@ class TTabsComponent : public TranslatableComponent {
 
  private:
   widgets::TTabControl& tabs_;
+};
+
+// A list whose column captions are translated; its columns keep their
+// widths.
+class TColumnsComponent : public TranslatableComponent {
+ public:
+  explicit TColumnsComponent(widgets::TListView& list) : list_(list) {}
+  std::string Name() const override { return "ListView"; }
+  ComponentClass Class() const override { return ComponentClass::ListView; }
+  StringList Items() const override { return list_.ColumnCaptions(); }
+  void SetItems(const StringList& items) override {
+    for (int column = 0; column < list_.ColumnCount() && static_cast<size_t>(column) < items.size(); ++column)
+      list_.SetColumnCaption(column, items[static_cast<size_t>(column)]);
+  }
+
+ private:
+  widgets::TListView& list_;
 };
 
 // One item of a menu, by its position in its parent.
@@ -83,29 +98,22 @@ class TPopupComponent : public TranslatableComponent {
 
 }  // namespace
 
-TFormTranslation::TFormTranslation(TMainForm& form) : form_(form) {
-  const std::pair<std::string_view, widgets::TControl*> controls[] = {
-      {"KeyLabel", &form.keyLabel_},         {"EntryLabel", &form.entryLabel_},
-      {"ProblemLabel", &form.problemLabel_}, {"BackupsBtn", &form.backupsBtn_},
-      {"UninstallBtn", &form.uninstallBtn_}, {"FixBtn", &form.fixBtn_},
-      {"RemoveBtn", &form.removeBtn_},       {"CloseBtn", &form.closeBtn_},
-      {"NewScanBtn", &form.newScanBtn_},     {"SweeperLabel", &form.sweeperLabel_},
-      {"OptNormalMode", &form.normalOpt_},   {"OptDeepMode", &form.deepOpt_},
-      {"StartBtn", &form.startBtn_},         {"CancelBtn", &form.cancelBtn_},
-      {"ScanLabel", &form.scanLabel_},       {"KeysLabel", &form.keysLabel_},
-      {"ValuesLabel", &form.valuesLabel_},   {"InvalidLabel", &form.invalidLabel_},
-      {"WorkingLabel", &form.workingLabel_}, {"FileAnalyzerLabel", &form.cacheLabel_},
-      {"PleaseWaitLabel", &form.waitLabel_}, {"OkBtn", &form.okBtn_},
-      {"SkipBtn", &form.skipBtn_},
-  };
+TFormTranslation::TFormTranslation(HWND window, const DesignedWindow& design,
+                                   const TTranslatedControls& controls)
+    : window_(window), name_(design.name) {
   // In the designed order, so that the language file reads as the window.
-  for (const DesignedControl& designed : MainFormDesign().controls) {
-    if (designed.name == "TabControl") {
-      owned_.push_back(std::make_unique<TTabsComponent>(form.tabs_));
+  for (const DesignedControl& designed : design.controls) {
+    if (designed.name == "TabControl" && controls.tabs != nullptr) {
+      owned_.push_back(std::make_unique<TTabsComponent>(*controls.tabs));
       components_.push_back(owned_.back().get());
       continue;
     }
-    for (const auto& [name, control] : controls) {
+    if (designed.name == "ListView" && controls.columns != nullptr) {
+      owned_.push_back(std::make_unique<TColumnsComponent>(*controls.columns));
+      components_.push_back(owned_.back().get());
+      continue;
+    }
+    for (const auto& [name, control] : controls.captions) {
       if (name != designed.name) continue;
       owned_.push_back(
           std::make_unique<TCaptionComponent>(std::string(name), designed.componentClass, *control));
@@ -114,20 +122,21 @@ TFormTranslation::TFormTranslation(TMainForm& form) : form_(form) {
   }
 
   int topPosition = 0;
-  for (const DesignedMenu& menu : MainFormDesign().menus) {
-    HMENU items = menu.popup ? form.popup_.Handle() : GetSubMenu(form.mainMenu_, topPosition);
+  for (const DesignedMenu& menu : design.menus) {
+    HMENU items = menu.popup ? controls.popup : GetSubMenu(controls.menuBar, topPosition);
+    if (items == nullptr) continue;
     std::unique_ptr<TranslatableComponent> owner;
     if (menu.popup) {
       owner = std::make_unique<TPopupComponent>(std::string(menu.name));
     } else {
-      owner = std::make_unique<TMenuItemComponent>(std::string(menu.name), form.mainMenu_, topPosition, false,
-                                                   form.Handle());
+      owner = std::make_unique<TMenuItemComponent>(std::string(menu.name), controls.menuBar, topPosition,
+                                                   false, window);
       ++topPosition;
     }
     int position = 0;
     for (const DesignedMenuItem& item : menu.items) {
       owned_.push_back(std::make_unique<TMenuItemComponent>(std::string(item.name), items, position++,
-                                                            menu.popup, form.Handle()));
+                                                            menu.popup, window));
       TranslatableComponent* sub = owned_.back().get();
       if (menu.popup)
         static_cast<TPopupComponent*>(owner.get())->AddSubItem(sub);
@@ -143,12 +152,12 @@ TFormTranslation::~TFormTranslation() = default;
 
 std::string TFormTranslation::Caption() const {
   wchar_t buffer[256] = {};
-  GetWindowTextW(form_.Handle(), buffer, 255);
+  GetWindowTextW(window_, buffer, 255);
   return widgets::Narrow(buffer);
 }
 
 void TFormTranslation::SetCaption(const std::string& caption) {
-  SetWindowTextW(form_.Handle(), widgets::Wide(caption).c_str());
+  SetWindowTextW(window_, widgets::Wide(caption).c_str());
 }
 
 std::vector<TranslatableComponent*> TFormTranslation::Components() const {

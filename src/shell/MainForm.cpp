@@ -3,7 +3,6 @@
 #include <windows.h>
 // After windows.h, which they need.
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <algorithm>
 
@@ -14,6 +13,7 @@
 #include "settings/SettingsManager.h"
 #include "shell/FormSettings.h"
 #include "shell/FormTranslation.h"
+#include "shell/logic/HelpItems.h"
 #include "shell/logic/TabColumns.h"
 #include "widgets/Text.h"
 
@@ -110,7 +110,26 @@ bool TMainForm::Create() {
 
   CreateControls();
   CreateMenus();
-  translation_ = std::make_unique<TFormTranslation>(*this);
+  TTranslatedControls translated;
+  translated.captions = {
+      {"KeyLabel", &keyLabel_},         {"EntryLabel", &entryLabel_},
+      {"ProblemLabel", &problemLabel_}, {"BackupsBtn", &backupsBtn_},
+      {"UninstallBtn", &uninstallBtn_}, {"FixBtn", &fixBtn_},
+      {"RemoveBtn", &removeBtn_},       {"CloseBtn", &closeBtn_},
+      {"NewScanBtn", &newScanBtn_},     {"SweeperLabel", &sweeperLabel_},
+      {"OptNormalMode", &normalOpt_},   {"OptDeepMode", &deepOpt_},
+      {"StartBtn", &startBtn_},         {"CancelBtn", &cancelBtn_},
+      {"ScanLabel", &scanLabel_},       {"KeysLabel", &keysLabel_},
+      {"ValuesLabel", &valuesLabel_},   {"InvalidLabel", &invalidLabel_},
+      {"WorkingLabel", &workingLabel_}, {"FileAnalyzerLabel", &cacheLabel_},
+      {"PleaseWaitLabel", &waitLabel_}, {"OkBtn", &okBtn_},
+      {"SkipBtn", &skipBtn_},
+  };
+  // The list's columns follow the tab (SetupColumns), not the window's section.
+  translated.tabs = &tabs_;
+  translated.menuBar = mainMenu_;
+  translated.popup = popup_.Handle();
+  translation_ = std::make_unique<TFormTranslation>(Handle(), MainFormDesign(), translated);
   ApplyFont();
 
   TBackupFormContext backups;
@@ -144,6 +163,9 @@ bool TMainForm::Create() {
   const int32_t created = context_.settings->ReadInteger("Settings", "FileCache", "Created", 0);
   const bool cacheThere = PrepareFileCache(context_.folders.DataFolder, created);
   cachePanel_.SetVisible(!cacheThere);
+  if (cacheThere)
+    cacheLoader_ = std::make_unique<TFileCacheLoader>(fileCache_, context_.folders.FileCacheFile,
+                                                      context_.cacheLoadDelay);
 
   ShowPanels();
   Layout();
@@ -604,8 +626,8 @@ bool TMainForm::CommandBuilt(Command command) {
     case Command::CacheOk:
     case Command::CacheSkip:
     case Command::Refresh:
+    case Command::WebSite:
       return true;
-    // The maker's web address is not decided.
     default:
       return false;
   }
@@ -620,6 +642,7 @@ void TMainForm::Execute(Command command) {
     case Command::HelpTool:
     case Command::Faq:
     case Command::License:
+    case Command::WebSite:
       OpenHelp(command);
       break;
     case Command::Start:
@@ -714,16 +737,11 @@ bool TMainForm::PreTranslate(MSG& message) {
 }
 
 void TMainForm::OpenHelp(Command command) {
-  std::string file;
-  if (command == Command::HelpTool) file = "Documentation\\html\\reg_tools.html";
-  if (command == Command::Faq) file = "Documentation\\html\\FAQ.html";
-  if (command == Command::License) file = "Documentation\\License Agreement.txt";
-  const std::string path = context_.folders.ProgramFolder + file;
-  if (!FileExistsChecked(path)) return;
-  if (command == Command::License)
-    ShellExecuteW(Handle(), nullptr, L"notepad", Wide(path).c_str(), nullptr, SW_SHOWNORMAL);
-  else
-    ShellExecuteW(Handle(), L"open", Wide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  const HelpItem item = command == Command::HelpTool  ? HelpItem::MainWindowHelp
+                        : command == Command::Faq     ? HelpItem::Faq
+                        : command == Command::License ? HelpItem::License
+                                                      : HelpItem::WebSite;
+  OpenHelpItem(item, context_.folders.ProgramFolder);
 }
 
 void TMainForm::ShowMessageBox(const std::string& title, const std::string& text) {
@@ -830,11 +848,12 @@ void TMainForm::BuildCache() {
   waitLabel_.SetText(Text("Misc.10").empty() ? DesignedText("PleaseWaitLabel") : Text("Misc.10"));
   waitLabel_.SetVisible(true);
   const HCURSOR old = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
-  TFileSystemCache cache;
+  // The new cache replaces whatever a delayed load would have read.
+  cacheLoader_.reset();
   const std::string excluded = context_.settings->ReadString("Settings", "DontCacheDrives", "0", "0");
   cacheBuild_.emplace();
   const TCacheBuildResult result = BuildFileCache(
-      cache, context_.folders.FileCacheFile, excluded, *context_.dispatcher,
+      fileCache_, context_.folders.FileCacheFile, excluded, *context_.dispatcher,
       [this] { context_.dispatcher->ProcessPending(std::chrono::milliseconds(0)); },
       cacheBuild_->get_token());
   cacheBuild_.reset();
@@ -854,6 +873,15 @@ void TMainForm::BuildCache() {
   cachePanel_.SetVisible(false);
   ShowPanels();
   RefreshButtons();
+}
+
+const TFileSystemCache& TMainForm::LoadedFileCache() {
+  if (!cacheLoader_) return fileCache_;
+  const bool ended = cacheLoader_->Finished();
+  // Stops a load still waiting or reading; the cache keeps what it had.
+  cacheLoader_.reset();
+  if (!ended) fileCache_.LoadFromFile(context_.folders.FileCacheFile);
+  return fileCache_;
 }
 
 // ---------------------------------------------------------------- messages
@@ -1027,6 +1055,7 @@ void TMainForm::Shutdown() {
   driver_.reset();
   idle_.reset();
   managers_.reset();
+  cacheLoader_.reset();
 }
 
 }  // namespace vp::shell

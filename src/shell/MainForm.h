@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "files/FileCacheCreator.h"
+#include "files/FileSystemCache.h"
 #include "manager/ManagerThreads.h"
 #include "manager/ManagerView.h"
 #include "scanner/ScanDriver.h"
@@ -61,6 +63,8 @@ struct TMainFormContext {
   bool quitOnClose = true;
   // The pacing of the manager lists (tests shorten it).
   TManagerTimings managerTimings;
+  // How long after the window's creation the file cache is loaded.
+  std::chrono::milliseconds cacheLoadDelay{4000};
   // When not empty, a scan runs only these areas (a test's short scan).
   std::vector<int32_t> scanAreas;
   // Shows an information box; a test records it instead.
@@ -132,7 +136,6 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  friend class TFormTranslation;
   friend class TFormWindowSettings;
   friend class TFormListSettings;
 
@@ -194,6 +197,9 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   // First-run prompt
   void BuildCache();
   void SkipCache();
+  // The file cache as Fix needs it: loaded now when the delayed load has
+  // not ended yet.
+  const TFileSystemCache& LoadedFileCache();
 
   // Help
   void OpenHelp(Command command);
@@ -221,6 +227,8 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   void EndWork();
 
   // Language
+  // The main window and the Backups window, as the translator walks them.
+  std::vector<TranslatableWindow*> TranslatedWindows();
   void ApplyLanguage();
   void RebuildLanguageMenu();
 
@@ -292,6 +300,10 @@ class TMainForm : public widgets::TCustomWindow, private widgets::TListSource, p
   widgets::TButton workCancelBtn_;
   std::unique_ptr<TBackupForm> backups_;
   std::array<int, kTabs> updatesShown_{};
+  // Where Fix looks for a moved file: loaded in the background a while
+  // after start, or built from the first-run prompt.
+  TFileSystemCache fileCache_;
+  std::unique_ptr<TFileCacheLoader> cacheLoader_;  // after the cache it fills
 
   // Last: the threads end before what they use.
   std::unique_ptr<TManagerThreads> managers_;

@@ -219,8 +219,8 @@ void TMainForm::Fix() {
   TFixSettings settings;
   settings.backupsFolder = context_.folders.BackupsFolder;
   settings.description = AskDescription(false);
-  TFileSystemCache cache;
-  settings.cache = &cache;
+  // Moved files are found where the cache saw them, as the command line does.
+  settings.cache = &LoadedFileCache();
   settings.searchFolders = CollectSearchFolders();
   settings.driveLetters = GetFixedDriveLetters(false);
   int done = 0;
@@ -260,8 +260,7 @@ void TMainForm::Remove() {
     TFixSettings settings;
     settings.backupsFolder = context_.folders.BackupsFolder;
     settings.description = description;
-    TFileSystemCache cache;
-    settings.cache = &cache;
+    settings.cache = &fileCache_;  // not looked at: the cleaner's Remove repairs nothing
     settings.progress = [&step](size_t) { step(); };
     settings.stopRequested = [this] { return workCancelled_; };
     result = RemoveCleanerRows(TickedFindings(), settings, CleanerTexts());

@@ -19,12 +19,18 @@ std::string FileName(const std::string& path) {
 
 }  // namespace
 
+std::vector<TranslatableWindow*> TMainForm::TranslatedWindows() {
+  std::vector<TranslatableWindow*> windows = {translation_.get()};
+  if (backups_ && backups_->Translation() != nullptr) windows.push_back(backups_->Translation());
+  return windows;
+}
+
 void TMainForm::ApplyLanguage() {
   TTranslator& translator = *context_.translator;
   if (!translator.Bound())
-    BindAndTranslateAtStart(translator, *context_.texts, context_.languageFile, {translation_.get()});
+    BindAndTranslateAtStart(translator, *context_.texts, context_.languageFile, TranslatedWindows());
   else
-    translator.TranslateAll({translation_.get()}, true);
+    translator.TranslateAll(TranslatedWindows(), true);
   // Captions at run time: the columns and the status line; the manager
   // lists are read again with the language's texts.
   SetManagerTexts();
@@ -42,9 +48,9 @@ bool TMainForm::ChooseLanguage(const std::string& file) {
   context_.settings->WriteString("Settings", "Language", "File", FileName(file));
   context_.languageFile = file;
   if (!translator.Bound()) {
-    BindAndTranslateAtStart(translator, *context_.texts, file, {translation_.get()});
+    BindAndTranslateAtStart(translator, *context_.texts, file, TranslatedWindows());
   } else {
-    translator.TranslateAll({translation_.get()}, true);
+    translator.TranslateAll(TranslatedWindows(), true);
   }
   SetManagerTexts();
   if (managers_) managers_->RequestAllFills();

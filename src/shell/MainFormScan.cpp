@@ -89,7 +89,7 @@ void TMainForm::WatchdogTick() {
   const std::vector<int32_t> stalled = scan_.WatchdogTick(counters, running);
   // A stall is shown, not taken for the end: the rows of a slow area still
   // come, and the report waits for them.
-  stallText_ = stalled.empty() ? std::string() : StalledText(stalled);
+  stallText_ = stalled.empty() ? std::string() : StalledText(Text("Misc.15"), stalled);
   RefreshStatus();
 }
 

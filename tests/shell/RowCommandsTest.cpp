@@ -10,7 +10,9 @@
 #include "platform/Launcher.h"
 #include "platform/Registry.h"
 #include "platform/sim/RecordingLauncher.h"
+#include "platform/sim/SimMachine.h"
 #include "registry/FastRegistry.h"
+#include "shell/logic/HelpItems.h"
 #include "shell/logic/RowActions.h"
 #include "shell/logic/RowSelection.h"
 #include "support/PlantedEntries.h"
@@ -192,12 +194,62 @@ TEST(RowCommandsTest, RegistryLookupsAndWhatTheCommandsStart) {
                                   {"open", "https://www.bing.com/search?q=%22a+b%22", ""},
                                   {"", "RegEdit.exe", ""},
                                   {"start", "RegEdit.exe", ""}}));
-  auto registry = OpenReadOnly(platform::kHkeyCurrentUser, settings);
-  ASSERT_TRUE(registry);
-  const std::string remembered = registry->ReadString("LastKey");
-  EXPECT_TRUE(remembered == "Computer\\HKEY_CLASSES_ROOT\\.abc" ||
-              remembered == "My Computer\\HKEY_CLASSES_ROOT\\.abc")
-      << remembered;
+  // Where the system's editor reads the key it opens at, under the name it
+  // gives the machine's root: "My Computer" up to XP, "Computer" after (Wine
+  // says 6.1).
+  const auto remembered = [&] {
+    auto registry = OpenReadOnly(platform::kHkeyCurrentUser, settings);
+    return registry ? registry->ReadString("LastKey") : std::string("(no settings key)");
+  };
+  EXPECT_EQ(remembered(), "Computer\\HKEY_CLASSES_ROOT\\.abc");
+  if (scratch.Sim() != nullptr) {
+    scratch.Sim()->System().SetVersion({5, 1, 2600, 2});
+    EXPECT_TRUE(RememberRegEditKey("HKEY_CURRENT_USER\\Software"));
+    EXPECT_EQ(remembered(), "My Computer\\HKEY_CURRENT_USER\\Software");
+  }
+}
+
+// Each Help item hands its document to the shell, the licence to the text
+// editor and the web site to the browser; a document that is not there
+// opens nothing.
+TEST(RowCommandsTest, HelpItemsOpenTheirDocumentsAndTheWebSite) {
+  test::ScratchFolder scratch;
+  const std::string folder = scratch.Path("");
+  platform::sim::RecordingLauncher launcher;
+  platform::Launcher& previous = platform::Launch();
+  platform::InstallLauncher(&launcher);
+  using Request = platform::sim::RecordingLauncher::Request;
+  const struct {
+    HelpItem item;
+    const char* document;  // below the program folder; nullptr for the web site
+    Request wanted;
+  } items[] = {
+      {HelpItem::MainWindowHelp,
+       "Documentation\\html\\reg_tools.html",
+       {"open", folder + "Documentation\\html\\reg_tools.html", ""}},
+      {HelpItem::BackupsHelp,
+       "Documentation\\html\\backuptool.html",
+       {"open", folder + "Documentation\\html\\backuptool.html", ""}},
+      {HelpItem::Faq,
+       "Documentation\\html\\FAQ.html",
+       {"open", folder + "Documentation\\html\\FAQ.html", ""}},
+      {HelpItem::License,
+       "Documentation\\License Agreement.txt",
+       {"open", "notepad", "\"" + folder + "Documentation\\License Agreement.txt\""}},
+      {HelpItem::WebSite, nullptr, {"open", std::string(kWebSiteAddress), ""}},
+  };
+  for (const auto& t : items) {
+    SCOPED_TRACE(t.wanted.target);
+    launcher.Clear();
+    if (t.document != nullptr) {
+      EXPECT_FALSE(OpenHelpItem(t.item, folder)) << "no document yet";
+      EXPECT_TRUE(launcher.Requests().empty());
+      scratch.PutFile(t.document, "text");
+    }
+    EXPECT_TRUE(OpenHelpItem(t.item, folder));
+    EXPECT_EQ(launcher.Requests(), std::vector<Request>{t.wanted});
+  }
+  platform::InstallLauncher(&previous);
 }
 
 #ifdef _WIN32

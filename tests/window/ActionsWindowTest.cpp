@@ -13,9 +13,12 @@
 #include <functional>
 #include <memory>
 
+#include "core/Clock.h"
+#include "files/FileSystemCache.h"
 #include "files/FileTools.h"
 #include "files/StringTools.h"
 #include "registry/FastRegistry.h"
+#include "settings/SettingsManager.h"
 #include "shell/Program.h"
 #include "support/PlantedEntries.h"
 #include "support/RegistryTestSupport.h"
@@ -224,6 +227,46 @@ TEST_F(ActionsWindowTest, RemoveOnManagerTabsThenRestore) {
     EXPECT_EQ(test::SnapshotTree(kManagerEntries[i].root, kManagerEntries[i].parent), managerOriginals_[i])
         << kManagerEntries[i].caption;
   EXPECT_NE(reports_.back().find("The backups have been restored."), std::string::npos) << reports_.back();
+}
+
+// A moved program that only the file cache knows of: Fix points the value
+// at it instead of deleting the value, as the command line does.
+class FixWithFileCacheTest : public WindowFixture {};
+
+TEST_F(FixWithFileCacheTest, FixRepointsAValueAtTheFileTheCacheSaw) {
+  ASSERT_NO_FATAL_FAILURE(PlantMissingReferences());
+  const std::string moved = scratch_.Path("elsewhere\\Moved.exe");
+  scratch_.PutFile("elsewhere\\Moved.exe", "moved here");
+  TFastRegistry registry;
+  registry.SetRootKey(platform::kHkeyCurrentUser);
+  ASSERT_TRUE(registry.OpenKey("\\" + key_.Path(), false));
+  registry.WriteString("Moved", scratch_.Path("gone\\Moved.exe"));
+  {
+    TFileSystemCache cache;
+    cache.AddFile(moved);
+    ASSERT_TRUE(cache.SaveToFile(scratch_.Path("prog\\Data\\FileCache.dat")));
+    TSettingsManager settings(scratch_.Path("prog\\Data\\"));
+    settings.WriteInteger("Settings", "FileCache", "Created", TodayDayNumber());
+  }
+  TMainFormContext extra;
+  extra.askDescription = [] { return std::optional<std::string>("cache test"); };
+  ASSERT_NO_FATAL_FAILURE(Open(std::move(extra)));
+  ASSERT_FALSE(Form().CachePanelVisible()) << "a cache is there: no first-run prompt";
+  ASSERT_TRUE(Key(List(), VK_RETURN));
+  ASSERT_TRUE(WaitFor([&] { return Form().Phase() == ScanPhase::Finished; }));
+
+  int row = 0;
+  while (row < Form().Model().Count() &&
+         !(Form().Model().Cell(row, 0) == key_.FullPath() && Form().Model().Cell(row, 1) == "Moved"))
+    ++row;
+  ASSERT_LT(row, Form().Model().Count()) << "the scan lists the moved program";
+  Form().List().Select(row, true);
+  SendMessageW(List(), WM_KEYDOWN, VK_SPACE, 0);
+  Form().Execute(Command::Fix);
+  ASSERT_FALSE(reports_.empty());
+  EXPECT_NE(reports_.back().find("1 entries were repaired and 0 entries were removed"), std::string::npos)
+      << reports_.back();
+  EXPECT_EQ(registry.ReadString("Moved"), moved);
 }
 
 }  // namespace

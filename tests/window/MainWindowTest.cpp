@@ -13,12 +13,16 @@
 #include <memory>
 
 #include "platform/FileSystem.h"
+#include "platform/Launcher.h"
 #include "platform/Platform.h"
+#include "platform/sim/RecordingLauncher.h"
 #include "registry/FastRegistry.h"
 #include "shell/Program.h"
+#include "shell/logic/HelpItems.h"
 #include "support/RegistryTestSupport.h"
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"
+#include "widgets/Menu.h"
 #include "widgets/Text.h"
 #include "window/WindowFixture.h"
 
@@ -153,10 +157,16 @@ TEST_F(MainWindowTest, TabsChangeColumnsAndLanguageChangesEveryCaption) {
   EXPECT_EQ(Form().CurrentTab(), 2);
 
   std::string other = ShippedFile("Languages/English.lng");
-  for (auto [from, to] : {std::pair<std::string, std::string>{"2=Program", "2=Programme"},
-                          {"7_354=Start", "7_354=Begin"},
-                          {"Language2=English", "Language2=Testish"},
-                          {"&Help on this tool", "&Help here"}}) {
+  for (auto [from, to] :
+       {std::pair<std::string, std::string>{"2=Program", "2=Programme"},
+        {"7_354=Start", "7_354=Begin"},
+        {"Language2=English", "Language2=Testish"},
+        {"&Help on this tool", "&Help here"},
+        // The Backups window's own section.
+        {"7_3F1=&Restore", "7_3F1=&Bring back"},
+        {"||Description||", "||Label||"},
+        {"[backupform.Help1]\r\n0=&Help", "[backupform.Help1]\r\n0=&Assist"},
+        {"[backupform.PopupMenu]\r\n0=&Restore", "[backupform.PopupMenu]\r\n0=Bring &back"}}) {
     const size_t at = other.find(from);
     ASSERT_NE(at, std::string::npos) << from;
     other.replace(at, from.size(), to);
@@ -170,6 +180,27 @@ TEST_F(MainWindowTest, TabsChangeColumnsAndLanguageChangesEveryCaption) {
   GetMenuStringW(help, 0, item, 127, MF_BYPOSITION);
   EXPECT_EQ(widgets::Narrow(item), "&Help here\tF1");
   EXPECT_EQ(program_->Settings().ReadString("Settings", "Language", "File", ""), "Testish.lng");
+
+  // The Backups window follows: its button, columns, menu bar and pop-up.
+  TBackupForm& backups = *Form().Backups();
+  EXPECT_EQ(backups.RestoreCaption(), "&Bring back");
+  EXPECT_EQ(backups.List().ColumnCaptions(), (StringList{"Label", "Date"}));
+  const HMENU backupsMenu = GetMenu(backups.Handle());
+  GetMenuStringW(backupsMenu, 2, item, 127, MF_BYPOSITION);
+  EXPECT_EQ(widgets::Narrow(item), "&Assist");
+  EXPECT_EQ(widgets::MenuItemCaption(backups.PopupMenu(), 0), "Bring &back");
+}
+
+// The last Help item opens the project's web site in the browser, through
+// the launcher like every program the window starts.
+TEST_F(MainWindowTest, HelpOpensTheWebSite) {
+  platform::sim::RecordingLauncher launcher;
+  platform::Launcher& previous = platform::Launch();
+  platform::InstallLauncher(&launcher);
+  Form().Execute(Command::WebSite);
+  platform::InstallLauncher(&previous);
+  using Request = platform::sim::RecordingLauncher::Request;
+  EXPECT_EQ(launcher.Requests(), (std::vector<Request>{{"open", std::string(kWebSiteAddress), ""}}));
 }
 
 TEST_F(MainWindowTest, EveryManagerTabShowsItsWholeList) {

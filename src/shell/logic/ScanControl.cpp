@@ -1,5 +1,7 @@
 #include "shell/logic/ScanControl.h"
 
+#include "files/StringTools.h"
+
 namespace vp::shell {
 
 bool TScanControl::Start() {
@@ -45,9 +47,11 @@ std::vector<int32_t> TScanControl::WatchdogTick(const ScanCounters& counters,
   return stalled_ ? runningAreas : std::vector<int32_t>{};
 }
 
-std::string StalledText(const std::vector<int32_t>& areas) {
-  std::string text = "No progress for a while; still running:";
-  for (size_t i = 0; i < areas.size(); ++i) text += (i == 0 ? " area " : ", ") + std::to_string(areas[i]);
+std::string StalledText(std::string_view languageText, const std::vector<int32_t>& areas) {
+  std::string list;
+  for (size_t i = 0; i < areas.size(); ++i) list += (i == 0 ? "" : ", ") + std::to_string(areas[i]);
+  std::string text = FormatPlaceholders(languageText, list);
+  if (text.empty()) text = FormatPlaceholders("No progress for a while; areas still running: {1}", list);
   return text;
 }
 

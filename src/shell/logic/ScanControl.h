@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vp::shell {
@@ -59,7 +60,10 @@ class TScanControl {
   ScanCounters snapshot_;
 };
 
-// The status text while a scan has stood still for one interval.
-std::string StalledText(const std::vector<int32_t>& areas);
+// The status text while a scan has stood still for one interval: the
+// language's text with {1} = the areas still running ("3, 7"). A text that
+// is empty or takes no {1} gives the English one, so a stall is never
+// reported by an empty status line.
+std::string StalledText(std::string_view languageText, const std::vector<int32_t>& areas);
 
 }  // namespace vp::shell
