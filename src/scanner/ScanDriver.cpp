@@ -51,12 +51,12 @@ bool TScanDriver::Start(const TScanRequest& request) {
     options.HiveMarkers = markers_.get();
     auto thread = std::make_unique<TSweeper>(options, dispatcher_);
     thread->SetLanguage(request.language);
-    thread->OnItem = [this](TSweeper&, TNewItem& item) {
+    thread->OnItem = [this, keep = request.keepItems](TSweeper&, TNewItem& item) {
       // A row that cannot be taken is dropped; the scan goes on.
       try {
-        items_.push_back(item);
+        if (keep) items_.push_back(item);
         invalid_.fetch_add(1);
-        if (OnItem) OnItem(items_.back());
+        if (OnItem) OnItem(keep ? items_.back() : item);
       } catch (...) {
         droppedRows_.fetch_add(1);
       }

@@ -34,6 +34,9 @@ struct TScanRequest {
   // Options for every thread; Mode and IgnoreList are set per thread. The
   // defaults are those of an interactive scan.
   TScanOptions options;
+  // Keep every item in Items(); a front end that keeps its own rows (the
+  // window) passes false, sparing a second copy of a long list.
+  bool keepItems = true;
 };
 
 class TScanDriver {

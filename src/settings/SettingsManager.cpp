@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <optional>
 
 #include "files/FileTools.h"
 #include "platform/FileSystem.h"
@@ -95,7 +96,10 @@ bool TSettingsManager::SelectFile(std::string_view baseName) {
   if (!currentFile_.empty() && SameText(currentFile_, baseName)) return true;
   currentFile_ = std::string(baseName);
   const std::string path = folder_ + currentFile_ + ".dat";
-  ForceFolders(folder_);
+  // Making the folder asks about every drive of the machine, which costs
+  // far more than looking at the folder: only when it is missing.
+  const std::optional<uint32_t> folder = platform::Files().Attributes(folder_);
+  if (!folder || (*folder & platform::kAttrDirectory) == 0) ForceFolders(folder_);
   if (!platform::Files().Attributes(path)) CreateEmptyFile(path);
   if (processMessages_) processMessages_();
   const bool flushed = ini_->FlushFile();

@@ -36,6 +36,7 @@ void TMainForm::StartScan() {
   request.areas = context_.scanAreas;
   if (ignoreList) request.ignoreList = std::move(*ignoreList);
   request.language = scanTexts_;
+  request.keepItems = false;  // the rows live in the list's model
 
   if (driver_) driver_->Wait();
   driver_ = std::make_unique<TScanDriver>(*context_.dispatcher);

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "platform/Platform.h"
+#include "platform/System.h"
 #include "settings/SettingsManager.h"
 #include "shell/logic/ButtonStates.h"
 #include "shell/logic/Commands.h"
@@ -199,6 +203,31 @@ TEST(ListModelTest, TicksFollowTheirRowsThroughSorts) {
   EXPECT_EQ(model.TickedCount(), 4);
   model.Clear();
   EXPECT_EQ(model.TickedCount(), 0);
+}
+
+// The order at a scan's end against the plain string order: long shared
+// key paths, bytes above 127, captions that are prefixes of others, and
+// captions that differ in several bytes of one eight-byte step.
+TEST(ListModelTest, ScanOrderIsTheOrderOfTheLowerCaseCaptions) {
+  test::ScratchFolder scratch;  // natively a simulated machine
+  const std::string path = "HKEY_CURRENT_USER\\Software\\Veltaro Window Bench\\Set";
+  std::vector<std::string> captions = {path + "12",  path + "1",      path + "120", path + "12\xe9",
+                                       path + "12e", path + "12\x7f", path,         "HKEY_A",
+                                       "hkey_a",     path + "12E",    path + "2",   "H",
+                                       "zy345678",   "yz345678",      "YZ34567\x80"};
+  TListModel model;
+  for (const std::string& caption : captions) model.AddKeyed(caption, {});
+  model.Add(path + "0", {});  // a manager row: its key is made at the sort
+  captions.push_back(path + "0");
+  model.SortByLowerCaption();
+  std::vector<std::pair<std::string, size_t>> wanted;
+  for (size_t i = 0; i < captions.size(); ++i) wanted.push_back({platform::Sys().LowerCase(captions[i]), i});
+  std::stable_sort(wanted.begin(), wanted.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::string> order, expected;
+  for (int i = 0; i < model.Count(); ++i) order.push_back(model.Row(i).caption);
+  for (const auto& [key, index] : wanted) expected.push_back(captions[index]);
+  EXPECT_EQ(order, expected);
 }
 
 }  // namespace

@@ -1,11 +1,35 @@
 #include "shell/logic/ListModel.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "platform/Platform.h"
 #include "platform/System.h"
 
 namespace vp::shell {
+
+namespace {
+
+// True when a sorts before b byte by byte (as unsigned bytes, a prefix first),
+// eight bytes at a time: the captions of a scan share long key paths, and the
+// Windows runtime compares them a byte at a time.
+bool BytesLess(const std::string& a, const std::string& b) {
+  const size_t common = std::min(a.size(), b.size());
+  size_t i = 0;
+  for (; i + 8 <= common; i += 8) {
+    uint64_t x = 0, y = 0;
+    std::memcpy(&x, a.data() + i, 8);
+    std::memcpy(&y, b.data() + i, 8);
+    // Loaded little-endian: reversed, the first byte decides first.
+    if (x != y) return __builtin_bswap64(x) < __builtin_bswap64(y);
+  }
+  for (; i < common; ++i)
+    if (a[i] != b[i]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
+  return a.size() < b.size();
+}
+
+}  // namespace
 
 void TListModel::Clear() {
   rows_.clear();
@@ -78,7 +102,7 @@ void TListModel::SortByLowerCaption() {
   std::vector<size_t> order(rows_.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::stable_sort(order.begin(), order.end(),
-                   [this](size_t a, size_t b) { return rows_[a].key < rows_[b].key; });
+                   [this](size_t a, size_t b) { return BytesLess(rows_[a].key, rows_[b].key); });
   std::vector<Entry> sorted;
   sorted.reserve(rows_.size());
   for (size_t index : order) sorted.push_back(std::move(rows_[index]));
