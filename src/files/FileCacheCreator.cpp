@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -256,13 +255,15 @@ bool PrepareFileCache(std::string_view dataFolder, int32_t createdDay, int32_t t
 TFileCacheLoader::TFileCacheLoader(TFileSystemCache& cache, std::string_view cacheFile,
                                    std::chrono::milliseconds delay)
     : cache_(cache), file_(cacheFile) {
+  worker_.SetStopHook([this] { wake_.Wake(); });
   worker_.Start([this, delay](std::stop_token stop) {
     Sys().SetCurrentThreadPriority(platform::ThreadPriority::Idle);
-    std::mutex mutex;
-    std::condition_variable_any wake;
-    std::unique_lock lock(mutex);
-    // Destroying the loader during the delay wakes it at once.
-    if (wake.wait_for(lock, stop, delay, [] { return false; }) || stop.stop_requested()) return;
+    {
+      std::unique_lock lock(mutex_);
+      // Destroying the loader during the delay wakes it at once.
+      wake_.WaitFor(lock, stop, delay, [] { return false; });
+    }
+    if (stop.stop_requested()) return;
     const TLoadPacing pacing{kBackgroundLoadPacing.linesPerPause, kBackgroundLoadPacing.pauseMs, stop};
     loaded_ = cache_.LoadFromFile(file_, pacing);
   });
