@@ -147,6 +147,10 @@ void TFileCacheCreator::Walk(const std::string& folder, const std::stop_token& s
   while (!stop.stop_requested() && search->Next(entry)) {
     if (entry.IsFolder()) {
       if (entry.name == "." || entry.name == ".." || IsSkippedFolder(folder, entry.name)) continue;
+      // A junction or folder link leads to a folder walked in its own place
+      // (or to one of its own parents, as the profiles' old-name junctions
+      // do): followed, it would list files twice or loop to the path limit.
+      if ((entry.attributes & platform::kAttrReparsePoint) != 0) continue;
       std::string sub = folder + entry.name + '\\';
       if (IsValidPathSyntax(sub)) Walk(sub, stop);
     } else if (IsCachedFileName(entry.name)) {
