@@ -99,6 +99,13 @@ bool TBackupForm::Create(HWND owner) {
                     frame.right - frame.left, frame.bottom - frame.top, nullptr))
     return false;
   const HWND self = Handle();
+  // The designed sizes are at 96 DPI.
+  const int dpi = widgets::WindowDpi(self);
+  const auto scaled = [dpi](int length) { return MulDiv(length, dpi, 96); };
+  RECT area{0, 0, scaled(kClientWidth), scaled(kClientHeight)};
+  AdjustWindowRectEx(&area, style, TRUE, 0);
+  SetWindowPos(self, nullptr, 0, 0, area.right - area.left, area.bottom - area.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   list_ = widgets::TListView(self, kList, false);
   list_.SetSource(this);
   const StringList columns = [] {
@@ -107,7 +114,7 @@ bool TBackupForm::Create(HWND owner) {
     return StringList{};
   }();
   for (size_t column = 0; column < columns.size(); ++column)
-    list_.AddColumn(columns[column], column == 0 ? 400 : 180);
+    list_.AddColumn(columns[column], scaled(column == 0 ? 400 : 180));
   bottom_.Create(self, -1, false);
   bottom_.SetVisible(true);
   restoreBtn_ = widgets::TButton(bottom_.Handle(), kRestore, DesignedCaption("RestoreBtn"), true);
