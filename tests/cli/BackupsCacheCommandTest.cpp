@@ -228,7 +228,8 @@ TEST_F(BackupsCommandTest, ForgedSetsAreRefused) {
     EXPECT_NE(refused.out.find("refused"), std::string::npos) << refused.out;
     EXPECT_NE(refused.out.find(c.difference), std::string::npos) << refused.out;
     EXPECT_FALSE(TreeExists());
-    EXPECT_EQ(test::DumpTree(platform::kHkeyCurrentUser, key_.Path() + "\\Victim").size(), 2u);
+    EXPECT_EQ(test::SnapshotTree(platform::kHkeyCurrentUser, key_.Path() + "\\Victim"),
+              (test::TreeSnapshot{{"", {{"v", {platform::kRegSz, std::string("kept", 5)}}}}}));
     EXPECT_EQ(ReadFileText(victimFile), "untouched");
     const Outcome forced = Backups({"restore", "--force", id});
     EXPECT_EQ(forced.status, c.forceRestores ? kExitOk : kExitError) << forced.out;

@@ -6,11 +6,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "CliTestSupport.h"
 #include "cli/MachineMode.h"
 #include "platform/Platform.h"
+#include "support/RegistryTree.h"
 #include "support/TestSupport.h"
 
 namespace vp::test {
@@ -32,19 +34,14 @@ void WriteHost(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// The registry a .reg file makes, in the sorted dump form.
-std::vector<std::string> RegistryOf(const fs::path& regFile, const fs::path& programFolder) {
+// The registry a .reg file makes: the software keys of both hives.
+using Registry = std::map<std::string, TreeSnapshot>;
+Registry RegistryOf(const fs::path& regFile, const fs::path& programFolder) {
   cli::MachineMode machine;
   std::string error;
-  if (!machine.Build(regFile.string(), {}, programFolder.string(), error)) return {"cannot load: " + error};
-  std::vector<std::string> lines;
-  for (const char* root : {"HKEY_LOCAL_MACHINE\\Software", "HKEY_CURRENT_USER\\Software"}) {
-    const std::string path = std::string(root).substr(std::string(root).find('\\') + 1);
-    for (std::string& line :
-         DumpTree(root[5] == 'L' ? platform::kHkeyLocalMachine : platform::kHkeyCurrentUser, path))
-      lines.push_back(std::string(root, std::string(root).find('\\')) + "\\" + line);
-  }
-  return lines;
+  EXPECT_TRUE(machine.Build(regFile.string(), {}, programFolder.string(), error)) << error;
+  return {{"HKLM", SnapshotTree(platform::kHkeyLocalMachine, "Software")},
+          {"HKCU", SnapshotTree(platform::kHkeyCurrentUser, "Software")}};
 }
 
 class DemoMachineTest : public ::testing::Test {
@@ -74,7 +71,7 @@ class DemoMachineTest : public ::testing::Test {
 };
 
 TEST_F(DemoMachineTest, ScanFixAndRestoreRewriteTheRegistryFile) {
-  const std::vector<std::string> original = RegistryOf(root_ / "demo.reg", root_ / "prog");
+  const Registry original = RegistryOf(root_ / "demo.reg", root_ / "prog");
   const std::string originalBytes = ReadHost(root_ / "demo.reg");
 
   // The planted problems of every kind, and none of the healthy entries.
@@ -109,7 +106,7 @@ TEST_F(DemoMachineTest, ScanFixAndRestoreRewriteTheRegistryFile) {
 
   // The file now holds the expected registry: the original with the
   // planted problems removed and the moved program's entry repaired.
-  std::vector<std::string> expected;
+  Registry expected;
   {
     WriteHost(
         root_ / "expected.reg",

@@ -10,6 +10,7 @@
 #include "platform/System.h"
 #include "registry/FastRegistry.h"
 #include "support/RegistryTestSupport.h"
+#include "support/RegistryTree.h"
 #include "support/ScratchFolder.h"
 
 namespace vp::test {
@@ -73,7 +74,7 @@ class ScanFixRestoreTest : public ::testing::Test {
     return RunCli(arguments);
   }
 
-  std::vector<std::string> Dump() { return DumpTree(platform::kHkeyCurrentUser, key_.Path()); }
+  TreeSnapshot Dump() { return SnapshotTree(platform::kHkeyCurrentUser, key_.Path()); }
 
   ScratchFolder scratch_;
   ShellFoldersAt shellFolders_{scratch_.Path("home")};
@@ -83,7 +84,7 @@ class ScanFixRestoreTest : public ::testing::Test {
 };
 
 TEST_F(ScanFixRestoreTest, FixesTheChosenFindingsAndTheSetPutsThemBack) {
-  const std::vector<std::string> original = Dump();
+  const TreeSnapshot original = Dump();
   const std::string ours = key_.FullPath();
 
   const CliRun scan = Cli({"scan"});
@@ -119,16 +120,12 @@ TEST_F(ScanFixRestoreTest, FixesTheChosenFindingsAndTheSetPutsThemBack) {
 
   // Expected: Moved points at the file where the cache saw it, the two
   // dead references are gone, everything else is as it was.
-  std::vector<std::string> expected;
-  for (const std::string& line : original) {
-    const bool changed = line.find(" | Moved | ") != std::string::npos ||
-                         line.find(" | Gone | ") != std::string::npos ||
-                         line.find(" | Lost | ") != std::string::npos;
-    if (!changed) expected.push_back(line);
-  }
-  std::vector<std::string> after;
-  for (const std::string& line : Dump())
-    if (line.find(" | Moved | ") == std::string::npos) after.push_back(line);
+  TreeSnapshot expected = original;
+  expected[""].erase("Moved");
+  expected[""].erase("Gone");
+  expected["Sub"].erase("Lost");
+  TreeSnapshot after = Dump();
+  after[""].erase("Moved");
   EXPECT_EQ(after, expected);
   TFastRegistry registry;
   registry.SetRootKey(platform::kHkeyCurrentUser);
@@ -174,7 +171,7 @@ TEST_F(ScanFixRestoreTest, AFixedFindingIsNotFoundAgain) {
 }
 
 TEST_F(ScanFixRestoreTest, InterruptedScanSaysSoAndFixChangesNothing) {
-  const std::vector<std::string> original = Dump();
+  const TreeSnapshot original = Dump();
   std::atomic<bool> interrupted{true};
   const CliRun scan = RunCli({"scan", "--area", "4", "--folder", program_}, &interrupted);
   EXPECT_EQ(scan.status, 2);

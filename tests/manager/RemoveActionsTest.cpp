@@ -11,6 +11,7 @@
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "support/PlantedEntries.h"
+#include "support/RegistryTree.h"
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"
 

@@ -27,21 +27,8 @@ inline constexpr const char* kSimulationOnlyRegFile = "areas/simulation.reg";
 // Files the fonts check must find in the Windows fonts folder.
 extern const std::vector<std::string> kDirtyFontFiles;
 
-// One expected finding: its area, the full key path, the value name (the
-// whole-key text for a key) and the problem code; COM findings also name
-// their detail, which tells which rule found them.
-struct ExpectedFinding {
-  int32_t area;
-  std::string fullPath;
-  std::string valueName;
-  int32_t code;
-  std::string detail;
-};
-
-const std::vector<ExpectedFinding>& DirtyFindings();
-
 // "key | entry | code" (and " | detail" for code 106), sorted, of the
-// expected findings of the areas first..last.
+// expected findings of the areas first..last (areas/expected-findings.txt).
 std::vector<std::string> ExpectedRows(int32_t first, int32_t last);
 
 // The same rows of what a scan reported: the findings themselves, without

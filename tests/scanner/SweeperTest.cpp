@@ -13,6 +13,7 @@
 
 #include "ScanFixture.h"
 #include "platform/sim/SimMachine.h"
+#include "support/SimHost.h"
 
 namespace vp {
 namespace {
@@ -33,7 +34,7 @@ TEST(SweeperTest, AnEmptyAreaRaisesOnlyItsFinalEvents) {
 }
 
 TEST(SweeperTest, RunsAtThePriorityAskedFor) {
-  test::ScopedSimMachine sim;
+  test::SimHost sim{{.mapDriveC = false}};
   for (bool idle : {true, false}) {
     TScanOptions options;
     options.IdlePriority = idle;

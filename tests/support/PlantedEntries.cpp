@@ -58,30 +58,4 @@ void PlantedEntries::File(const std::string& path, const std::string& bytes) {
   files_.push_back(path);
 }
 
-namespace {
-
-void AddTree(TFastRegistry& registry, const std::string& path, const std::string& relative,
-             TreeSnapshot& tree) {
-  // A leading backslash: from the root, not from the key open now.
-  if (!registry.OpenKeyReadOnly("\\" + path)) return;
-  std::vector<std::string> names;
-  registry.GetKeyNames(names);
-  std::vector<TRegValue> values;
-  registry.GetValuesComplete(values);
-  auto& stored = tree[relative];
-  for (const auto& value : values) stored[value.Name] = {value.Type, value.Data};
-  for (const std::string& name : names)
-    AddTree(registry, path + "\\" + name, relative.empty() ? name : relative + "\\" + name, tree);
-}
-
-}  // namespace
-
-TreeSnapshot SnapshotTree(platform::RegHandle root, const std::string& path) {
-  TFastRegistry registry;
-  registry.SetRootKey(root);
-  TreeSnapshot tree;
-  AddTree(registry, path, "", tree);
-  return tree;
-}
-
 }  // namespace vp::test

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -34,11 +32,5 @@ class PlantedEntries {
   std::vector<std::string> files_;
   std::vector<std::string> folders_;
 };
-
-// A key tree as read back: relative key path ("" for the top) to its values
-// (name, type, data), in enumeration order of names sorted; empty when the
-// key is missing.
-using TreeSnapshot = std::map<std::string, std::map<std::string, std::pair<uint32_t, std::string>>>;
-TreeSnapshot SnapshotTree(platform::RegHandle root, const std::string& path);
 
 }  // namespace vp::test

@@ -19,6 +19,7 @@
 #include "shell/Program.h"
 #include "support/PlantedEntries.h"
 #include "support/RegistryTestSupport.h"
+#include "support/RegistryTree.h"
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"
 #include "widgets/Text.h"
