@@ -49,7 +49,6 @@ class BackupsCommandTest : public ::testing::Test {
 
   void PlantTree() {
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     ASSERT_TRUE(registry.OpenKey(key_.Path() + "\\Doomed\\Inner", true));
     ASSERT_EQ(registry.WriteString("Path", "C:\\gone\\app.exe"), platform::kErrorSuccess);
     ASSERT_EQ(registry.WriteInteger("Count", 7), platform::kErrorSuccess);
@@ -57,7 +56,6 @@ class BackupsCommandTest : public ::testing::Test {
 
   bool TreeExists() {
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     if (!registry.OpenKeyReadOnly(key_.Path() + "\\Doomed\\Inner")) return false;
     return registry.ReadString("Path") == "C:\\gone\\app.exe" && registry.ReadInteger("Count") == 7;
   }
@@ -217,7 +215,6 @@ TEST_F(BackupsCommandTest, ForgedSetsAreRefused) {
     scratch_.PutFile("victim.txt", "untouched");
     {
       TFastRegistry registry;
-      registry.SetRootKey(platform::kHkeyCurrentUser);
       ASSERT_TRUE(registry.OpenKey(key_.Path() + "\\Victim", true));
       ASSERT_EQ(registry.WriteString("v", "kept"), platform::kErrorSuccess);
     }

@@ -23,7 +23,6 @@ class ShellFoldersAt {
  public:
   explicit ShellFoldersAt(const std::string& folder) {
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     if (!registry.OpenKey(kKey, true)) return;
     for (const char* name : {"Desktop", "Personal"}) {
       if (registry.ValueExists(name)) saved_.emplace_back(name, registry.ReadString(name));
@@ -32,7 +31,6 @@ class ShellFoldersAt {
   }
   ~ShellFoldersAt() {
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     if (!registry.OpenKey(kKey, false)) return;
     for (const char* name : {"Desktop", "Personal"}) registry.DeleteValue(name);
     for (const auto& [name, value] : saved_) registry.WriteString(name, value);
@@ -59,7 +57,6 @@ class ScanFixRestoreTest : public ::testing::Test {
                      "<tool.exe>@<" + platform::Sys().LowerCase(scratch_.Path("new\\")) + ">\r\n");
 
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     ASSERT_TRUE(registry.OpenKey("\\" + key_.Path(), false));
     registry.WriteString("Moved", "\"" + scratch_.Path("old\\tool.exe") + "\" /q");
     registry.WriteString("Gone", scratch_.Path("gone\\lost.exe"));
@@ -128,7 +125,6 @@ TEST_F(ScanFixRestoreTest, FixesTheChosenFindingsAndTheSetPutsThemBack) {
   after[""].erase("Moved");
   EXPECT_EQ(after, expected);
   TFastRegistry registry;
-  registry.SetRootKey(platform::kHkeyCurrentUser);
   ASSERT_TRUE(registry.OpenKeyReadOnly(key_.Path()));
   EXPECT_EQ(registry.ReadString("Moved"), "\"" + newTool_ + "\" /q");
 
@@ -145,7 +141,6 @@ TEST_F(ScanFixRestoreTest, AFixedFindingIsNotFoundAgain) {
   const std::string list = key_.FullPath() + "\\Recent File List";
   {
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     ASSERT_TRUE(registry.OpenKey("\\" + key_.Path() + "\\Recent File List", true));
     for (int i = 1; i <= 5; ++i) {
       scratch_.PutFile("docs\\paper" + std::to_string(i) + ".txt", "x");

@@ -52,11 +52,6 @@ bool IsValueFinding(int32_t code) {
   return code == kProblemFont || code == kProblemHelpFile || code == kProblemHistoryList;
 }
 
-void ReplaceAll(std::string& text, const std::string& token, const std::string& replacement) {
-  for (size_t at = text.find(token); at != std::string::npos; at = text.find(token, at + replacement.size()))
-    text.replace(at, token.size(), replacement);
-}
-
 }  // namespace
 
 std::vector<std::string> ExpectedRows(int32_t first, int32_t last) {
@@ -108,16 +103,6 @@ std::set<std::string> StockPrefixFindings() {
     findings.insert(line);
   }
   return findings;
-}
-
-std::string DirtyRegText(const std::string& name, const std::string& keyPath, const std::string& root) {
-  std::string text = ReadFixture(name);
-  std::string escaped;
-  for (char c : root) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-  ReplaceAll(text, "@KEY@", keyPath);
-  ReplaceAll(text, "@ROOTDATA@", escaped);
-  ReplaceAll(text, "@ROOT@", root);
-  return text;
 }
 
 ::testing::AssertionResult PlantDirtyDrive(const std::string& root) {

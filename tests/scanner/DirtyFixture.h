@@ -53,9 +53,6 @@ StringList DirtyIgnoreList();
 // line each, scan being "normal" or "deep".
 std::set<std::string> StockPrefixFindings();
 
-// The .reg text of a fixture file with @KEY@, @ROOT@ and @ROOTDATA@ replaced.
-std::string DirtyRegText(const std::string& name, const std::string& keyPath, const std::string& root);
-
 // Creates the drive folder of the fixture below root ("C:\...\") as empty
 // files and folders.
 ::testing::AssertionResult PlantDirtyDrive(const std::string& root);

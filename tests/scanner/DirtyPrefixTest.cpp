@@ -51,7 +51,8 @@ class PlantedPrefix {
     std::string text;
     for (const std::string& name : test::kDirtyRegFiles) {
       // Each file is a whole .reg file: its header line goes.
-      const std::string file = test::DirtyRegText(name, "Software\\VeltaroTest\\Dirty", kDirtyRoot);
+      const std::string file =
+          test::FillRegText(test::ReadFixture(name), "Software\\VeltaroTest\\Dirty", kDirtyRoot);
       text += text.empty() ? file : file.substr(file.find('\n') + 1);
       text += "\r\n";
     }

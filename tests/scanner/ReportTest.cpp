@@ -232,7 +232,6 @@ TEST(ReportTest, CurrentUserFindingsAreMirroredUnderTheUsersHive) {
   test::ScanFixture fixture;
   ASSERT_TRUE(fixture.Ok());
   TFastRegistry registry;
-  registry.SetRootKey(kHkeyCurrentUser);
   StringList before;
   ASSERT_TRUE(registry.OpenKeyReadOnly("Software"));
   registry.GetKeyNames(before);

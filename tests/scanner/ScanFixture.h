@@ -75,8 +75,9 @@ class SimScanFixture {
 // The text of a file of tests/data/scanner; empty when it cannot be read.
 std::string ReadFixture(const std::string& name);
 
-// Applies .reg text after replacing @KEY@, @ROOT@ and @ROOTDATA@ (see
-// ScanFixture::ApplyFixture).
+// .reg text with @KEY@, @ROOT@ and @ROOTDATA@ replaced (see
+// ScanFixture::ApplyFixture), and that text applied.
+std::string FillRegText(std::string text, const std::string& keyPath, const std::string& root);
 ::testing::AssertionResult ApplyRegText(std::string text, const std::string& keyPath,
                                         const std::string& root);
 

@@ -170,7 +170,6 @@ TEST_F(HiveWalkTest, ClassesRootIsMirroredAndItsClassIdsAreNotWalked) {
 
 TEST_F(HiveWalkTest, UsersRootSkipsTheCurrentUserAndRemovesItsMarker) {
   TFastRegistry registry;
-  registry.SetRootKey(platform::kHkeyCurrentUser);
   StringList before;
   ASSERT_TRUE(registry.OpenKeyReadOnly("Software"));
   registry.GetKeyNames(before);
@@ -214,7 +213,6 @@ TEST_F(HiveWalkTest, RendersAndCountsValuesAsListed) {
   auto& sim = fixture_.Machine().Registry();
   {
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     ASSERT_TRUE(registry.OpenKey(base + "\\Values", true));
     EXPECT_EQ(registry.WriteMultiString("Lines", "first\r\n" + root + "gone-multi.dll\r\n"), 0);
     EXPECT_EQ(registry.WriteInteger("Number", 16), 0);

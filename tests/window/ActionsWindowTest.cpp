@@ -33,7 +33,6 @@ class ActionsWindowTest : public WindowFixture {
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(PlantMissingReferences());
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     ASSERT_TRUE(registry.OpenKey("\\" + key_.Path(), false));
     registry.WriteString("Kept", "healthy text");
     original_ = test::SnapshotTree(platform::kHkeyCurrentUser, key_.Path());
