@@ -7,7 +7,7 @@
 #include "ScanFixture.h"
 #include "core/Dispatcher.h"
 #include "files/FileTools.h"
-#include "registry/FastRegistry.h"
+#include "registry/KeyAddress.h"
 #include "scanner/ScanDriver.h"
 #include "settings/IgnoreList.h"
 #include "support/TestSupport.h"
@@ -121,97 +121,21 @@ std::set<std::string> StockPrefixFindings() {
   return ::testing::AssertionSuccess();
 }
 
-// ---------------------------------------------------------------- restorer
-
-namespace {
-
-// The root name and the path below it of a full key path.
-std::pair<std::string, std::string> SplitRoot(const std::string& fullPath) {
-  const size_t slash = fullPath.find('\\');
-  if (slash == std::string::npos) return {fullPath, {}};
-  return {fullPath.substr(0, slash), fullPath.substr(slash + 1)};
-}
-
-bool KeyExists(const std::string& fullPath) {
-  const auto [rootName, path] = SplitRoot(fullPath);
-  TFastRegistry registry;
-  registry.SetRootKey(NameToRootKey(rootName));
-  return registry.OpenKeyReadOnly(path);
-}
-
-bool StartsWithKey(const std::string& path, const std::string& key) {
-  return path.size() >= key.size() && SameText(std::string_view(path).substr(0, key.size()), key) &&
-         (path.size() == key.size() || path[key.size()] == '\\');
-}
-
-}  // namespace
-
-bool RegistryRestorer::CoveredByCreatedKey(const std::string& key) const {
-  return std::any_of(createdKeys_.begin(), createdKeys_.end(),
-                     [&](const std::string& created) { return StartsWithKey(key, created); });
-}
-
-::testing::AssertionResult RegistryRestorer::Note(const std::vector<TRegFileOperation>& operations) {
+::testing::AssertionResult NoteOperations(PlantedEntries& planted,
+                                          const std::vector<TRegFileOperation>& operations) {
   for (const TRegFileOperation& operation : operations) {
     if (operation.kind == TRegFileOperation::kDeleteKey)
       return ::testing::AssertionFailure() << "line " << operation.line << " deletes a key";
-    if (!IsRootKeyName(SplitRoot(operation.keyPath).first))
+    const auto key = TKeyAddress::Parse(operation.keyPath);
+    if (!key)
       return ::testing::AssertionFailure()
              << "line " << operation.line << ": no root in " << operation.keyPath;
-    if (CoveredByCreatedKey(operation.keyPath)) continue;
-    // The topmost key of the path that does not exist yet goes at the end.
-    for (size_t end = operation.keyPath.find('\\'); end != std::string::npos;) {
-      end = operation.keyPath.find('\\', end + 1);
-      const std::string key = operation.keyPath.substr(0, end);
-      if (!KeyExists(key)) {
-        createdKeys_.push_back(key);
-        break;
-      }
-    }
-    if (CoveredByCreatedKey(operation.keyPath) || operation.kind == TRegFileOperation::kCreateKey) continue;
-    const bool noted = std::any_of(values_.begin(), values_.end(), [&](const SavedValue& saved) {
-      return SameText(saved.key, operation.keyPath) && SameText(saved.name, operation.valueName);
-    });
-    if (noted) continue;
-    SavedValue saved;
-    saved.key = operation.keyPath;
-    saved.name = operation.valueName;
-    const auto [rootName, path] = SplitRoot(operation.keyPath);
-    TFastRegistry registry;
-    registry.SetRootKey(NameToRootKey(rootName));
-    saved.existed = registry.OpenKeyReadOnly(path) && registry.ValueExists(operation.valueName);
-    if (saved.existed && !registry.ReadRawData(operation.valueName, saved.type, saved.data))
-      return ::testing::AssertionFailure()
-             << "cannot read " << operation.keyPath << " " << operation.valueName;
-    values_.push_back(std::move(saved));
+    auto noted = operation.kind == TRegFileOperation::kCreateKey
+                     ? planted.NoteKey(key->Root, key->Path)
+                     : planted.NoteValue(key->Root, key->Path, operation.valueName);
+    if (!noted) return noted;
   }
   return ::testing::AssertionSuccess();
-}
-
-bool RegistryRestorer::Restore() {
-  bool restored = true;
-  for (auto it = values_.rbegin(); it != values_.rend(); ++it) {
-    const auto [rootName, path] = SplitRoot(it->key);
-    TFastRegistry registry;
-    registry.SetRootKey(NameToRootKey(rootName));
-    if (!registry.OpenKey(path, false)) {
-      restored = false;
-      continue;
-    }
-    if (it->existed)
-      restored = registry.WriteRawData(it->name, it->type, it->data) == platform::kErrorSuccess && restored;
-    else if (registry.ValueExists(it->name))
-      restored = registry.DeleteValue(it->name) && restored;
-  }
-  for (auto it = createdKeys_.rbegin(); it != createdKeys_.rend(); ++it) {
-    const auto [rootName, path] = SplitRoot(*it);
-    TFastRegistry registry;
-    registry.SetRootKey(NameToRootKey(rootName));
-    if (registry.KeyExists(path)) restored = registry.DeleteKey(path) && restored;
-  }
-  values_.clear();
-  createdKeys_.clear();
-  return restored;
 }
 
 std::vector<TNewItem> WholeScanItems(bool deep, const StringList& ignoreList) {

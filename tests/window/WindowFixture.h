@@ -16,6 +16,7 @@
 
 #include "registry/FastRegistry.h"
 #include "shell/Program.h"
+#include "support/RegistryTestSupport.h"
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"
 #include "widgets/Text.h"
