@@ -40,6 +40,14 @@ ScanFixture::ScanFixture() {
     folder_.PutFile(name, HostFileBytes(DataPath(std::string("scanner/drive_c/VeltaroFixture/") + name)));
 }
 
+std::string MissingFileKeys(int count, const std::string& below) {
+  std::string text = "REGEDIT4\r\n\r\n";
+  for (int i = 0; i < count; ++i)
+    text += "[HKEY_CURRENT_USER\\@KEY@" + below + "\\K" + std::to_string(i) +
+            "]\r\n\"Path\"=\"@ROOTDATA@gone" + std::to_string(i) + ".dll\"\r\n\r\n";
+  return text;
+}
+
 std::string ReadFixture(const std::string& name) {
   return HostFileBytes(DataPath("scanner/" + name));
 }
