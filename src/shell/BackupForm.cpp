@@ -221,6 +221,8 @@ void TBackupForm::SavePlace() {
 
 void TBackupForm::RestorePlace() {
   if (context_.settings == nullptr) return;
+  // Never placed before: the designed size at this DPI, as Create made it.
+  if (context_.settings->ReadInteger("Windows", "BackupForm", "Width", 0) <= 0) return;
   TPlace place(Handle());
   context_.settings->RestoreForm(place);
 }
