@@ -221,8 +221,18 @@ void TBackupForm::SavePlace() {
 
 void TBackupForm::RestorePlace() {
   if (context_.settings == nullptr) return;
-  // Never placed before: the designed size at this DPI, as Create made it.
-  if (context_.settings->ReadInteger("Windows", "BackupForm", "Width", 0) <= 0) return;
+  // Never placed before: the designed size at this DPI, as Create made it,
+  // centred over the main window.
+  if (context_.settings->ReadInteger("Windows", "BackupForm", "Width", 0) <= 0) {
+    RECT owner{}, self{};
+    GetWindowRect(GetWindow(Handle(), GW_OWNER), &owner);
+    GetWindowRect(Handle(), &self);
+    const int left = (owner.left + owner.right - (self.right - self.left)) / 2;
+    const int top = (owner.top + owner.bottom - (self.bottom - self.top)) / 2;
+    SetWindowPos(Handle(), nullptr, std::max(0, left), std::max(0, top), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return;
+  }
   TPlace place(Handle());
   context_.settings->RestoreForm(place);
 }
