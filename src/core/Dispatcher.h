@@ -4,13 +4,10 @@
 // state (the window thread, or the command line's main thread).
 
 #include <chrono>
-#include <condition_variable>
-#include <deque>
-#include <exception>
 #include <functional>
-#include <memory>
-#include <mutex>
 #include <thread>
+
+#include "core/CallQueue.h"
 
 namespace vp {
 
@@ -57,18 +54,8 @@ class TQueueDispatcher : public TDispatcher {
   void PumpUntil(const std::function<bool()>& done);
 
  private:
-  struct Call {
-    std::function<void()> work;
-    bool done = false;
-    bool posted = false;  // no one waits for it
-    std::exception_ptr error;
-  };
-
   const std::thread::id owner_;
-  std::mutex mutex_;
-  std::condition_variable arrived_;   // a call was queued
-  std::condition_variable finished_;  // a call has run
-  std::deque<std::shared_ptr<Call>> queue_;
+  TCallQueue calls_;
 };
 
 }  // namespace vp

@@ -8,13 +8,11 @@
 #include <windows.h>
 
 #include <chrono>
-#include <deque>
-#include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
 
+#include "core/CallQueue.h"
 #include "core/Dispatcher.h"
 #include "widgets/Window.h"
 
@@ -48,23 +46,10 @@ class TWindowDispatcher : public TDispatcher {
     TWindowDispatcher& owner_;
   };
 
-  struct Call {
-    std::function<void()> work;
-    bool done = false;
-    bool posted = false;
-    std::exception_ptr error;
-  };
-
-  void Enqueue(std::shared_ptr<Call> call);
-  // Runs queued calls for about one slice; true when some are left.
-  bool RunSlice();
-
   const std::thread::id owner_;
-  mutable std::mutex mutex_;
-  std::condition_variable finished_;
-  std::deque<std::shared_ptr<Call>> queue_;
-  bool wakePending_ = false;
   std::unique_ptr<TMessageWindow> window_;
+  // Wakes the window thread with a message to window_, which outlives it.
+  TCallQueue calls_;
 };
 
 }  // namespace vp::widgets
