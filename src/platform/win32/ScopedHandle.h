@@ -31,6 +31,8 @@ class ScopedHandle {
 
   bool Valid() const { return handle_ != Traits::kInvalid; }
   Handle Get() const { return handle_; }
+  // Hands the handle to a new owner (a window that destroys its menu).
+  Handle Release() noexcept { return std::exchange(handle_, Traits::kInvalid); }
   // Closes now; false when the system reported the close as failed (for a
   // file written through this handle: its data may not have been stored).
   bool Close() noexcept {
