@@ -1,14 +1,17 @@
 #include "core/Dispatcher.h"
 
+#include <utility>
+
 namespace vp {
 
-TQueueDispatcher::TQueueDispatcher() : owner_(std::this_thread::get_id()) {}
+TQueuedDispatcher::TQueuedDispatcher(std::function<void()> wake)
+    : owner_(std::this_thread::get_id()), calls_(std::move(wake)) {}
 
-bool TQueueDispatcher::IsOwnerThread() const {
+bool TQueuedDispatcher::IsOwnerThread() const {
   return std::this_thread::get_id() == owner_;
 }
 
-void TQueueDispatcher::Synchronize(std::function<void()> call) {
+void TQueuedDispatcher::Synchronize(std::function<void()> call) {
   if (IsOwnerThread()) {
     call();
     return;
@@ -16,13 +19,13 @@ void TQueueDispatcher::Synchronize(std::function<void()> call) {
   calls_.Synchronize(std::move(call));
 }
 
-void TQueueDispatcher::Post(std::function<void()> call) {
+void TQueuedDispatcher::Post(std::function<void()> call) {
   calls_.Post(std::move(call));
 }
 
 void TQueueDispatcher::ProcessPending(std::chrono::milliseconds wait) {
-  calls_.WaitForCalls(wait);
-  calls_.Run();
+  Calls().WaitForCalls(wait);
+  Calls().Run();
 }
 
 void TQueueDispatcher::PumpUntil(const std::function<bool()>& done) {

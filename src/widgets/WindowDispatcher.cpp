@@ -21,35 +21,20 @@ void TWindowDispatcher::TMessageWindow::Wake() {
 
 LRESULT TWindowDispatcher::TMessageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != kRunCalls) return Default(message, wParam, lParam);
-  owner_.calls_.RunWoken(kSlice);
+  owner_.Calls().RunWoken(kSlice);
   return 0;
 }
 
+// The queue wakes the window thread with a message to window_; no call can
+// be handed over before the window exists, and none is taken once the
+// destructor has closed the queue.
 TWindowDispatcher::TWindowDispatcher()
-    : owner_(std::this_thread::get_id()),
-      window_(std::make_unique<TMessageWindow>(*this)),
-      calls_([window = window_.get()] { window->Wake(); }) {}
+    : TQueuedDispatcher([this] { window_->Wake(); }), window_(std::make_unique<TMessageWindow>(*this)) {}
 
 TWindowDispatcher::~TWindowDispatcher() {
   // Whoever still waits in Synchronize is released with its call unrun;
   // later calls are dropped.
-  calls_.Close();
-}
-
-bool TWindowDispatcher::IsOwnerThread() const {
-  return std::this_thread::get_id() == owner_;
-}
-
-void TWindowDispatcher::Synchronize(std::function<void()> call) {
-  if (IsOwnerThread()) {
-    call();
-    return;
-  }
-  calls_.Synchronize(std::move(call));
-}
-
-void TWindowDispatcher::Post(std::function<void()> call) {
-  calls_.Post(std::move(call));
+  Calls().Close();
 }
 
 void TWindowDispatcher::ProcessPending(std::chrono::milliseconds wait) {
@@ -70,7 +55,7 @@ void TWindowDispatcher::ProcessPending(std::chrono::milliseconds wait) {
       DispatchMessageW(&message);
     }
     // Calls may be queued while their wake-up message is still on its way.
-    if (calls_.Run(kSlice)) any = true;
+    if (Calls().Run(kSlice)) any = true;
     const auto now = std::chrono::steady_clock::now();
     if (any || quit || now >= end) break;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count();
@@ -81,7 +66,7 @@ void TWindowDispatcher::ProcessPending(std::chrono::milliseconds wait) {
 }
 
 size_t TWindowDispatcher::Waiting() const {
-  return calls_.Waiting();
+  return Calls().Waiting();
 }
 
 }  // namespace vp::widgets

@@ -12,21 +12,17 @@
 #include <memory>
 #include <thread>
 
-#include "core/CallQueue.h"
 #include "core/Dispatcher.h"
 #include "widgets/Window.h"
 
 namespace vp::widgets {
 
-class TWindowDispatcher : public TDispatcher {
+class TWindowDispatcher : public TQueuedDispatcher {
  public:
   // The thread that creates it is the window thread.
   TWindowDispatcher();
   ~TWindowDispatcher() override;
 
-  void Synchronize(std::function<void()> call) override;
-  void Post(std::function<void()> call) override;
-  bool IsOwnerThread() const override;
   // Runs the queued calls and the window messages for up to `wait`.
   void ProcessPending(std::chrono::milliseconds wait) override;
 
@@ -46,10 +42,7 @@ class TWindowDispatcher : public TDispatcher {
     TWindowDispatcher& owner_;
   };
 
-  const std::thread::id owner_;
   std::unique_ptr<TMessageWindow> window_;
-  // Wakes the window thread with a message to window_, which outlives it.
-  TCallQueue calls_;
 };
 
 }  // namespace vp::widgets
