@@ -43,5 +43,14 @@ while IFS= read -r line; do
 done < <(grep -rlE '^[[:space:]]*#[[:space:]]*include[[:space:]]+<windows\.h>' src --include='*.h' --include='*.cpp' |
   grep -vE '^src/(platform/win32|shell|widgets)/' | grep -v '^src/shell/logic/' || true)
 
+# Stop-aware waits go through TStopWait: the mingw-w64 runtime's stop
+# callbacks (also behind condition_variable_any's stop_token waits) can
+# leave a worker waiting forever.
+while IFS= read -r line; do
+  echo "layers: $line: use core/StopWait.h instead of stop callbacks" >&2
+  status=1
+done < <(grep -rnE 'condition_variable_any|std::stop_callback' src --include='*.h' --include='*.cpp' |
+  grep -v '^src/core/StopWait.h:' | grep -v '^src/core/Worker.h:.*never a std::stop_callback' || true)
+
 [ "$status" -eq 0 ] && echo "layers: every include points down"
 exit "$status"

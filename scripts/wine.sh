@@ -21,6 +21,14 @@ wine_prepare() {
     # Windows, list views and message boxes work with no X server.
     timeout 60 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     timeout 120 wineserver -w || true
+    # The profile's Desktop, Documents and the like are links to the host's
+    # home folder: made plain folders, drive C: holds the prefix alone, and a
+    # test that walks it does not walk whatever the home folder holds.
+    local link
+    for link in "$WINEPREFIX"/drive_c/users/*/*; do
+      [ -L "$link" ] || continue
+      rm -f "$link" && mkdir -p "$link"
+    done
     touch "$WINEPREFIX/.vp-ready"
   fi
 }

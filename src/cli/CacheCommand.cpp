@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <iomanip>
+#include <stop_token>
 
 #include "core/Dispatcher.h"
 #include "files/FileCacheCreator.h"
@@ -61,10 +62,21 @@ int Build(const CommandContext& context) {
   TQueueDispatcher dispatcher;
   BuildProgress progress(context, cache);
   const std::string excluded = settings.ReadString("Settings", "DontCacheDrives", "0", "0");
-  const TCacheBuildResult result = BuildFileCache(cache, context.folders.FileCacheFile, excluded, dispatcher,
-                                                  [&progress] { progress.Tick(); });
-  settings.WriteInteger("Settings", "FileCache", "Created", TodayDayNumber());
+  // Ctrl+C stops the walks; a partial cache would call existing files
+  // missing, so nothing is saved then.
+  std::stop_source stop;
+  const TCacheBuildResult result = BuildFileCache(
+      cache, context.folders.FileCacheFile, excluded, dispatcher,
+      [&] {
+        progress.Tick();
+        if (context.interrupted != nullptr && context.interrupted->load()) stop.request_stop();
+      },
+      stop.get_token());
   progress.Done();
+  if (result.cancelled) {
+    context.err << "veltaro cache: interrupted; nothing was saved, and the old cache is deleted\n";
+    return kExitError;
+  }
   if (result.drives.empty()) {
     context.err << "veltaro cache: no fixed drive qualifies (over 500 MB, over 1 MB free, not excluded)\n";
     return kExitError;
@@ -73,6 +85,7 @@ int Build(const CommandContext& context) {
     context.err << "veltaro cache: could not save " << context.folders.FileCacheFile << '\n';
     return kExitError;
   }
+  settings.WriteInteger("Settings", "FileCache", "Created", TodayDayNumber());
   context.out << "Drives: " << result.drives << "\nFiles: " << cache.FileCount()
               << "\nNames: " << cache.NodeCount() << "\nSaved: " << context.folders.FileCacheFile << '\n';
   return kExitOk;

@@ -9,6 +9,11 @@ TWorker::~TWorker() {
   Wait();
 }
 
+void TWorker::RequestStop() {
+  stop_.request_stop();
+  if (stopHook_) stopHook_();
+}
+
 bool TWorker::Start(std::function<void(std::stop_token)> body) {
   if (started_) return false;
   thread_ = std::jthread([this, body = std::move(body)] {

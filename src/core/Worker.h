@@ -31,7 +31,11 @@ class TWorker {
   bool Start(std::function<void(std::stop_token)> body);
 
   // Asks the body to stop; callable from any thread, before or after Start.
-  void RequestStop() { stop_.request_stop(); }
+  // Then runs the stop hook, if any.
+  void RequestStop();
+  // Set before Start: runs on the stopping thread after every stop asked,
+  // to wake a body that sleeps (see TStopWait; never a std::stop_callback).
+  void SetStopHook(std::function<void()> hook) { stopHook_ = std::move(hook); }
   bool StopRequested() const { return stop_.stop_requested(); }
   std::stop_token StopToken() const { return stop_.get_token(); }
 
@@ -48,6 +52,7 @@ class TWorker {
   TDispatcher* dispatcher_ = nullptr;
   // The worker's own source, so that a stop asked before Start holds.
   std::stop_source stop_;
+  std::function<void()> stopHook_;
   std::atomic<bool> finished_{false};
   bool started_ = false;
   std::jthread thread_;

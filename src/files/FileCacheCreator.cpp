@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -148,6 +147,10 @@ void TFileCacheCreator::Walk(const std::string& folder, const std::stop_token& s
   while (!stop.stop_requested() && search->Next(entry)) {
     if (entry.IsFolder()) {
       if (entry.name == "." || entry.name == ".." || IsSkippedFolder(folder, entry.name)) continue;
+      // A junction or folder link leads to a folder walked in its own place
+      // (or to one of its own parents, as the profiles' old-name junctions
+      // do): followed, it would list files twice or loop to the path limit.
+      if ((entry.attributes & platform::kAttrReparsePoint) != 0) continue;
       std::string sub = folder + entry.name + '\\';
       if (IsValidPathSyntax(sub)) Walk(sub, stop);
     } else if (IsCachedFileName(entry.name)) {
@@ -256,13 +259,15 @@ bool PrepareFileCache(std::string_view dataFolder, int32_t createdDay, int32_t t
 TFileCacheLoader::TFileCacheLoader(TFileSystemCache& cache, std::string_view cacheFile,
                                    std::chrono::milliseconds delay)
     : cache_(cache), file_(cacheFile) {
+  worker_.SetStopHook([this] { wake_.Wake(); });
   worker_.Start([this, delay](std::stop_token stop) {
     Sys().SetCurrentThreadPriority(platform::ThreadPriority::Idle);
-    std::mutex mutex;
-    std::condition_variable_any wake;
-    std::unique_lock lock(mutex);
-    // Destroying the loader during the delay wakes it at once.
-    if (wake.wait_for(lock, stop, delay, [] { return false; }) || stop.stop_requested()) return;
+    {
+      std::unique_lock lock(mutex_);
+      // Destroying the loader during the delay wakes it at once.
+      wake_.WaitFor(lock, stop, delay, [] { return false; });
+    }
+    if (stop.stop_requested()) return;
     const TLoadPacing pacing{kBackgroundLoadPacing.linesPerPause, kBackgroundLoadPacing.pauseMs, stop};
     loaded_ = cache_.LoadFromFile(file_, pacing);
   });

@@ -9,11 +9,13 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <stop_token>
 #include <string>
 #include <string_view>
 
 #include "core/Clock.h"
+#include "core/StopWait.h"
 #include "core/Worker.h"
 #include "files/StringTools.h"
 
@@ -130,7 +132,9 @@ class TFileCacheLoader {
   TFileSystemCache& cache_;
   std::string file_;
   bool loaded_ = false;  // written by the thread, read after it has ended
-  TWorker worker_;       // last: the thread ends before the members above go
+  std::mutex mutex_;
+  TStopWait wake_{mutex_};
+  TWorker worker_;  // last: the thread ends before the members above go
 };
 
 }  // namespace vp

@@ -10,6 +10,11 @@ namespace vp {
 TRegManagerThread::TRegManagerThread(TTabBuffers& buffers, const TManagerTimings& timings)
     : buffers_(buffers), timings_(timings) {
   context_.cacher = &cacher_;
+  // A stop ends the reader's walk at its next row, and any wait at once.
+  worker_.SetStopHook([this] {
+    abort_.store(true);
+    wake_.Wake();
+  });
 }
 
 TRegManagerThread::~TRegManagerThread() {
@@ -46,7 +51,7 @@ void TRegManagerThread::RequestFill(int tab) {
     requested_ = true;
     abort_.store(false);
   }
-  wake_.notify_all();
+  wake_.Wake();
 }
 
 void TRegManagerThread::Stop() {
@@ -57,12 +62,10 @@ void TRegManagerThread::Stop() {
 
 void TRegManagerThread::Run(std::stop_token stop) {
   if (timings_.idlePriority) platform::Sys().SetCurrentThreadPriority(platform::ThreadPriority::Idle);
-  // A stop ends the reader's walk at its next row.
-  std::stop_callback abortOnStop(stop, [this] { abort_.store(true); });
   std::unique_lock lock(mutex_);
   while (!stop.stop_requested()) {
     if (!requested_) {
-      wake_.wait(lock, stop, [&] { return requested_; });
+      wake_.Wait(lock, stop, [&] { return requested_; });
       continue;
     }
     if (lastFill_) {
@@ -70,7 +73,7 @@ void TRegManagerThread::Run(std::stop_token stop) {
       if (std::chrono::steady_clock::now() < due) {
         // Only a stop ends this wait early: a new request is served at the
         // same moment.
-        wake_.wait_until(lock, stop, due, [] { return false; });
+        wake_.WaitUntil(lock, stop, due, [] { return false; });
         continue;
       }
     }

@@ -2,12 +2,12 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 
+#include "core/StopWait.h"
 #include "core/Worker.h"
 #include "manager/ManagerReaders.h"
 #include "manager/ManagerTimings.h"
@@ -61,7 +61,7 @@ class TRegManagerThread {
   TFunctionCacher cacher_;  // used by the fill thread only
 
   std::mutex mutex_;  // guards the fields below
-  std::condition_variable_any wake_;
+  TStopWait wake_{mutex_};
   TReaderContext context_;
   int tab_ = -1;
   bool requested_ = false;

@@ -9,6 +9,7 @@ TItemCounterThread::TItemCounterThread(TDispatcher& dispatcher, TManagerView& vi
                                        const TManagerTimings& timings)
     : dispatcher_(dispatcher), timings_(timings), shared_(std::make_shared<Shared>()), worker_(dispatcher) {
   shared_->view = &view;
+  worker_.SetStopHook([this] { wake_.Wake(); });
 }
 
 TItemCounterThread::~TItemCounterThread() {
@@ -26,7 +27,7 @@ void TItemCounterThread::RequestCount() {
     requested_ = true;
     countNow_ = true;
   }
-  wake_.notify_all();
+  wake_.Wake();
 }
 
 void TItemCounterThread::Stop() {
@@ -41,9 +42,9 @@ void TItemCounterThread::Run(std::stop_token stop) {
   while (!stop.stop_requested()) {
     if (!countNow_) {
       if (requested_)
-        wake_.wait_until(lock, stop, next, [&] { return countNow_; });
+        wake_.WaitUntil(lock, stop, next, [&] { return countNow_; });
       else
-        wake_.wait(lock, stop, [&] { return countNow_ || requested_; });
+        wake_.Wait(lock, stop, [&] { return countNow_ || requested_; });
       if (!countNow_ && (!requested_ || std::chrono::steady_clock::now() < next)) continue;
     }
     countNow_ = false;

@@ -2,12 +2,12 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
 
 #include "core/Dispatcher.h"
+#include "core/StopWait.h"
 #include "core/Worker.h"
 #include "manager/ManagerTimings.h"
 #include "manager/ManagerView.h"
@@ -46,7 +46,7 @@ class TItemCounterThread {
   std::shared_ptr<Shared> shared_;
 
   std::mutex mutex_;  // guards the flags below
-  std::condition_variable_any wake_;
+  TStopWait wake_{mutex_};
   bool countNow_ = true;
   bool requested_ = false;
 

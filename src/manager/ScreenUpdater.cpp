@@ -23,6 +23,7 @@ TRegManagerScreenUpdaterThread::TRegManagerScreenUpdaterThread(TTabBuffers& buff
       shared_(std::make_shared<Shared>()),
       worker_(dispatcher) {
   shared_->view = &view;
+  worker_.SetStopHook([this] { wake_.Wake(); });
 }
 
 TRegManagerScreenUpdaterThread::~TRegManagerScreenUpdaterThread() {
@@ -40,7 +41,7 @@ void TRegManagerScreenUpdaterThread::SetTab(int tab) {
     std::lock_guard lock(mutex_);
     shared_->shownTab.store(tab);
   }
-  wake_.notify_all();
+  wake_.Wake();
 }
 
 int TRegManagerScreenUpdaterThread::ShownTab() const {
@@ -57,7 +58,7 @@ void TRegManagerScreenUpdaterThread::RequestUpdate() {
     requested_ = true;
     shared_->paused.store(false);
   }
-  wake_.notify_all();
+  wake_.Wake();
 }
 
 void TRegManagerScreenUpdaterThread::Pause() {
@@ -76,14 +77,14 @@ void TRegManagerScreenUpdaterThread::Run(std::stop_token stop) {
   while (!stop.stop_requested()) {
     const int tab = shared_->shownTab.load();
     if (!requested_ || !ManagerTab(tab)) {
-      wake_.wait(lock, stop, [&] { return requested_ && ManagerTab(shared_->shownTab.load()); });
+      wake_.Wait(lock, stop, [&] { return requested_ && ManagerTab(shared_->shownTab.load()); });
       continue;
     }
     if (tab == lastTab_ && lastTransfer_) {
       const auto due = *lastTransfer_ + timings_.transferSpacing;
       if (std::chrono::steady_clock::now() < due) {
         // The request waits for the spacing (or a change of tab).
-        wake_.wait_until(lock, stop, due, [&] { return shared_->shownTab.load() != tab; });
+        wake_.WaitUntil(lock, stop, due, [&] { return shared_->shownTab.load() != tab; });
         continue;
       }
     }

@@ -2,12 +2,12 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
 
 #include "core/Dispatcher.h"
+#include "core/StopWait.h"
 #include "core/Worker.h"
 #include "manager/ManagerTimings.h"
 #include "manager/ManagerView.h"
@@ -68,7 +68,7 @@ class TRegManagerScreenUpdaterThread {
   std::shared_ptr<Shared> shared_;
 
   std::mutex mutex_;  // guards requested_
-  std::condition_variable_any wake_;
+  TStopWait wake_{mutex_};
   bool requested_ = false;
 
   // Used by the thread only.

@@ -1,15 +1,14 @@
 #include "shell/IdleThread.h"
 
-#include <condition_variable>
-#include <mutex>
-
 #include "platform/Platform.h"
 #include "platform/System.h"
 
 namespace vp::shell {
 
 TIdleThread::TIdleThread(TDispatcher& dispatcher, Tasks tasks, std::chrono::milliseconds interval)
-    : dispatcher_(dispatcher), tasks_(std::move(tasks)), interval_(interval), worker_(dispatcher) {}
+    : dispatcher_(dispatcher), tasks_(std::move(tasks)), interval_(interval), worker_(dispatcher) {
+  worker_.SetStopHook([this] { wake_.Wake(); });
+}
 
 TIdleThread::~TIdleThread() {
   worker_.RequestStop();
@@ -23,13 +22,11 @@ void TIdleThread::Start() {
 void TIdleThread::Run(std::stop_token stop) {
   platform::Sys().SetCurrentThreadPriority(platform::ThreadPriority::Idle);
   if (tasks_.applyLanguage && !stop.stop_requested()) dispatcher_.Synchronize(tasks_.applyLanguage);
-  std::mutex mutex;
-  std::condition_variable_any wake;
   while (!stop.stop_requested()) {
     if (tasks_.pass) tasks_.pass();
-    std::unique_lock lock(mutex);
+    std::unique_lock lock(mutex_);
     // Wakes at once when asked to stop.
-    wake.wait_for(lock, stop, interval_, [] { return false; });
+    wake_.WaitFor(lock, stop, interval_, [] { return false; });
   }
 }
 

@@ -6,8 +6,10 @@
 
 #include <chrono>
 #include <functional>
+#include <mutex>
 
 #include "core/Dispatcher.h"
+#include "core/StopWait.h"
 #include "core/Worker.h"
 
 namespace vp::shell {
@@ -41,6 +43,8 @@ class TIdleThread {
   TDispatcher& dispatcher_;
   Tasks tasks_;
   std::chrono::milliseconds interval_;
+  std::mutex mutex_;
+  TStopWait wake_{mutex_};
   TWorker worker_;  // last
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -28,9 +29,10 @@ struct Outcome {
 };
 
 template <typename Command>
-Outcome RunWith(Command command, const TProgramFolders& folders, const Arguments& arguments) {
+Outcome RunWith(Command command, const TProgramFolders& folders, const Arguments& arguments,
+                const std::atomic<bool>* interrupted = nullptr) {
   std::ostringstream out, err;
-  const CommandContext context{folders, out, err, false};
+  const CommandContext context{folders, out, err, false, interrupted};
   Outcome run;
   run.status = command(context, arguments);
   run.out = out.str();
@@ -334,6 +336,11 @@ TEST(CacheCommandTest, InfoAndBuild) {
   } else {
     ASSERT_TRUE(platform::Files().MakeFolder("C:\\vpplanted"));
     ASSERT_TRUE(platform::Files().WriteWholeFile("C:\\vpplanted\\planted.dll", "x"));
+    const std::atomic<bool> interrupted{true};
+    const Outcome stopped = RunWith(RunCacheCommand, folders, {"build"}, &interrupted);
+    EXPECT_EQ(stopped.status, kExitError);
+    EXPECT_NE(stopped.err.find("interrupted; nothing was saved"), std::string::npos) << stopped.err;
+    EXPECT_NE(RunWith(RunCacheCommand, folders, {"info"}).out.find("No file cache"), std::string::npos);
     const Outcome build = RunWith(RunCacheCommand, folders, {"build"});
     ASSERT_EQ(build.status, kExitOk) << build.err;
     EXPECT_NE(build.out.find("Drives: c\n"), std::string::npos) << build.out;
