@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -17,38 +18,46 @@ namespace {
 // would otherwise kill it with its output cut short.
 class StallGuard : public ::testing::EmptyTestEventListener {
  public:
-  explicit StallGuard(std::chrono::seconds limit) : limit_(limit) {
-    std::thread([this] { Watch(); }).detach();  // lives as long as the process
+  // The watching thread shares the state: the test framework deletes its
+  // listeners when the run ends, while the thread lives as long as the
+  // process.
+  explicit StallGuard(std::chrono::seconds limit) : state_(std::make_shared<State>(limit)) {
+    std::thread([state = state_] { Watch(*state); }).detach();
   }
 
   void OnTestStart(const ::testing::TestInfo& test) override {
-    std::lock_guard lock(mutex_);
-    running_ = std::string(test.test_suite_name()) + "." + test.name();
-    started_ = std::chrono::steady_clock::now();
+    std::lock_guard lock(state_->mutex);
+    state_->running = std::string(test.test_suite_name()) + "." + test.name();
+    state_->started = std::chrono::steady_clock::now();
   }
   void OnTestEnd(const ::testing::TestInfo&) override {
-    std::lock_guard lock(mutex_);
-    running_.clear();
+    std::lock_guard lock(state_->mutex);
+    state_->running.clear();
   }
 
  private:
-  void Watch() {
+  struct State {
+    explicit State(std::chrono::seconds l) : limit(l) {}
+    const std::chrono::seconds limit;
+    std::mutex mutex;
+    std::string running;
+    std::chrono::steady_clock::time_point started;
+  };
+
+  static void Watch(State& state) {
     for (;;) {
       std::this_thread::sleep_for(std::chrono::seconds(1));
-      std::lock_guard lock(mutex_);
-      if (running_.empty() || std::chrono::steady_clock::now() - started_ < limit_) continue;
-      std::fprintf(stderr, "\n%s has run for over %lld s: the run stops here\n", running_.c_str(),
-                   static_cast<long long>(limit_.count()));
+      std::lock_guard lock(state.mutex);
+      if (state.running.empty() || std::chrono::steady_clock::now() - state.started < state.limit) continue;
+      std::fprintf(stderr, "\n%s has run for over %lld s: the run stops here\n", state.running.c_str(),
+                   static_cast<long long>(state.limit.count()));
       std::fflush(stderr);
       std::fflush(stdout);
       std::_Exit(3);
     }
   }
 
-  const std::chrono::seconds limit_;
-  std::mutex mutex_;
-  std::string running_;
-  std::chrono::steady_clock::time_point started_;
+  std::shared_ptr<State> state_;
 };
 
 }  // namespace
