@@ -3,9 +3,9 @@
 #include <windows.h>
 // After windows.h, which they need.
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "files/FileTools.h"
 #include "platform/Launcher.h"
@@ -15,6 +15,7 @@
 #include "settings/Translator.h"
 #include "shell/logic/ListText.h"
 #include "widgets/Dpi.h"
+#include "widgets/SaveDialog.h"
 #include "widgets/Text.h"
 
 namespace vp::shell {
@@ -100,51 +101,46 @@ bool TBackupForm::Create(HWND owner) {
   removeBtn_ = widgets::TButton(bottom_.Handle(), kRemove, "Re&move");
   closeBtn_ = widgets::TButton(bottom_.Handle(), kClose, "&Close");
 
+  // The menu bar, and the accelerators of its items' shortcuts.
+  struct MenuItem {
+    int id;
+    const char* caption;
+    const char* shortcut;
+  };
+  struct SubMenu {
+    const char* caption;
+    std::vector<MenuItem> items;
+  };
+  const SubMenu menus[] = {
+      {"&File", {{kSaveList, "&Save list as...", "Ctrl+S"}, {kExit, "E&xit", "Ctrl+Q"}}},
+      {"&Select",
+       {{kSelectAll, "&All", "Ctrl+A"},
+        {kSelectNone, "&None", "Ctrl+N"},
+        {kSelectInverse, "&Inverse", "Ctrl+I"}}},
+      {"&Help",
+       {{kHelp, "&Help on this tool", "F1"},
+        {kFaq, "&FAQ", "F2"},
+        {kLicense, "&License Agreement...", "F3"}}},
+  };
   widgets::TMenu bar = widgets::TMenu::Bar();
-  widgets::TMenu file = widgets::TMenu::Popup();
-  file.AddItem(kSaveList, "&Save list as...", "Ctrl+S");
-  file.AddItem(kExit, "E&xit", "Ctrl+Q");
-  bar.AddSubMenu(std::move(file), "&File");
-  widgets::TMenu select = widgets::TMenu::Popup();
-  select.AddItem(kSelectAll, "&All", "Ctrl+A");
-  select.AddItem(kSelectNone, "&None", "Ctrl+N");
-  select.AddItem(kSelectInverse, "&Inverse", "Ctrl+I");
-  bar.AddSubMenu(std::move(select), "&Select");
-  widgets::TMenu help = widgets::TMenu::Popup();
-  help.AddItem(kHelp, "&Help on this tool", "F1");
-  help.AddItem(kFaq, "&FAQ", "F2");
-  help.AddItem(kLicense, "&License Agreement...", "F3");
-  bar.AddSubMenu(std::move(help), "&Help");
+  std::vector<widgets::TShortcutCommand> keys;
+  for (const SubMenu& menu : menus) {
+    widgets::TMenu sub = widgets::TMenu::Popup();
+    for (const MenuItem& item : menu.items) {
+      sub.AddItem(item.id, item.caption, item.shortcut);
+      keys.push_back({item.shortcut, item.id});
+    }
+    bar.AddSubMenu(std::move(sub), menu.caption);
+  }
   SetMenu(self, bar.Release());
+  accelerators_ = widgets::MakeAccelerators(keys);
   popup_ = widgets::TMenu::Popup();
   popup_.AddItem(kRestore, "&Restore", "");
   popup_.AddItem(kRemove, "Re&move", "Del");
   popup_.AddItem(kView, "&View", "Ctrl+E");
 
-  std::vector<ACCEL> keys;
-  for (const auto& [shortcut, id] : std::vector<std::pair<const char*, int>>{{"Ctrl+S", kSaveList},
-                                                                             {"Ctrl+Q", kExit},
-                                                                             {"Ctrl+A", kSelectAll},
-                                                                             {"Ctrl+N", kSelectNone},
-                                                                             {"Ctrl+I", kSelectInverse},
-                                                                             {"F1", kHelp},
-                                                                             {"F2", kFaq},
-                                                                             {"F3", kLicense}}) {
-    ACCEL accel{};
-    if (!widgets::ParseShortcut(shortcut, accel)) continue;
-    accel.cmd = static_cast<WORD>(id);
-    keys.push_back(accel);
-  }
-  accelerators_ = widgets::TAccelerators(CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size())));
-
   static widgets::TFont font = widgets::MessageFont(widgets::WindowDpi(self));
-  EnumChildWindows(
-      self,
-      [](HWND child, LPARAM handle) -> BOOL {
-        SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(handle), FALSE);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(font.Handle()));
+  widgets::SetFontOfChildren(self, font);
   Layout();
   UpdateButtons();
   return true;
@@ -242,7 +238,7 @@ bool TBackupForm::PreTranslate(MSG& message) {
         break;
     }
   }
-  return TranslateAcceleratorW(Handle(), accelerators_.Handle(), &message) != 0;
+  return TranslateAcceleratorW(Handle(), accelerators_.Get(), &message) != 0;
 }
 
 void TBackupForm::Restore() {
@@ -296,20 +292,8 @@ bool TBackupForm::SaveListTo(const std::string& file) {
 }
 
 void TBackupForm::SaveList() {
-  std::wstring filter = widgets::Wide(Text("Misc.2") + "|*.txt|");
-  std::replace(filter.begin(), filter.end(), L'|', L'\0');
-  std::wstring folder = widgets::Wide(context_.programFolder);
-  wchar_t name[MAX_PATH] = {};
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = Handle();
-  dialog.lpstrFilter = filter.c_str();
-  dialog.lpstrFile = name;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrInitialDir = folder.c_str();
-  dialog.lpstrDefExt = L"txt";
-  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  if (GetSaveFileNameW(&dialog)) SaveListTo(widgets::Narrow(name));
+  const std::string name = widgets::AskTextFileName(Handle(), Text("Misc.2"), context_.programFolder);
+  if (!name.empty()) SaveListTo(name);
 }
 
 void TBackupForm::SortBy(int column) {

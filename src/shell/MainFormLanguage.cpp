@@ -41,18 +41,7 @@ bool TMainForm::ChooseLanguage(const std::string& file) {
   if (!translator.LoadFile(file)) return false;
   context_.settings->WriteString("Settings", "Language", "File", FileName(file));
   context_.languageFile = file;
-  if (!translator.Bound()) {
-    BindAndTranslateAtStart(translator, *context_.texts, file, {translation_.get()});
-  } else {
-    translator.TranslateAll({translation_.get()}, true);
-  }
-  SetManagerTexts();
-  if (managers_) managers_->RequestAllFills();
-  SetupColumns(true);
-  Layout();
-  RefreshStatus();
-  RefreshButtons();
-  DrawMenuBar(Handle());
+  ApplyLanguage();
   return true;
 }
 
