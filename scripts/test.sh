@@ -13,7 +13,7 @@ quick=0
 bash scripts/setup.sh
 source scripts/wine.sh
 
-echo "== layers"
+echo "== layers (at ${SECONDS} s)"
 bash scripts/check_layers.sh
 
 jobs=$(nproc)
@@ -22,25 +22,25 @@ build() {  # preset
   cmake --build --preset "$1" -j "$jobs"
 }
 
-echo "== native"
+echo "== native (at ${SECONDS} s)"
 build native
 ctest --preset native -j "$jobs"
 
-echo "== win64 (under Wine)"
+echo "== win64 (under Wine) (at ${SECONDS} s)"
 build win64
 wine_prepare "$root/build/win64"
 wine_start "$root/build/win64"
 ctest --preset win64 -j "$jobs"
 wine_stop
 
-echo "== release archive (unpacked and run under Wine)"
+echo "== release archive (unpacked and run under Wine) (at ${SECONDS} s)"
 bash scripts/package-test.sh
 
 if [ "$quick" -eq 0 ]; then
-  echo "== real installers (under Wine)"
+  echo "== real installers (under Wine) (at ${SECONDS} s)"
   bash scripts/installer-test.sh
 
-  echo "== asan"
+  echo "== asan (at ${SECONDS} s)"
   build asan
   ctest --preset asan -j "$jobs"
 
@@ -48,12 +48,12 @@ if [ "$quick" -eq 0 ]; then
   # cache builder and loader, the registry's concurrent readers, the scan
   # engine, the commands that scan and the manager views.
   threaded="core files platform scanner cli manager"
-  echo "== tsan ($threaded)"
+  echo "== tsan ($threaded) (at ${SECONDS} s)"
   cmake --preset tsan >/dev/null
   cmake --build --preset tsan -j "$jobs" --target $(printf 'vp_tests_%s ' $threaded)
   ctest --preset tsan -R "^($(tr ' ' '|' <<<"$threaded"))\$"
 
-  echo "== fuzz"
+  echo "== fuzz (at ${SECONDS} s)"
   build fuzz
   seconds=${VP_FUZZ_SECONDS:-10}
   for target in build/fuzz/fuzz/fuzz_*; do
@@ -67,4 +67,4 @@ if [ "$quick" -eq 0 ]; then
     "$target" -max_total_time="$seconds" -print_final_stats=0 "$corpus" $seeds 2>&1 | tail -n 2
   done
 fi
-echo "all tests passed"
+echo "all tests passed in ${SECONDS} s"

@@ -135,7 +135,7 @@ class FaultTest : public test::BackupFixture {
 
   // Runs the action on the faulty file system, restores its set on the sound
   // one, and requires everything as it was.
-  void RunAndRestore(FaultyFiles& faulty, const test::KeySnapshot& before) {
+  void RunAndRestore(FaultyFiles& faulty, const test::TreeSnapshot& before) {
     std::string set;
     {
       ScopedFiles swap(faulty);
@@ -152,7 +152,7 @@ class FaultTest : public test::BackupFixture {
 
 TEST_F(FaultTest, AFailureAtAnyStepLosesNothing) {
   Prepare();
-  const test::KeySnapshot before = Snapshot("F");
+  const test::TreeSnapshot before = Snapshot("F");
   int step = 1;
   for (;; ++step) {
     SCOPED_TRACE("failing change " + std::to_string(step));
@@ -167,7 +167,7 @@ TEST_F(FaultTest, AFailureAtAnyStepLosesNothing) {
 
 TEST_F(FaultTest, ARefusedFileLosesNothing) {
   Prepare();
-  const test::KeySnapshot before = Snapshot("F");
+  const test::TreeSnapshot before = Snapshot("F");
   for (const char* name : {"Entries.reg", "Index.dat", "Files.dat", "Strings.dat", "tool.dll"}) {
     SCOPED_TRACE(name);
     Prepare();

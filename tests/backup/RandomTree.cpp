@@ -79,7 +79,7 @@ StoredValue RandomValue(std::mt19937& random, bool forExport) {
 }
 
 void AddKey(std::mt19937& random, const std::string& path, int depth, int maxDepth, bool forExport,
-            KeySnapshot& tree) {
+            TreeSnapshot& tree) {
   auto& values = tree[path];
   std::set<std::string> taken;
   for (int i = Below(random, 5); i > 0; --i) {
@@ -103,8 +103,8 @@ void AddKey(std::mt19937& random, const std::string& path, int depth, int maxDep
 
 }  // namespace
 
-KeySnapshot RandomTree(std::mt19937& random, int maxDepth, bool forExport) {
-  KeySnapshot tree;
+TreeSnapshot RandomTree(std::mt19937& random, int maxDepth, bool forExport) {
+  TreeSnapshot tree;
   AddKey(random, "", 0, maxDepth, forExport, tree);
   return tree;
 }

@@ -15,6 +15,6 @@ namespace vp::backup::test {
 // (a DWORD of another size than 4, a string with an inner NUL) when
 // forExport is set; value names then also hold line breaks, which the
 // editor writes as escapes.
-KeySnapshot RandomTree(std::mt19937& random, int maxDepth = 3, bool forExport = false);
+TreeSnapshot RandomTree(std::mt19937& random, int maxDepth = 3, bool forExport = false);
 
 }  // namespace vp::backup::test

@@ -4,6 +4,7 @@
 #include "registry/RegExport.h"
 #include "registry/RegExportText.h"
 #include "support/RegistryTestSupport.h"
+#include "support/SimHost.h"
 
 namespace vp::backup {
 namespace {
@@ -33,8 +34,8 @@ TEST_F(RegExportTest, MissingOrUnreadableEntriesFailWithoutOutput) {
 TEST(RegExportSim, EntriesThatCannotBeNamedFailTheExport) {
   for (const bool foreignKey : {false, true}) {
     SCOPED_TRACE(foreignKey ? "foreign key" : "foreign value");
-    vp::test::ScopedSimMachine machine;
-    auto& registry = machine.Registry();
+    vp::test::SimHost machine{{.mapDriveC = false}};
+    auto& registry = machine.Machine().Registry();
     platform::RegHandle key = platform::kNoKey;
     ASSERT_EQ(registry.CreateKey(kHkeyCurrentUser, "Software\\T\\Sub", platform::kKeyAllAccess, key),
               platform::kErrorSuccess);

@@ -37,7 +37,7 @@ TEST_F(RegeditInteropTest, TheEditorImportsOurSetAsOurRestoreDoes) {
   for (int n = 0; n < 3; ++n) {
     SCOPED_TRACE("tree " + std::to_string(n));
     PutTree("T", test::RandomTree(random));
-    const test::KeySnapshot before = Snapshot("T");
+    const test::TreeSnapshot before = Snapshot("T");
     std::string set;
     {
       TBackupTool tool;
@@ -60,7 +60,7 @@ TEST_F(RegeditInteropTest, OurReaderAppliesTheEditorsExport) {
   for (int n = 0; n < 3; ++n) {
     SCOPED_TRACE("tree " + std::to_string(n));
     PutTree("T", test::RandomTree(random, 3, true));
-    const test::KeySnapshot before = Snapshot("T");
+    const test::TreeSnapshot before = Snapshot("T");
     const std::string exported = WorkFolder() + "export" + std::to_string(n) + ".reg";
     Regedit("/e \"" + exported + "\" \"HKEY_CURRENT_USER\\" + ScratchKey() + "\\T\"");
     ASSERT_TRUE(FileExists(exported));

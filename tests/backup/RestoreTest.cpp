@@ -91,8 +91,7 @@ TEST_F(RestoreTest, FileListsCannotLeadOutOfTheSet) {
 }
 
 TEST_F(RestoreTest, OpenWithSetsRemoveTheValueTheyAdded) {
-  const std::string app =
-      "Applications\\VeltaroTest" + ScratchKey().substr(ScratchKey().rfind('\\') + 7) + ".exe";
+  const std::string app = "Applications\\" + vp::test::UniqueName("VeltaroTest") + ".exe";
   {
     TFastRegistry registry;
     registry.SetRootKey(platform::kHkeyClassesRoot);

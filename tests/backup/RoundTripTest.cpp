@@ -25,9 +25,9 @@ TEST_F(RoundTripTest, RandomTreesComeBackExactly) {
     const bool oldFormat = Machine() && n % 5 == 4;
     if (Machine()) Machine()->System().SetVersion({oldFormat ? 4u : 6u, 1, 7601, 2});
     const bool byValue = n % 3 == 2;
-    const test::KeySnapshot tree = test::RandomTree(random, byValue ? 0 : 3);
+    const test::TreeSnapshot tree = test::RandomTree(random, byValue ? 0 : 3);
     PutTree("T", tree);
-    const test::KeySnapshot before = Snapshot("T");
+    const test::TreeSnapshot before = Snapshot("T");
     ASSERT_EQ(before, tree);
     std::string set;
     {
@@ -41,7 +41,7 @@ TEST_F(RoundTripTest, RandomTreesComeBackExactly) {
           ASSERT_TRUE(tool.AddValue(UserKey(key), name.empty() ? "@" : name)) << name;
           ASSERT_TRUE(tool.RemoveValue(UserKey(key), name.empty() ? "@" : name)) << name;
         }
-        ASSERT_EQ(Snapshot("T"), (test::KeySnapshot{{"", {}}}));
+        ASSERT_EQ(Snapshot("T"), (test::TreeSnapshot{{"", {}}}));
       } else {
         ASSERT_TRUE(tool.AddKey(UserKey(key)));
         ASSERT_TRUE(tool.RemoveKey(UserKey(key)));

@@ -51,7 +51,6 @@ class BackupsCommandTest : public ::testing::Test {
 
   void PlantTree() {
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     ASSERT_TRUE(registry.OpenKey(key_.Path() + "\\Doomed\\Inner", true));
     ASSERT_EQ(registry.WriteString("Path", "C:\\gone\\app.exe"), platform::kErrorSuccess);
     ASSERT_EQ(registry.WriteInteger("Count", 7), platform::kErrorSuccess);
@@ -59,7 +58,6 @@ class BackupsCommandTest : public ::testing::Test {
 
   bool TreeExists() {
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     if (!registry.OpenKeyReadOnly(key_.Path() + "\\Doomed\\Inner")) return false;
     return registry.ReadString("Path") == "C:\\gone\\app.exe" && registry.ReadInteger("Count") == 7;
   }
@@ -219,7 +217,6 @@ TEST_F(BackupsCommandTest, ForgedSetsAreRefused) {
     scratch_.PutFile("victim.txt", "untouched");
     {
       TFastRegistry registry;
-      registry.SetRootKey(platform::kHkeyCurrentUser);
       ASSERT_TRUE(registry.OpenKey(key_.Path() + "\\Victim", true));
       ASSERT_EQ(registry.WriteString("v", "kept"), platform::kErrorSuccess);
     }
@@ -230,7 +227,8 @@ TEST_F(BackupsCommandTest, ForgedSetsAreRefused) {
     EXPECT_NE(refused.out.find("refused"), std::string::npos) << refused.out;
     EXPECT_NE(refused.out.find(c.difference), std::string::npos) << refused.out;
     EXPECT_FALSE(TreeExists());
-    EXPECT_EQ(test::DumpTree(platform::kHkeyCurrentUser, key_.Path() + "\\Victim").size(), 2u);
+    EXPECT_EQ(test::SnapshotTree(platform::kHkeyCurrentUser, key_.Path() + "\\Victim"),
+              (test::TreeSnapshot{{"", {{"v", {platform::kRegSz, std::string("kept", 5)}}}}}));
     EXPECT_EQ(ReadFileText(victimFile), "untouched");
     const Outcome forced = Backups({"restore", "--force", id});
     EXPECT_EQ(forced.status, c.forceRestores ? kExitOk : kExitError) << forced.out;

@@ -27,7 +27,6 @@ class CleanerFixTest : public ::testing::Test {
     scratch_.PutFolder("Backups");
     scratch_.PutFile("elsewhere\\deep\\moved.exe", "x");
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     ASSERT_TRUE(registry.OpenKey("\\" + key_.Path(), false));
     registry.WriteString("Moved", "\"" + scratch_.Path("old\\moved.exe") + "\" -x");
     registry.WriteString("Dead", scratch_.Path("old\\dead.exe"));
@@ -51,7 +50,6 @@ class CleanerFixTest : public ::testing::Test {
 
   bool Exists(const std::string& below, const std::string& value = "") {
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     if (!registry.OpenKeyReadOnly(key_.Path() + below)) return false;
     if (value.empty()) return true;
     std::vector<std::string> names;  // listed, whether or not its data reads
@@ -61,7 +59,6 @@ class CleanerFixTest : public ::testing::Test {
 
   std::string Read(const std::string& value) {
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     registry.OpenKeyReadOnly(key_.Path());
     return registry.ReadString(value);
   }
@@ -105,7 +102,6 @@ TEST_F(CleanerFixTest, DryRunAndMissingSetChangeNothing) {
 // folder that stayed while its file went).
 TEST_F(CleanerFixTest, FindingTheNamedPlaceItselfIsNoRepair) {
   TFastRegistry registry;
-  registry.SetRootKey(platform::kHkeyCurrentUser);
   ASSERT_TRUE(registry.OpenKey("\\" + key_.Path(), false));
   std::string file = scratch_.Path("elsewhere\\deep\\moved.exe");
   file[0] = static_cast<char>(file[0] == 'C' ? 'c' : 'C');  // the drive letter's case alone differs
@@ -157,7 +153,6 @@ TEST_F(CleanerFixTest, AFindingWhoseBackupFailsStaysAndCountsAsFailed) {
     EXPECT_TRUE(Exists("", "Foreign"));
     EXPECT_FALSE(Exists("", "Dead"));
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     ASSERT_TRUE(registry.OpenKey("\\" + key_.Path(), false));
     registry.WriteString("Dead", "planted again");
   }

@@ -6,6 +6,7 @@
 
 #include "cli/CommandContext.h"
 #include "platform/Registry.h"
+#include "support/RegistryTree.h"
 #include "support/TestSupport.h"
 
 namespace vp::test {
@@ -18,10 +19,6 @@ struct CliRun {
 
 // Runs the command line in-process on the installed services.
 CliRun RunCli(const cli::Arguments& arguments, const std::atomic<bool>* interrupted = nullptr);
-
-// Every key below path (the key itself included) and every value, sorted,
-// one line each: "key" or "key | name | type | data in hex".
-std::vector<std::string> DumpTree(platform::RegHandle root, const std::string& path);
 
 // The lines of text that contain part.
 std::vector<std::string> LinesWith(const std::string& text, const std::string& part);

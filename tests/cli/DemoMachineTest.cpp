@@ -6,11 +6,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <map>
 
 #include "CliTestSupport.h"
 #include "cli/MachineMode.h"
 #include "platform/Platform.h"
+#include "support/RegistryTree.h"
 #include "support/TestSupport.h"
 
 namespace vp::test {
@@ -20,31 +21,19 @@ namespace fs = std::filesystem;
 
 #ifndef _WIN32
 
-std::string ReadHost(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 void WriteHost(const fs::path& path, const std::string& bytes) {
   fs::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// The registry a .reg file makes, in the sorted dump form.
-std::vector<std::string> RegistryOf(const fs::path& regFile, const fs::path& programFolder) {
+// The registry a .reg file makes: the software keys of both hives.
+using Registry = std::map<std::string, TreeSnapshot>;
+Registry RegistryOf(const fs::path& regFile, const fs::path& programFolder) {
   cli::MachineMode machine;
   std::string error;
-  if (!machine.Build(regFile.string(), {}, programFolder.string(), error)) return {"cannot load: " + error};
-  std::vector<std::string> lines;
-  for (const char* root : {"HKEY_LOCAL_MACHINE\\Software", "HKEY_CURRENT_USER\\Software"}) {
-    const std::string path = std::string(root).substr(std::string(root).find('\\') + 1);
-    for (std::string& line :
-         DumpTree(root[5] == 'L' ? platform::kHkeyLocalMachine : platform::kHkeyCurrentUser, path))
-      lines.push_back(std::string(root, std::string(root).find('\\')) + "\\" + line);
-  }
-  return lines;
+  EXPECT_TRUE(machine.Build(regFile.string(), {}, programFolder.string(), error)) << error;
+  return {{"HKLM", SnapshotTree(platform::kHkeyLocalMachine, "Software")},
+          {"HKCU", SnapshotTree(platform::kHkeyCurrentUser, "Software")}};
 }
 
 class DemoMachineTest : public ::testing::Test {
@@ -74,8 +63,8 @@ class DemoMachineTest : public ::testing::Test {
 };
 
 TEST_F(DemoMachineTest, ScanFixAndRestoreRewriteTheRegistryFile) {
-  const std::vector<std::string> original = RegistryOf(root_ / "demo.reg", root_ / "prog");
-  const std::string originalBytes = ReadHost(root_ / "demo.reg");
+  const Registry original = RegistryOf(root_ / "demo.reg", root_ / "prog");
+  const std::string originalBytes = HostFileBytes(root_ / "demo.reg");
 
   // The planted problems of every kind, and none of the healthy entries.
   const CliRun scan = Cli({"scan"});
@@ -91,7 +80,7 @@ TEST_F(DemoMachineTest, ScanFixAndRestoreRewriteTheRegistryFile) {
 
   const CliRun dryRun = Cli({"fix", "--all", "--dry-run"});
   ASSERT_EQ(dryRun.status, 0) << dryRun.err;
-  EXPECT_EQ(ReadHost(root_ / "demo.reg"), originalBytes);
+  EXPECT_EQ(HostFileBytes(root_ / "demo.reg"), originalBytes);
   EXPECT_FALSE(fs::exists(root_ / "prog/Backups"));
 
   const CliRun fix = Cli({"fix", "--all"});
@@ -109,7 +98,7 @@ TEST_F(DemoMachineTest, ScanFixAndRestoreRewriteTheRegistryFile) {
 
   // The file now holds the expected registry: the original with the
   // planted problems removed and the moved program's entry repaired.
-  std::vector<std::string> expected;
+  Registry expected;
   {
     WriteHost(
         root_ / "expected.reg",
@@ -126,7 +115,7 @@ TEST_F(DemoMachineTest, ScanFixAndRestoreRewriteTheRegistryFile) {
         "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n\"Updater\"=-\r\n"
         "\"Notes\"=\"\\\"C:\\\\Users\\\\demo\\\\Documents\\\\Apps\\\\Notes\\\\notes.exe\\\" /min\"\r\n");
     // The demo's own text followed by the changes, as one import.
-    WriteHost(root_ / "both.reg", originalBytes + "\r\n" + ReadHost(root_ / "expected.reg").substr(10));
+    WriteHost(root_ / "both.reg", originalBytes + "\r\n" + HostFileBytes(root_ / "expected.reg").substr(10));
     expected = RegistryOf(root_ / "both.reg", root_ / "prog");
   }
   EXPECT_EQ(RegistryOf(root_ / "demo.reg", root_ / "prog"), expected);
@@ -141,7 +130,7 @@ TEST_F(DemoMachineTest, ScanFixAndRestoreRewriteTheRegistryFile) {
 // A command that fails, or changes nothing, leaves the registry file byte
 // for byte as it was (comments and all).
 TEST_F(DemoMachineTest, FailedCommandsLeaveTheFileAsItWas) {
-  const std::string original = ReadHost(root_ / "demo.reg");
+  const std::string original = HostFileBytes(root_ / "demo.reg");
   fs::create_directories(root_ / "prog/Backups/00DEAD");
   WriteHost(root_ / "prog/Backups/00DEAD/Index.dat", "[Header]\r\nText=forged\r\nTypeCode=9\r\n");
   WriteHost(root_ / "prog/Backups/00DEAD/Entries.reg", "REGEDIT4\r\n\r\n[-HKEY_LOCAL_MACHINE\\Software]\r\n");
@@ -154,14 +143,14 @@ TEST_F(DemoMachineTest, FailedCommandsLeaveTheFileAsItWas) {
   };
   for (const cli::Arguments& arguments : failing) {
     EXPECT_EQ(Cli(arguments).status, 2) << testing::PrintToString(arguments);
-    EXPECT_EQ(ReadHost(root_ / "demo.reg"), original) << testing::PrintToString(arguments);
+    EXPECT_EQ(HostFileBytes(root_ / "demo.reg"), original) << testing::PrintToString(arguments);
   }
   std::atomic<bool> interrupted{true};
   cli::Arguments arguments{
       "--registry", (root_ / "demo.reg").string(), "--drive", "C=" + (root_ / "drive_c").string(),
       "--folder",   (root_ / "prog").string(),     "fix",     "--all"};
   EXPECT_EQ(RunCli(arguments, &interrupted).status, 2);
-  EXPECT_EQ(ReadHost(root_ / "demo.reg"), original);
+  EXPECT_EQ(HostFileBytes(root_ / "demo.reg"), original);
 }
 
 // The save never follows a name planted beside the file, keeps the file's
@@ -172,12 +161,12 @@ TEST_F(DemoMachineTest, SaveWritesThroughLinksAndNoPlantedName) {
   fs::rename(root_ / "demo.reg", root_ / "real.reg");
   fs::create_symlink(root_ / "real.reg", root_ / "demo.reg");
   fs::permissions(root_ / "real.reg", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  const std::string before = ReadHost(root_ / "real.reg");
+  const std::string before = HostFileBytes(root_ / "real.reg");
 
   ASSERT_EQ(Cli({"fix", "--all"}).status, 0);
-  EXPECT_EQ(ReadHost(root_ / "victim.txt"), "untouched");
+  EXPECT_EQ(HostFileBytes(root_ / "victim.txt"), "untouched");
   EXPECT_TRUE(fs::is_symlink(root_ / "demo.reg"));
-  EXPECT_NE(ReadHost(root_ / "real.reg"), before);
+  EXPECT_NE(HostFileBytes(root_ / "real.reg"), before);
   EXPECT_EQ(fs::status(root_ / "real.reg").permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   EXPECT_EQ(Cli({"scan"}).status, 0);
@@ -187,10 +176,10 @@ TEST_F(DemoMachineTest, SaveWritesThroughLinksAndNoPlantedName) {
 
 // HKEY_DYN_DATA content that loads is written back with the rest.
 TEST_F(DemoMachineTest, EveryRootThatLoadsIsSaved) {
-  WriteHost(root_ / "demo.reg",
-            ReadHost(root_ / "demo.reg") + "\r\n[HKEY_DYN_DATA\\PerfStats]\r\n\"Kept\"=dword:00000007\r\n");
+  WriteHost(root_ / "demo.reg", HostFileBytes(root_ / "demo.reg") +
+                                    "\r\n[HKEY_DYN_DATA\\PerfStats]\r\n\"Kept\"=dword:00000007\r\n");
   ASSERT_EQ(Cli({"fix", "--all"}).status, 0);
-  EXPECT_NE(ReadHost(root_ / "demo.reg").find("[HKEY_DYN_DATA\\PerfStats]\r\n\"Kept\"=dword:00000007"),
+  EXPECT_NE(HostFileBytes(root_ / "demo.reg").find("[HKEY_DYN_DATA\\PerfStats]\r\n\"Kept\"=dword:00000007"),
             std::string::npos);
 }
 

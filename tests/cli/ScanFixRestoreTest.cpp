@@ -10,6 +10,7 @@
 #include "platform/System.h"
 #include "registry/FastRegistry.h"
 #include "support/RegistryTestSupport.h"
+#include "support/RegistryTree.h"
 #include "support/ScratchFolder.h"
 
 namespace vp::test {
@@ -22,7 +23,6 @@ class ShellFoldersAt {
  public:
   explicit ShellFoldersAt(const std::string& folder) {
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     if (!registry.OpenKey(kKey, true)) return;
     for (const char* name : {"Desktop", "Personal"}) {
       if (registry.ValueExists(name)) saved_.emplace_back(name, registry.ReadString(name));
@@ -31,7 +31,6 @@ class ShellFoldersAt {
   }
   ~ShellFoldersAt() {
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     if (!registry.OpenKey(kKey, false)) return;
     for (const char* name : {"Desktop", "Personal"}) registry.DeleteValue(name);
     for (const auto& [name, value] : saved_) registry.WriteString(name, value);
@@ -58,7 +57,6 @@ class ScanFixRestoreTest : public ::testing::Test {
                      "<tool.exe>@<" + platform::Sys().LowerCase(scratch_.Path("new\\")) + ">\r\n");
 
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     ASSERT_TRUE(registry.OpenKey("\\" + key_.Path(), false));
     registry.WriteString("Moved", "\"" + scratch_.Path("old\\tool.exe") + "\" /q");
     registry.WriteString("Gone", scratch_.Path("gone\\lost.exe"));
@@ -73,7 +71,7 @@ class ScanFixRestoreTest : public ::testing::Test {
     return RunCli(arguments);
   }
 
-  std::vector<std::string> Dump() { return DumpTree(platform::kHkeyCurrentUser, key_.Path()); }
+  TreeSnapshot Dump() { return SnapshotTree(platform::kHkeyCurrentUser, key_.Path()); }
 
   ScratchFolder scratch_;
   ShellFoldersAt shellFolders_{scratch_.Path("home")};
@@ -83,7 +81,7 @@ class ScanFixRestoreTest : public ::testing::Test {
 };
 
 TEST_F(ScanFixRestoreTest, FixesTheChosenFindingsAndTheSetPutsThemBack) {
-  const std::vector<std::string> original = Dump();
+  const TreeSnapshot original = Dump();
   const std::string ours = key_.FullPath();
 
   const CliRun scan = Cli({"scan"});
@@ -119,19 +117,14 @@ TEST_F(ScanFixRestoreTest, FixesTheChosenFindingsAndTheSetPutsThemBack) {
 
   // Expected: Moved points at the file where the cache saw it, the two
   // dead references are gone, everything else is as it was.
-  std::vector<std::string> expected;
-  for (const std::string& line : original) {
-    const bool changed = line.find(" | Moved | ") != std::string::npos ||
-                         line.find(" | Gone | ") != std::string::npos ||
-                         line.find(" | Lost | ") != std::string::npos;
-    if (!changed) expected.push_back(line);
-  }
-  std::vector<std::string> after;
-  for (const std::string& line : Dump())
-    if (line.find(" | Moved | ") == std::string::npos) after.push_back(line);
+  TreeSnapshot expected = original;
+  expected[""].erase("Moved");
+  expected[""].erase("Gone");
+  expected["Sub"].erase("Lost");
+  TreeSnapshot after = Dump();
+  after[""].erase("Moved");
   EXPECT_EQ(after, expected);
   TFastRegistry registry;
-  registry.SetRootKey(platform::kHkeyCurrentUser);
   ASSERT_TRUE(registry.OpenKeyReadOnly(key_.Path()));
   EXPECT_EQ(registry.ReadString("Moved"), "\"" + newTool_ + "\" /q");
 
@@ -148,7 +141,6 @@ TEST_F(ScanFixRestoreTest, AFixedFindingIsNotFoundAgain) {
   const std::string list = key_.FullPath() + "\\Recent File List";
   {
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     ASSERT_TRUE(registry.OpenKey("\\" + key_.Path() + "\\Recent File List", true));
     for (int i = 1; i <= 5; ++i) {
       scratch_.PutFile("docs\\paper" + std::to_string(i) + ".txt", "x");
@@ -174,7 +166,7 @@ TEST_F(ScanFixRestoreTest, AFixedFindingIsNotFoundAgain) {
 }
 
 TEST_F(ScanFixRestoreTest, InterruptedScanSaysSoAndFixChangesNothing) {
-  const std::vector<std::string> original = Dump();
+  const TreeSnapshot original = Dump();
   std::atomic<bool> interrupted{true};
   const CliRun scan = RunCli({"scan", "--area", "4", "--folder", program_}, &interrupted);
   EXPECT_EQ(scan.status, 2);

@@ -6,12 +6,12 @@
 
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -19,13 +19,6 @@ namespace fs = std::filesystem;
 
 const fs::path kSourceRoot = fs::path(VP_TEST_DATA_DIR) / ".." / "..";
 const fs::path kDocuments = kSourceRoot / "data" / "Documentation";
-
-std::string ReadWhole(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 struct Page {
   std::vector<std::string> problems;
@@ -147,7 +140,7 @@ TEST(DocumentsTest, CheckerFindsFaults) {
 TEST(DocumentsTest, PagesAreWellFormedAndTheirLinksResolve) {
   std::map<std::string, Page> pages;
   for (const std::string& name : kPages) {
-    const std::string html = ReadWhole(kDocuments / "html" / name);
+    const std::string html = vp::test::HostFileBytes(kDocuments / "html" / name);
     ASSERT_FALSE(html.empty()) << name;
     EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u) << name;
     EXPECT_NE(html.find("<title>"), std::string::npos) << name;
@@ -172,8 +165,8 @@ TEST(DocumentsTest, PagesAreWellFormedAndTheirLinksResolve) {
 }
 
 TEST(DocumentsTest, LicenceBesideTheProgramIsTheRepositorysLicence) {
-  std::string shipped = ReadWhole(kDocuments / "License Agreement.txt");
-  const std::string repository = ReadWhole(kSourceRoot / "LICENSE");
+  std::string shipped = vp::test::HostFileBytes(kDocuments / "License Agreement.txt");
+  const std::string repository = vp::test::HostFileBytes(kSourceRoot / "LICENSE");
   ASSERT_NE(repository.find("MIT License"), std::string::npos);
   ASSERT_NE(repository.find("the Veltaro Pro authors"), std::string::npos);
   // It opens in the system's text editor: CR LF throughout.

@@ -8,6 +8,7 @@
 
 #include "platform/Platform.h"
 #include "platform/Registry.h"
+#include "platform/System.h"
 #include "platform/sim/SimRegistry.h"
 #include "support/RegistryTestSupport.h"
 #include "support/TestSupport.h"

@@ -6,6 +6,7 @@
 #include "platform/sim/SimRegistry.h"
 #include "registry/FastRegistry.h"
 #include "support/RegistryTestSupport.h"
+#include "support/SimHost.h"
 #include "support/TestSupport.h"
 
 // TFastRegistry on this build's registry (the real one under Wine, the
@@ -250,10 +251,10 @@ TEST(FastRegistry, GetKeyTreeListsDepthFirstAndEndsReadOnly) {
 
 // Wine cannot make a key that may be read but not written.
 TEST(FastRegistry, ReadOnlyKeyExistsOnlyForReaders) {
-  test::ScopedSimMachine machine;
+  test::SimHost machine{{.mapDriveC = false}};
   ASSERT_TRUE(TFastRegistry().CreateKey("Software\\Locked"));
-  ASSERT_TRUE(
-      machine.Registry().SetKeyAccess(kHkeyCurrentUser, "Software\\Locked", sim::SimKeyAccess::kReadOnly));
+  ASSERT_TRUE(machine.Machine().Registry().SetKeyAccess(kHkeyCurrentUser, "Software\\Locked",
+                                                        sim::SimKeyAccess::kReadOnly));
   TFastRegistry reg;
   EXPECT_FALSE(reg.KeyExists("Software\\Locked"));
   EXPECT_FALSE(reg.OpenKey("Software\\Locked", false));
@@ -279,16 +280,16 @@ TEST(FastRegistry, CompleteNameListsReportWhatTheyLeaveOut) {
   for (const Case& c :
        {Case{"plain", false, false}, Case{"foreign key", true, false}, Case{"foreign value", false, true}}) {
     SCOPED_TRACE(c.what);
-    test::ScopedSimMachine machine;
+    test::SimHost machine{{.mapDriveC = false}};
     TFastRegistry reg;
     ASSERT_TRUE(reg.CreateKey("Software\\Tree\\plain"));
     ASSERT_TRUE(reg.OpenKey("Software\\Tree", false));
     ASSERT_EQ(reg.WriteString("v", "x"), kErrorSuccess);
     if (c.foreignKey) {
-      ASSERT_TRUE(machine.Registry().AddForeignKey(kHkeyCurrentUser, "Software\\Tree"));
+      ASSERT_TRUE(machine.Machine().Registry().AddForeignKey(kHkeyCurrentUser, "Software\\Tree"));
     }
     if (c.foreignValue) {
-      ASSERT_TRUE(machine.Registry().AddForeignValue(kHkeyCurrentUser, "Software\\Tree"));
+      ASSERT_TRUE(machine.Machine().Registry().AddForeignValue(kHkeyCurrentUser, "Software\\Tree"));
     }
     std::vector<std::string> keys;
     std::vector<std::string> values;
@@ -317,7 +318,7 @@ TEST(FastRegistry, CompleteNameListsReportWhatTheyLeaveOut) {
 }
 
 TEST(FastRegistry, HandlesAreReleased) {
-  test::ScopedSimMachine machine;
+  test::SimHost machine{{.mapDriveC = false}};
   {
     TFastRegistry reg;
     ASSERT_TRUE(reg.OpenKey("Software", false));
@@ -326,9 +327,9 @@ TEST(FastRegistry, HandlesAreReleased) {
     reg.DeleteKey("\\Software\\absent");
     std::vector<std::string> tree;
     reg.GetKeyTree(tree, "\\Software");
-    EXPECT_EQ(machine.Registry().OpenHandleCount(), 1u);
+    EXPECT_EQ(machine.Machine().Registry().OpenHandleCount(), 1u);
   }
-  EXPECT_EQ(machine.Registry().OpenHandleCount(), 0u);
+  EXPECT_EQ(machine.Machine().Registry().OpenHandleCount(), 0u);
 }
 
 TEST(RegistryPaths, RootNamesAndHandles) {

@@ -5,6 +5,7 @@
 #include "registry/FastRegistry.h"
 #include "registry/RegFile.h"
 #include "support/RegistryTestSupport.h"
+#include "support/SimHost.h"
 #include "support/TestSupport.h"
 
 namespace vp {
@@ -217,10 +218,10 @@ TEST_F(RegFileApply, TextOutsideTheCodePageIsReportedNotApplied) {
 
 TEST(RegFileLoad, ReadsThroughTheFileSystem) {
   std::string path = test::DataPath("registry/regedit4.reg");
-  std::unique_ptr<test::ScopedSimMachine> machine;
+  std::unique_ptr<test::SimHost> machine;
   if (!test::kOnRealWindows) {
     // The simulated file system sees the fixtures through a drive of its own.
-    machine = std::make_unique<test::ScopedSimMachine>();
+    machine = std::make_unique<test::SimHost>(test::SimHost::Options{.mapDriveC = false});
     machine->Machine().Files().MapDrive('T', std::string(VP_TEST_DATA_DIR) + "/registry", DriveType::Fixed);
     path = "T:\\regedit4.reg";
   }
@@ -234,10 +235,10 @@ TEST(RegFileLoad, ReadsThroughTheFileSystem) {
 
 TEST(RegFileApplyProblems, RefusedChangesAreReportedWithTheirLines) {
   // Wine cannot refuse a change: on a simulated machine in both builds.
-  test::ScopedSimMachine machine;
+  test::SimHost machine{{.mapDriveC = false}};
   ASSERT_TRUE(TFastRegistry().CreateKey("Software\\Locked\\Child"));
-  ASSERT_TRUE(
-      machine.Registry().SetKeyAccess(kHkeyCurrentUser, "Software\\Locked", sim::SimKeyAccess::kReadOnly));
+  ASSERT_TRUE(machine.Machine().Registry().SetKeyAccess(kHkeyCurrentUser, "Software\\Locked",
+                                                        sim::SimKeyAccess::kReadOnly));
   const std::string text =
       "REGEDIT4\r\n"
       "[HKEY_CURRENT_USER\\Software\\Locked]\r\n"

@@ -1,14 +1,13 @@
 #include "DirtyFixture.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <sstream>
 
 #include "ScanFixture.h"
 #include "core/Dispatcher.h"
 #include "files/FileTools.h"
-#include "registry/FastRegistry.h"
+#include "registry/KeyAddress.h"
 #include "scanner/ScanDriver.h"
 #include "settings/IgnoreList.h"
 #include "support/TestSupport.h"
@@ -22,27 +21,6 @@ const std::vector<std::string> kDirtyFontFiles = {"vpdirty-present.ttf", "vpdirt
 
 namespace {
 
-const std::string kUninstall =
-    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-const std::string kWow64 = "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\";
-const std::string kArpCache =
-    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache\\";
-const std::string kAppPaths = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
-const std::string kSharedTools = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Shared Tools\\";
-const std::string kFileExts =
-    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\";
-const std::string kFonts = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
-const std::string kMenuOrder =
-    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\";
-const std::string kEditorList = "HKEY_CURRENT_USER\\Software\\Vendor\\Editor\\Recent File List";
-const std::string kFileMenu = "HKEY_LOCAL_MACHINE\\Software\\Vendor\\Studio\\Filemenu";
-
-std::string Guid(char kind, int number) {
-  char guid[48];
-  std::snprintf(guid, sizeof guid, "{%c0000000-0000-0000-0000-0000000000%02d}", kind, number);
-  return guid;
-}
-
 std::string Row(const std::string& fullPath, const std::string& valueName, int32_t code,
                 const std::string& detail) {
   std::string row = fullPath + " | " + valueName + " | " + std::to_string(code);
@@ -50,87 +28,42 @@ std::string Row(const std::string& fullPath, const std::string& valueName, int32
   return row;
 }
 
+// The lines of a data file of tests/data/scanner that are neither empty nor
+// "//" comments, each split at its tabs.
+std::vector<std::vector<std::string>> DataRows(const std::string& name) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream text(ReadFixture(name));
+  for (std::string line; std::getline(text, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line.rfind("//", 0) == 0) continue;
+    std::vector<std::string>& fields = rows.emplace_back();
+    for (size_t start = 0;;) {
+      const size_t tab = line.find('\t', start);
+      fields.push_back(line.substr(start, tab - start));
+      if (tab == std::string::npos) break;
+      start = tab + 1;
+    }
+  }
+  return rows;
+}
+
 // Codes whose findings are single values; all other areas report whole keys.
 bool IsValueFinding(int32_t code) {
   return code == kProblemFont || code == kProblemHelpFile || code == kProblemHistoryList;
 }
 
-void ReplaceAll(std::string& text, const std::string& token, const std::string& replacement) {
-  for (size_t at = text.find(token); at != std::string::npos; at = text.find(token, at + replacement.size()))
-    text.replace(at, token.size(), replacement);
-}
-
 }  // namespace
-
-const std::vector<ExpectedFinding>& DirtyFindings() {
-  const std::string wk = kWholeKey;
-  static const std::vector<ExpectedFinding> table = {
-      {6, kUninstall + "GoneApp", wk, kProblemUninstall, {}},
-      {6, kUninstall + "EmptyEntry", wk, kProblemUninstall, {}},
-      {6, kUninstall + "ExcusedApp", wk, kProblemUninstall, {}},
-      {6, kArpCache + "LeftBehind", wk, kProblemUninstall, {}},
-      {6, kWow64 + "Windows\\CurrentVersion\\Uninstall\\GoneApp32", wk, kProblemUninstall, {}},
-      {6, kWow64 + "Windows\\CurrentVersion\\Uninstall\\GoneFolder32", wk, kProblemUninstall, {}},
-      {6,
-       kWow64 + "Windows\\CurrentVersion\\App Management\\ARPCache\\LeftBehind32",
-       wk,
-       kProblemUninstall,
-       {}},
-      {7, "HKEY_CLASSES_ROOT\\.vpa", wk, kProblemFileType, {}},
-      {7, "HKEY_CLASSES_ROOT\\.vpass", wk, kProblemFileType, {}},
-      {7, "HKEY_CLASSES_ROOT\\vpclass.blank", wk, kProblemFileType, {}},
-      {7, "HKEY_CLASSES_ROOT\\vpclass.hollow", wk, kProblemFileType, {}},
-      {7, kFileExts + ".vpe", wk, kProblemFileType, {}},
-      {8, kFonts, "Gone (TrueType)", kProblemFont, {}},
-      {9, kMenuOrder + "Start Menu\\Programs\\Deleted", wk, kProblemStartMenuOrder, {}},
-      {9, kMenuOrder + "Start Menu\\Programs\\Hollow", wk, kProblemStartMenuOrder, {}},
-      {9, kMenuOrder + "Start Menu\\Programs\\Games\\Gone", wk, kProblemStartMenuOrder, {}},
-      {9, kMenuOrder + "Start Menu2\\Programs\\Blank", wk, kProblemStartMenuOrder, {}},
-      {10, "HKEY_LOCAL_MACHINE\\Software\\EmptyVendor", wk, kProblemSoftwareKey, {}},
-      {10, "HKEY_CURRENT_USER\\Software\\EmptyVendor", wk, kProblemSoftwareKey, {}},
-      {10, "HKEY_LOCAL_MACHINE\\Software\\BlankDefault", wk, kProblemSoftwareKey, {}},
-      {10, "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\EmptyVendor32", wk, kProblemSoftwareKey, {}},
-      {11, "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\Help", "gone.hlp", kProblemHelpFile, {}},
-      {11, kWow64 + "Windows\\Help", "gone32.hlp", kProblemHelpFile, {}},
-      {12, kAppPaths + "allgone.exe", wk, kProblemAppPath, {}},
-      {13, "HKEY_CLASSES_ROOT\\Applications\\useless.exe", wk, kProblemApplication, {}},
-      {13, "HKEY_CLASSES_ROOT\\Applications\\noopen.exe", wk, kProblemApplication, {}},
-      {14, kSharedTools + "GoneTool", wk, kProblemSharedTool, {}},
-      {14, kWow64 + "Shared Tools\\GoneTool32", wk, kProblemSharedTool, {}},
-      {15, kEditorList, "File1", kProblemHistoryList, {}},
-      {15, kEditorList, "File2", kProblemHistoryList, {}},
-      {15, kEditorList, "File3", kProblemHistoryList, {}},
-      {15, kEditorList, "File4", kProblemHistoryList, {}},
-      {15, kEditorList, "File5", kProblemHistoryList, {}},
-      {15, kEditorList, "File6", kProblemHistoryList, {}},
-      {15, kFileMenu, "Item01", kProblemHistoryList, {}},
-      {15, kFileMenu, "Item02", kProblemHistoryList, {}},
-      {15, kFileMenu, "Item03", kProblemHistoryList, {}},
-      {15, kFileMenu, "Item04", kProblemHistoryList, {}},
-      {15, kFileMenu, "Item05", kProblemHistoryList, {}},
-      {16, "HKEY_CLASSES_ROOT\\CLSID\\" + Guid('C', 1), wk, kProblemComRegistration, "com detail"},
-      {16, "HKEY_CLASSES_ROOT\\CLSID\\" + Guid('C', 4), wk, kProblemComRegistration, "com twelve"},
-      {16, "HKEY_CLASSES_ROOT\\TypeLib\\" + Guid('B', 1), wk, kProblemComRegistration, "com ten"},
-      {16, "HKEY_CLASSES_ROOT\\Interface\\" + Guid('D', 1), wk, kProblemComRegistration, "com detail"},
-      {16, "HKEY_CLASSES_ROOT\\Interface\\" + Guid('D', 3), wk, kProblemComRegistration, "com ten"},
-      {16, "HKEY_CLASSES_ROOT\\Interface\\" + Guid('D', 4), wk, kProblemComRegistration, "com ten"},
-      {16, "HKEY_CLASSES_ROOT\\Interface\\" + Guid('D', 6), wk, kProblemComRegistration, "com detail"},
-      {16, "HKEY_CLASSES_ROOT\\Vp.Unregistered", wk, kProblemComRegistration, "com eleven"},
-      {16, "HKEY_CLASSES_ROOT\\Vp.Broken", wk, kProblemComRegistration, "com eleven"},
-      {16, "HKEY_CLASSES_ROOT\\Wow6432Node\\CLSID\\" + Guid('C', 11), wk, kProblemComRegistration,
-       "com detail"},
-      {16, "HKEY_CLASSES_ROOT\\Wow6432Node\\CLSID\\" + Guid('C', 5), wk, kProblemComRegistration,
-       "com detail"},
-      {16, "HKEY_CLASSES_ROOT\\Wow6432Node\\Interface\\" + Guid('D', 11), wk, kProblemComRegistration,
-       "com detail"},
-  };
-  return table;
-}
 
 std::vector<std::string> ExpectedRows(int32_t first, int32_t last) {
   std::vector<std::string> rows;
-  for (const ExpectedFinding& e : DirtyFindings())
-    if (e.area >= first && e.area <= last) rows.push_back(Row(e.fullPath, e.valueName, e.code, e.detail));
+  for (const auto& fields : DataRows("areas/expected-findings.txt")) {
+    EXPECT_GE(fields.size(), 4u) << fields.front();
+    if (fields.size() < 4) continue;
+    const int32_t area = std::stoi(fields[0]);
+    if (area >= first && area <= last)
+      rows.push_back(Row(fields[1], fields[2], std::stoi(fields[3]), fields.size() > 4 ? fields[4] : ""));
+  }
+  EXPECT_FALSE(rows.empty()) << "no expected findings for areas " << first << " to " << last;
   std::sort(rows.begin(), rows.end());
   return rows;
 }
@@ -150,8 +83,8 @@ std::vector<std::string> FindingRows(const std::vector<TNewItem>& items) {
 std::string OrphanProgIdsRegText(int from, int to) {
   std::string text = "REGEDIT4\r\n\r\n";
   for (int i = from; i < to; ++i)
-    text += "[HKEY_CLASSES_ROOT\\Vp.Orphan" + std::to_string(i) + "\\CLSID]\r\n@=\"" + Guid('E', 1) +
-            "\"\r\n\r\n";
+    text += "[HKEY_CLASSES_ROOT\\Vp.Orphan" + std::to_string(i) +
+            "\\CLSID]\r\n@=\"{E0000000-0000-0000-0000-000000000001}\"\r\n\r\n";
   return text;
 }
 
@@ -164,22 +97,12 @@ StringList DirtyIgnoreList() {
 
 std::set<std::string> StockPrefixFindings() {
   std::set<std::string> findings;
-  std::istringstream text(ReadFixture("stock-prefix-findings.txt"));
-  for (std::string line; std::getline(text, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty() && line.rfind("//", 0) != 0) findings.insert(line);
+  for (const auto& fields : DataRows("stock-prefix-findings.txt")) {
+    std::string line = fields.front();
+    for (size_t i = 1; i < fields.size(); ++i) line += "\t" + fields[i];
+    findings.insert(line);
   }
   return findings;
-}
-
-std::string DirtyRegText(const std::string& name, const std::string& keyPath, const std::string& root) {
-  std::string text = ReadFixture(name);
-  std::string escaped;
-  for (char c : root) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-  ReplaceAll(text, "@KEY@", keyPath);
-  ReplaceAll(text, "@ROOTDATA@", escaped);
-  ReplaceAll(text, "@ROOT@", root);
-  return text;
 }
 
 ::testing::AssertionResult PlantDirtyDrive(const std::string& root) {
@@ -198,97 +121,21 @@ std::string DirtyRegText(const std::string& name, const std::string& keyPath, co
   return ::testing::AssertionSuccess();
 }
 
-// ---------------------------------------------------------------- restorer
-
-namespace {
-
-// The root name and the path below it of a full key path.
-std::pair<std::string, std::string> SplitRoot(const std::string& fullPath) {
-  const size_t slash = fullPath.find('\\');
-  if (slash == std::string::npos) return {fullPath, {}};
-  return {fullPath.substr(0, slash), fullPath.substr(slash + 1)};
-}
-
-bool KeyExists(const std::string& fullPath) {
-  const auto [rootName, path] = SplitRoot(fullPath);
-  TFastRegistry registry;
-  registry.SetRootKey(NameToRootKey(rootName));
-  return registry.OpenKeyReadOnly(path);
-}
-
-bool StartsWithKey(const std::string& path, const std::string& key) {
-  return path.size() >= key.size() && SameText(std::string_view(path).substr(0, key.size()), key) &&
-         (path.size() == key.size() || path[key.size()] == '\\');
-}
-
-}  // namespace
-
-bool RegistryRestorer::CoveredByCreatedKey(const std::string& key) const {
-  return std::any_of(createdKeys_.begin(), createdKeys_.end(),
-                     [&](const std::string& created) { return StartsWithKey(key, created); });
-}
-
-::testing::AssertionResult RegistryRestorer::Note(const std::vector<TRegFileOperation>& operations) {
+::testing::AssertionResult NoteOperations(PlantedEntries& planted,
+                                          const std::vector<TRegFileOperation>& operations) {
   for (const TRegFileOperation& operation : operations) {
     if (operation.kind == TRegFileOperation::kDeleteKey)
       return ::testing::AssertionFailure() << "line " << operation.line << " deletes a key";
-    if (!IsRootKeyName(SplitRoot(operation.keyPath).first))
+    const auto key = TKeyAddress::Parse(operation.keyPath);
+    if (!key)
       return ::testing::AssertionFailure()
              << "line " << operation.line << ": no root in " << operation.keyPath;
-    if (CoveredByCreatedKey(operation.keyPath)) continue;
-    // The topmost key of the path that does not exist yet goes at the end.
-    for (size_t end = operation.keyPath.find('\\'); end != std::string::npos;) {
-      end = operation.keyPath.find('\\', end + 1);
-      const std::string key = operation.keyPath.substr(0, end);
-      if (!KeyExists(key)) {
-        createdKeys_.push_back(key);
-        break;
-      }
-    }
-    if (CoveredByCreatedKey(operation.keyPath) || operation.kind == TRegFileOperation::kCreateKey) continue;
-    const bool noted = std::any_of(values_.begin(), values_.end(), [&](const SavedValue& saved) {
-      return SameText(saved.key, operation.keyPath) && SameText(saved.name, operation.valueName);
-    });
-    if (noted) continue;
-    SavedValue saved;
-    saved.key = operation.keyPath;
-    saved.name = operation.valueName;
-    const auto [rootName, path] = SplitRoot(operation.keyPath);
-    TFastRegistry registry;
-    registry.SetRootKey(NameToRootKey(rootName));
-    saved.existed = registry.OpenKeyReadOnly(path) && registry.ValueExists(operation.valueName);
-    if (saved.existed && !registry.ReadRawData(operation.valueName, saved.type, saved.data))
-      return ::testing::AssertionFailure()
-             << "cannot read " << operation.keyPath << " " << operation.valueName;
-    values_.push_back(std::move(saved));
+    auto noted = operation.kind == TRegFileOperation::kCreateKey
+                     ? planted.NoteKey(key->Root, key->Path)
+                     : planted.NoteValue(key->Root, key->Path, operation.valueName);
+    if (!noted) return noted;
   }
   return ::testing::AssertionSuccess();
-}
-
-bool RegistryRestorer::Restore() {
-  bool restored = true;
-  for (auto it = values_.rbegin(); it != values_.rend(); ++it) {
-    const auto [rootName, path] = SplitRoot(it->key);
-    TFastRegistry registry;
-    registry.SetRootKey(NameToRootKey(rootName));
-    if (!registry.OpenKey(path, false)) {
-      restored = false;
-      continue;
-    }
-    if (it->existed)
-      restored = registry.WriteRawData(it->name, it->type, it->data) == platform::kErrorSuccess && restored;
-    else if (registry.ValueExists(it->name))
-      restored = registry.DeleteValue(it->name) && restored;
-  }
-  for (auto it = createdKeys_.rbegin(); it != createdKeys_.rend(); ++it) {
-    const auto [rootName, path] = SplitRoot(*it);
-    TFastRegistry registry;
-    registry.SetRootKey(NameToRootKey(rootName));
-    if (registry.KeyExists(path)) restored = registry.DeleteKey(path) && restored;
-  }
-  values_.clear();
-  createdKeys_.clear();
-  return restored;
 }
 
 std::vector<TNewItem> WholeScanItems(bool deep, const StringList& ignoreList) {

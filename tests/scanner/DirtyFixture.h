@@ -16,6 +16,7 @@
 #include "files/StringTools.h"
 #include "registry/RegFile.h"
 #include "scanner/SweeperTypes.h"
+#include "support/PlantedEntries.h"
 
 namespace vp::test {
 
@@ -27,21 +28,8 @@ inline constexpr const char* kSimulationOnlyRegFile = "areas/simulation.reg";
 // Files the fonts check must find in the Windows fonts folder.
 extern const std::vector<std::string> kDirtyFontFiles;
 
-// One expected finding: its area, the full key path, the value name (the
-// whole-key text for a key) and the problem code; COM findings also name
-// their detail, which tells which rule found them.
-struct ExpectedFinding {
-  int32_t area;
-  std::string fullPath;
-  std::string valueName;
-  int32_t code;
-  std::string detail;
-};
-
-const std::vector<ExpectedFinding>& DirtyFindings();
-
 // "key | entry | code" (and " | detail" for code 106), sorted, of the
-// expected findings of the areas first..last.
+// expected findings of the areas first..last (areas/expected-findings.txt).
 std::vector<std::string> ExpectedRows(int32_t first, int32_t last);
 
 // The same rows of what a scan reported: the findings themselves, without
@@ -66,43 +54,14 @@ StringList DirtyIgnoreList();
 // line each, scan being "normal" or "deep".
 std::set<std::string> StockPrefixFindings();
 
-// The .reg text of a fixture file with @KEY@, @ROOT@ and @ROOTDATA@ replaced.
-std::string DirtyRegText(const std::string& name, const std::string& keyPath, const std::string& root);
-
 // Creates the drive folder of the fixture below root ("C:\...\") as empty
 // files and folders.
 ::testing::AssertionResult PlantDirtyDrive(const std::string& root);
 
-// Puts everything a .reg text changes back as it was when the guard took
-// its note: keys that did not exist are deleted with all below them, values
-// that did not exist are deleted, values that existed get their old type and
-// data back. Used on the real registry, where a test must leave no trace
-// even when it fails half-way.
-class RegistryRestorer {
- public:
-  RegistryRestorer() = default;
-  ~RegistryRestorer() { Restore(); }
-  RegistryRestorer(const RegistryRestorer&) = delete;
-  RegistryRestorer& operator=(const RegistryRestorer&) = delete;
-
-  // Notes the present state of everything the operations touch; call before
-  // applying them. A fixture that deletes a key cannot be undone and fails.
-  ::testing::AssertionResult Note(const std::vector<TRegFileOperation>& operations);
-  // True when every key and value noted is back as it was.
-  bool Restore();
-
- private:
-  struct SavedValue {
-    std::string key;  // full path with the root name
-    std::string name;
-    bool existed = false;
-    uint32_t type = 0;
-    std::string data;
-  };
-  bool CoveredByCreatedKey(const std::string& key) const;
-
-  std::vector<std::string> createdKeys_;  // topmost keys that did not exist
-  std::vector<SavedValue> values_;
-};
+// Notes in planted everything the operations will change, before they are
+// applied, so that the real registry is put back as it was. A deletion of a
+// key cannot be undone and fails.
+::testing::AssertionResult NoteOperations(PlantedEntries& planted,
+                                          const std::vector<TRegFileOperation>& operations);
 
 }  // namespace vp::test

@@ -51,7 +51,8 @@ class PlantedPrefix {
     std::string text;
     for (const std::string& name : test::kDirtyRegFiles) {
       // Each file is a whole .reg file: its header line goes.
-      const std::string file = test::DirtyRegText(name, "Software\\VeltaroTest\\Dirty", kDirtyRoot);
+      const std::string file =
+          test::FillRegText(test::ReadFixture(name), "Software\\VeltaroTest\\Dirty", kDirtyRoot);
       text += text.empty() ? file : file.substr(file.find('\n') + 1);
       text += "\r\n";
     }
@@ -64,7 +65,7 @@ class PlantedPrefix {
   ::testing::AssertionResult PlantRegText(const std::string& text) {
     const TRegFileContents contents = TRegFileReader::Parse(text);
     if (!contents.Clean()) return ::testing::AssertionFailure() << "the fixture does not parse";
-    if (auto noted = registry_.Note(contents.operations); !noted) return noted;
+    if (auto noted = test::NoteOperations(registry_, contents.operations); !noted) return noted;
     for (const TRegFileProblem& problem : TRegFileReader::Apply(contents.operations))
       return ::testing::AssertionFailure() << "not applied: line " << problem.line << ": " << problem.reason;
     return ::testing::AssertionSuccess();
@@ -72,7 +73,7 @@ class PlantedPrefix {
 
   // True when nothing planted is left.
   bool Remove() {
-    bool removed = registry_.Restore();
+    bool removed = registry_.Remove();
     for (const std::string& file : fontFiles_) removed = DeleteFileChecked(file) && removed;
     fontFiles_.clear();
     if (driveMade_) removed = DeleteFolder(kDirtyRoot) && removed;
@@ -81,7 +82,7 @@ class PlantedPrefix {
   }
 
  private:
-  test::RegistryRestorer registry_;
+  test::PlantedEntries registry_;
   std::vector<std::string> fontFiles_;
   bool driveMade_ = false;
 };

@@ -149,7 +149,6 @@ TEST(ScanDriverTest, ScansWhileTheRegistryChanges) {
     int round = 0;
     while (!stopWriter.load()) {
       TFastRegistry registry;
-      registry.SetRootKey(platform::kHkeyCurrentUser);
       const std::string key = fixture.KeyPath() + "\\Churn\\C" + std::to_string(round % 20);
       if (registry.OpenKey(key, true)) {
         registry.WriteString("Path", fixture.Root() + "churn.dll");

@@ -9,6 +9,7 @@
 #include "platform/sim/SimMachine.h"
 #include "registry/FastRegistry.h"
 #include "scanner/SafeList.h"
+#include "support/SimHost.h"
 #include "support/TestSupport.h"
 
 namespace vp {
@@ -185,7 +186,7 @@ TEST(ReportTest, DisplayPathFollowsTheRootNameStyle) {
 }
 
 TEST(ReportTest, KeyDatesAreShownInLocalTime) {
-  test::ScopedSimMachine sim;
+  test::SimHost sim{{.mapDriveC = false}};
   // 2020-01-02 03:04:05 UTC.
   const DateTime utc = FileTimeToDateTime(132224078450000000ull);
   struct Case {
@@ -231,7 +232,6 @@ TEST(ReportTest, CurrentUserFindingsAreMirroredUnderTheUsersHive) {
   test::ScanFixture fixture;
   ASSERT_TRUE(fixture.Ok());
   TFastRegistry registry;
-  registry.SetRootKey(kHkeyCurrentUser);
   StringList before;
   ASSERT_TRUE(registry.OpenKeyReadOnly("Software"));
   registry.GetKeyNames(before);

@@ -2,8 +2,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 
 #include "platform/sim/SimMachine.h"
 #include "registry/RegFile.h"
@@ -12,13 +10,6 @@
 namespace vp::test {
 
 namespace {
-
-std::string ReadHostFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 void ReplaceAll(std::string& text, const std::string& token, const std::string& replacement) {
   for (size_t at = text.find(token); at != std::string::npos; at = text.find(token, at + replacement.size()))
@@ -46,11 +37,19 @@ ShownItem Show(const TNewItem& item) {
 
 ScanFixture::ScanFixture() {
   for (const char* name : {"present.exe", "present.dll"})
-    folder_.PutFile(name, ReadHostFile(DataPath(std::string("scanner/drive_c/VeltaroFixture/") + name)));
+    folder_.PutFile(name, HostFileBytes(DataPath(std::string("scanner/drive_c/VeltaroFixture/") + name)));
+}
+
+std::string MissingFileKeys(int count, const std::string& below) {
+  std::string text = "REGEDIT4\r\n\r\n";
+  for (int i = 0; i < count; ++i)
+    text += "[HKEY_CURRENT_USER\\@KEY@" + below + "\\K" + std::to_string(i) +
+            "]\r\n\"Path\"=\"@ROOTDATA@gone" + std::to_string(i) + ".dll\"\r\n\r\n";
+  return text;
 }
 
 std::string ReadFixture(const std::string& name) {
-  return ReadHostFile(DataPath("scanner/" + name));
+  return HostFileBytes(DataPath("scanner/" + name));
 }
 
 ::testing::AssertionResult ScanFixture::ApplyFixture(const std::string& name) const {
@@ -75,14 +74,18 @@ SimScanFixture::~SimScanFixture() = default;
   return ApplyRegText(text, keyPath_, root_);
 }
 
-::testing::AssertionResult ApplyRegText(std::string text, const std::string& keyPath,
-                                        const std::string& root) {
+std::string FillRegText(std::string text, const std::string& keyPath, const std::string& root) {
   std::string escaped;
   for (char c : root) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
   ReplaceAll(text, "@KEY@", keyPath);
   ReplaceAll(text, "@ROOTDATA@", escaped);
   ReplaceAll(text, "@ROOT@", root);
-  const TRegFileContents contents = TRegFileReader::Parse(text);
+  return text;
+}
+
+::testing::AssertionResult ApplyRegText(std::string text, const std::string& keyPath,
+                                        const std::string& root) {
+  const TRegFileContents contents = TRegFileReader::Parse(FillRegText(std::move(text), keyPath, root));
   if (!contents.Clean()) {
     auto failure = ::testing::AssertionFailure() << "fixture does not parse:";
     for (const auto& problem : contents.problems)

@@ -72,11 +72,16 @@ class SimScanFixture {
   std::string keyPath_ = "Software\\VeltaroTest\\Sim";
 };
 
+// .reg text of count keys K0, K1, ... below @KEY@<below>, each with a value
+// "Path" naming a missing file gone<n>.dll in the scratch folder.
+std::string MissingFileKeys(int count, const std::string& below = "");
+
 // The text of a file of tests/data/scanner; empty when it cannot be read.
 std::string ReadFixture(const std::string& name);
 
-// Applies .reg text after replacing @KEY@, @ROOT@ and @ROOTDATA@ (see
-// ScanFixture::ApplyFixture).
+// .reg text with @KEY@, @ROOT@ and @ROOTDATA@ replaced (see
+// ScanFixture::ApplyFixture), and that text applied.
+std::string FillRegText(std::string text, const std::string& keyPath, const std::string& root);
 ::testing::AssertionResult ApplyRegText(std::string text, const std::string& keyPath,
                                         const std::string& root);
 

@@ -13,6 +13,7 @@
 
 #include "ScanFixture.h"
 #include "platform/sim/SimMachine.h"
+#include "support/SimHost.h"
 
 namespace vp {
 namespace {
@@ -33,7 +34,7 @@ TEST(SweeperTest, AnEmptyAreaRaisesOnlyItsFinalEvents) {
 }
 
 TEST(SweeperTest, RunsAtThePriorityAskedFor) {
-  test::ScopedSimMachine sim;
+  test::SimHost sim{{.mapDriveC = false}};
   for (bool idle : {true, false}) {
     TScanOptions options;
     options.IdlePriority = idle;
@@ -105,11 +106,7 @@ class CountingDispatcher : public TQueueDispatcher {
 TEST(SweeperTest, FindingsAreHandedOverInBatches) {
   test::SimScanFixture fixture;
   constexpr int kKeys = 600;
-  std::string text = "REGEDIT4\r\n\r\n";
-  for (int i = 0; i < kKeys; ++i)
-    text += "[HKEY_CURRENT_USER\\@KEY@\\K" + std::to_string(i) + "]\r\n\"Path\"=\"@ROOTDATA@gone" +
-            std::to_string(i) + ".dll\"\r\n\r\n";
-  ASSERT_TRUE(test::ApplyRegText(text, fixture.KeyPath(), fixture.Root()));
+  ASSERT_TRUE(test::ApplyRegText(test::MissingFileKeys(kKeys), fixture.KeyPath(), fixture.Root()));
   std::vector<std::string> found[2];
   int32_t values[2] = {};
   int waits = 0;
@@ -163,11 +160,7 @@ TEST(SweeperTest, AFailingHandlerEndsTheScanQuietly) {
 
 TEST(SweeperTest, DestroyingARunningScanStopsAndJoinsIt) {
   test::SimScanFixture fixture;
-  std::string text = "REGEDIT4\r\n\r\n";
-  for (int i = 0; i < 2000; ++i)
-    text +=
-        "[HKEY_CURRENT_USER\\@KEY@\\K" + std::to_string(i) + "]\r\n\"Path\"=\"@ROOTDATA@gone.dll\"\r\n\r\n";
-  ASSERT_TRUE(test::ApplyRegText(text, fixture.KeyPath(), fixture.Root()));
+  ASSERT_TRUE(test::ApplyRegText(test::MissingFileKeys(2000), fixture.KeyPath(), fixture.Root()));
   TQueueDispatcher dispatcher;
   int finished = 0;
   size_t items = 0;

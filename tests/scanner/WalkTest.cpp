@@ -117,11 +117,7 @@ TEST_F(WalkTest, OptionsShapeTheItems) {
 
 TEST_F(WalkTest, StopsInTheMiddle) {
   // Many keys, each with a missing file; the first item stops the scan.
-  std::string text = "REGEDIT4\r\n\r\n";
-  for (int i = 0; i < 200; ++i)
-    text += "[HKEY_CURRENT_USER\\@KEY@\\Many\\K" + std::to_string(1000 + i) +
-            "]\r\n\"Path\"=\"@ROOTDATA@gone.dll\"\r\n\r\n";
-  ASSERT_TRUE(fixture_.ApplyText(text));
+  ASSERT_TRUE(fixture_.ApplyText(test::MissingFileKeys(200, "\\Many")));
   // Run on the owning thread, the item reaches the handler at once, so the
   // walk sees the stop before its next key.
   TScanOptions options = test::WalkOptions(fixture_.KeyPath() + "\\Many");
@@ -170,7 +166,6 @@ TEST_F(HiveWalkTest, ClassesRootIsMirroredAndItsClassIdsAreNotWalked) {
 
 TEST_F(HiveWalkTest, UsersRootSkipsTheCurrentUserAndRemovesItsMarker) {
   TFastRegistry registry;
-  registry.SetRootKey(platform::kHkeyCurrentUser);
   StringList before;
   ASSERT_TRUE(registry.OpenKeyReadOnly("Software"));
   registry.GetKeyNames(before);
@@ -214,7 +209,6 @@ TEST_F(HiveWalkTest, RendersAndCountsValuesAsListed) {
   auto& sim = fixture_.Machine().Registry();
   {
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     ASSERT_TRUE(registry.OpenKey(base + "\\Values", true));
     EXPECT_EQ(registry.WriteMultiString("Lines", "first\r\n" + root + "gone-multi.dll\r\n"), 0);
     EXPECT_EQ(registry.WriteInteger("Number", 16), 0);

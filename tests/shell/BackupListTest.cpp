@@ -27,7 +27,6 @@ class BackupListTest : public ::testing::Test {
 
   void Write(const std::string& name, const std::string& text) {
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     ASSERT_TRUE(registry.OpenKey("\\" + key_.Path(), false));
     registry.WriteString(name, text);
   }

@@ -1,7 +1,8 @@
 #include "support/PlantedEntries.h"
 
-#include <gtest/gtest.h>
+#include <algorithm>
 
+#include "files/StringTools.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "registry/FastRegistry.h"
@@ -9,37 +10,17 @@
 
 namespace vp::test {
 
-PlantedEntries::~PlantedEntries() {
-  for (const auto& [root, path, name] : values_) {
-    TFastRegistry registry;
-    registry.SetRootKey(root);
-    if (registry.OpenKey(path, false)) registry.DeleteValue(name);
-  }
-  for (auto it = keys_.rbegin(); it != keys_.rend(); ++it)
-    DeleteRegistryTree(platform::Reg(), std::get<0>(*it), std::get<1>(*it));
-  for (const std::string& file : files_) platform::Files().RemoveFile(file);
-  for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) platform::Files().RemoveFolder(*it);
-}
-
 void PlantedEntries::Key(platform::RegHandle root, const std::string& path) {
-  // The topmost key that is new is the one to remove at the end.
+  ASSERT_TRUE(NoteKey(root, path));
   TFastRegistry registry;
   registry.SetRootKey(root);
-  for (size_t at = 0; at != std::string::npos;) {
-    at = path.find('\\', at + 1);
-    const std::string part = path.substr(0, at);
-    if (!registry.KeyExists(part)) {
-      keys_.emplace_back(root, part);
-      break;
-    }
-  }
   ASSERT_TRUE(registry.CreateKey(path)) << path;
 }
 
 void PlantedEntries::Value(platform::RegHandle root, const std::string& path, const std::string& name,
                            const std::string& text) {
+  ASSERT_TRUE(NoteValue(root, path, name));
   Key(root, path);
-  values_.emplace_back(root, path, name);
   TFastRegistry registry;
   registry.SetRootKey(root);
   ASSERT_TRUE(registry.OpenKey(path, false)) << path;
@@ -58,30 +39,69 @@ void PlantedEntries::File(const std::string& path, const std::string& bytes) {
   files_.push_back(path);
 }
 
-namespace {
-
-void AddTree(TFastRegistry& registry, const std::string& path, const std::string& relative,
-             TreeSnapshot& tree) {
-  // A leading backslash: from the root, not from the key open now.
-  if (!registry.OpenKeyReadOnly("\\" + path)) return;
-  std::vector<std::string> names;
-  registry.GetKeyNames(names);
-  std::vector<TRegValue> values;
-  registry.GetValuesComplete(values);
-  auto& stored = tree[relative];
-  for (const auto& value : values) stored[value.Name] = {value.Type, value.Data};
-  for (const std::string& name : names)
-    AddTree(registry, path + "\\" + name, relative.empty() ? name : relative + "\\" + name, tree);
+bool PlantedEntries::InCreatedKey(platform::RegHandle root, const std::string& path) const {
+  return std::any_of(keys_.begin(), keys_.end(), [&](const auto& key) {
+    const std::string& created = key.second;
+    return key.first == root && path.size() >= created.size() &&
+           SameText(std::string_view(path).substr(0, created.size()), created) &&
+           (path.size() == created.size() || path[created.size()] == '\\');
+  });
 }
 
-}  // namespace
+::testing::AssertionResult PlantedEntries::NoteKey(platform::RegHandle root, const std::string& path) {
+  if (InCreatedKey(root, path)) return ::testing::AssertionSuccess();
+  for (size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
+    const std::string part = path.substr(0, end);
+    if (!OpenReadOnly(root, part)) {
+      keys_.emplace_back(root, part);
+      break;
+    }
+    if (end == std::string::npos) break;
+  }
+  return ::testing::AssertionSuccess();
+}
 
-TreeSnapshot SnapshotTree(platform::RegHandle root, const std::string& path) {
-  TFastRegistry registry;
-  registry.SetRootKey(root);
-  TreeSnapshot tree;
-  AddTree(registry, path, "", tree);
-  return tree;
+::testing::AssertionResult PlantedEntries::NoteValue(platform::RegHandle root, const std::string& path,
+                                                     const std::string& name) {
+  if (auto noted = NoteKey(root, path); !noted) return noted;
+  if (InCreatedKey(root, path)) return ::testing::AssertionSuccess();
+  const bool known = std::any_of(values_.begin(), values_.end(), [&](const SavedValue& saved) {
+    return saved.root == root && SameText(saved.path, path) && SameText(saved.name, name);
+  });
+  if (known) return ::testing::AssertionSuccess();
+  SavedValue saved{root, path, name, false, 0, {}};
+  auto registry = OpenReadOnly(root, path);
+  saved.existed = registry && registry->ValueExists(name);
+  if (saved.existed && !registry->ReadRawData(name, saved.type, saved.data))
+    return ::testing::AssertionFailure() << "cannot read " << path << " " << name;
+  values_.push_back(std::move(saved));
+  return ::testing::AssertionSuccess();
+}
+
+bool PlantedEntries::Remove() {
+  bool removed = true;
+  for (auto it = values_.rbegin(); it != values_.rend(); ++it) {
+    TFastRegistry registry;
+    registry.SetRootKey(it->root);
+    if (!registry.OpenKey(it->path, false)) {
+      removed = false;
+      continue;
+    }
+    if (it->existed)
+      removed = registry.WriteRawData(it->name, it->type, it->data) == platform::kErrorSuccess && removed;
+    else if (registry.ValueExists(it->name))
+      removed = registry.DeleteValue(it->name) && removed;
+  }
+  for (auto it = keys_.rbegin(); it != keys_.rend(); ++it)
+    removed = DeleteRegistryTree(platform::Reg(), it->first, it->second) && removed;
+  for (const std::string& file : files_) removed = platform::Files().RemoveFile(file) && removed;
+  for (auto it = folders_.rbegin(); it != folders_.rend(); ++it)
+    removed = platform::Files().RemoveFolder(*it) && removed;
+  values_.clear();
+  keys_.clear();
+  files_.clear();
+  folders_.clear();
+  return removed;
 }
 
 }  // namespace vp::test

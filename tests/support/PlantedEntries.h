@@ -1,9 +1,10 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
-#include <map>
 #include <string>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/Registry.h"
@@ -11,13 +12,15 @@
 namespace vp::test {
 
 // Registry entries and files planted for a test on the system in force (the
-// real one under Wine, the simulated one natively) and removed again at the
-// end: the keys it created with everything below them, the values it wrote
-// into keys that were there before, the files and folders it made.
+// real one under Wine, the simulated one natively) and put back at the end,
+// also when the test fails half-way: the keys it created go with everything
+// below them, the values it wrote into keys that were there before get their
+// old type and data back (or go, when they were new), and the files and
+// folders it made are removed.
 class PlantedEntries {
  public:
   PlantedEntries() = default;
-  ~PlantedEntries();
+  ~PlantedEntries() { Remove(); }
   PlantedEntries(const PlantedEntries&) = delete;
   PlantedEntries& operator=(const PlantedEntries&) = delete;
 
@@ -28,17 +31,31 @@ class PlantedEntries {
   // A file (and its missing folders), by its Windows path.
   void File(const std::string& path, const std::string& bytes);
 
+  // Notes what a change made by other means is about to touch, before it is
+  // made: the topmost key of the path that does not exist yet, or else the
+  // value's present state.
+  ::testing::AssertionResult NoteKey(platform::RegHandle root, const std::string& path);
+  ::testing::AssertionResult NoteValue(platform::RegHandle root, const std::string& path,
+                                       const std::string& name);
+
+  // Puts everything back now; true when nothing planted is left.
+  bool Remove();
+
  private:
-  std::vector<std::tuple<platform::RegHandle, std::string>> keys_;
-  std::vector<std::tuple<platform::RegHandle, std::string, std::string>> values_;
+  struct SavedValue {
+    platform::RegHandle root;
+    std::string path;
+    std::string name;
+    bool existed = false;
+    uint32_t type = 0;
+    std::string data;
+  };
+  bool InCreatedKey(platform::RegHandle root, const std::string& path) const;
+
+  std::vector<std::pair<platform::RegHandle, std::string>> keys_;  // topmost keys that were new
+  std::vector<SavedValue> values_;
   std::vector<std::string> files_;
   std::vector<std::string> folders_;
 };
-
-// A key tree as read back: relative key path ("" for the top) to its values
-// (name, type, data), in enumeration order of names sorted; empty when the
-// key is missing.
-using TreeSnapshot = std::map<std::string, std::map<std::string, std::pair<uint32_t, std::string>>>;
-TreeSnapshot SnapshotTree(platform::RegHandle root, const std::string& path);
 
 }  // namespace vp::test

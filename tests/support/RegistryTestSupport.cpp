@@ -42,12 +42,4 @@ ScratchKey::~ScratchKey() {
   registry_.DeleteKey(kHkeyCurrentUser, "Software\\VeltaroTest");
 }
 
-ScopedSimMachine::ScopedSimMachine() : machine_(std::make_unique<sim::SimMachine>()), saved_(Current()) {
-  Install(machine_->Services());
-}
-
-ScopedSimMachine::~ScopedSimMachine() {
-  Install(saved_);
-}
-
 }  // namespace vp::test

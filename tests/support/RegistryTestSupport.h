@@ -1,11 +1,9 @@
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "platform/Platform.h"
 #include "platform/Registry.h"
-#include "platform/sim/SimMachine.h"
 #include "registry/KeyAddress.h"
 
 namespace vp::test {
@@ -41,24 +39,6 @@ class ScratchKey {
   platform::Registry& registry_;
   std::string path_;
   platform::RegHandle handle_ = platform::kNoKey;
-};
-
-// A simulated machine installed as the platform for the scope of a test,
-// for situations the real registry cannot produce; the previous services
-// come back at the end.
-class ScopedSimMachine {
- public:
-  ScopedSimMachine();
-  ~ScopedSimMachine();
-  ScopedSimMachine(const ScopedSimMachine&) = delete;
-  ScopedSimMachine& operator=(const ScopedSimMachine&) = delete;
-
-  platform::sim::SimMachine& Machine() { return *machine_; }
-  platform::sim::SimRegistry& Registry() { return machine_->Registry(); }
-
- private:
-  std::unique_ptr<platform::sim::SimMachine> machine_;
-  platform::Services saved_;
 };
 
 }  // namespace vp::test

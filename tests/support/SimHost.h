@@ -5,10 +5,7 @@
 #include <string>
 
 #include "platform/Platform.h"
-
-namespace vp::platform::sim {
-class SimMachine;
-}
+#include "platform/sim/SimMachine.h"
 
 namespace vp::test {
 

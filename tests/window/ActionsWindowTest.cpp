@@ -19,6 +19,7 @@
 #include "shell/Program.h"
 #include "support/PlantedEntries.h"
 #include "support/RegistryTestSupport.h"
+#include "support/RegistryTree.h"
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"
 #include "widgets/Text.h"
@@ -32,7 +33,6 @@ class ActionsWindowTest : public WindowFixture {
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(PlantMissingReferences());
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     ASSERT_TRUE(registry.OpenKey("\\" + key_.Path(), false));
     registry.WriteString("Kept", "healthy text");
     original_ = test::SnapshotTree(platform::kHkeyCurrentUser, key_.Path());

@@ -27,20 +27,6 @@ namespace {
 
 using test::ShippedFile;
 
-std::string Cell(HWND list, int row, int column) {
-  wchar_t buffer[1024] = {};
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = buffer;
-  item.cchTextMax = 1023;
-  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-  return widgets::Narrow(buffer);
-}
-
-int Rows(HWND list) {
-  return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-}
-
 class MainWindowTest : public WindowFixture {
  protected:
   void SetUp() override {
@@ -67,8 +53,8 @@ class MainWindowTest : public WindowFixture {
   }
 
   int PlantedRow() {
-    for (int row = 0; row < Rows(List()); ++row)
-      if (Cell(List(), row, 0) == key_.FullPath()) return row;
+    for (int row = 0; row < ListRows(List()); ++row)
+      if (ListCell(List(), row, 0) == key_.FullPath()) return row;
     return -1;
   }
 };
@@ -84,7 +70,7 @@ TEST_F(MainWindowTest, ScanListsThePlantedEntriesAndReportsOnceAtTheEnd) {
   EXPECT_FALSE(Form().ButtonEnabled(Command::Fix));
   ASSERT_TRUE(WaitFor([&] { return Form().Phase() == ScanPhase::Finished; }));
 
-  const int rows = Rows(List());
+  const int rows = ListRows(List());
   ASSERT_EQ(reports_.size(), 1u);
   EXPECT_NE(reports_[0].find("found " + std::to_string(rows) + " problems"), std::string::npos)
       << reports_[0];
@@ -93,14 +79,14 @@ TEST_F(MainWindowTest, ScanListsThePlantedEntriesAndReportsOnceAtTheEnd) {
   ASSERT_GE(planted, 0) << "the planted key is listed";
   int ours = 0;
   for (int row = 0; row < rows; ++row)
-    if (Cell(List(), row, 0) == key_.FullPath()) {
+    if (ListCell(List(), row, 0) == key_.FullPath()) {
       ++ours;
-      EXPECT_NE(Cell(List(), row, 2).find("gone"), std::string::npos) << Cell(List(), row, 2);
+      EXPECT_NE(ListCell(List(), row, 2).find("gone"), std::string::npos) << ListCell(List(), row, 2);
     }
   EXPECT_EQ(ours, 3);
   for (int row = 1; row < rows; ++row)
-    EXPECT_LE(platform::Sys().LowerCase(Cell(List(), row - 1, 0)),
-              platform::Sys().LowerCase(Cell(List(), row, 0)))
+    EXPECT_LE(platform::Sys().LowerCase(ListCell(List(), row - 1, 0)),
+              platform::Sys().LowerCase(ListCell(List(), row, 0)))
         << "sorted by key at the end";
   EXPECT_EQ(Form().StatusText(), "0 ticked, 0 selected, " + std::to_string(rows) + " in total");
   EXPECT_TRUE(Form().ButtonVisible(Command::NewScan));
@@ -117,18 +103,18 @@ TEST_F(MainWindowTest, ScanListsThePlantedEntriesAndReportsOnceAtTheEnd) {
 TEST_F(MainWindowTest, SortsByAClickedColumnAndRemembersIt) {
   Skip();
   Scan();
-  ASSERT_GE(Rows(List()), 3);
+  ASSERT_GE(ListRows(List()), 3);
   const int planted = PlantedRow();
   Form().List().Select(planted, true);
   SendMessageW(List(), WM_KEYDOWN, VK_SPACE, 0);
-  const std::string tickedEntry = Cell(List(), planted, 1);
+  const std::string tickedEntry = ListCell(List(), planted, 1);
 
   for (int direction : {1, -1}) {
     Form().ColumnClick(1);
     // The planted entries, in the order the list shows them.
     StringList entries;
-    for (int row = 0; row < Rows(List()); ++row)
-      if (Cell(List(), row, 0) == key_.FullPath()) entries.push_back(Cell(List(), row, 1));
+    for (int row = 0; row < ListRows(List()); ++row)
+      if (ListCell(List(), row, 0) == key_.FullPath()) entries.push_back(ListCell(List(), row, 1));
     EXPECT_EQ(entries, direction > 0 ? (StringList{"Gone", "Lost", "Missing"})
                                      : (StringList{"Missing", "Lost", "Gone"}));
     EXPECT_EQ(program_->Settings().ReadInteger("Sortting", "MainForm:9", "SortColumn", -9), 1);
@@ -136,7 +122,7 @@ TEST_F(MainWindowTest, SortsByAClickedColumnAndRemembersIt) {
   }
   // The tick moved with its row.
   ASSERT_EQ(Form().Model().TickedRows().size(), 1u);
-  EXPECT_EQ(Cell(List(), Form().Model().TickedRows()[0], 1), tickedEntry);
+  EXPECT_EQ(ListCell(List(), Form().Model().TickedRows()[0], 1), tickedEntry);
 }
 
 TEST_F(MainWindowTest, TabsChangeColumnsAndLanguageChangesEveryCaption) {
@@ -177,12 +163,12 @@ TEST_F(MainWindowTest, EveryManagerTabShowsItsWholeList) {
   for (int tab = 0; tab < kCleanerTabIndex; ++tab) {
     ASSERT_TRUE(WaitFor([&] { return Form().ChangeTab(tab); })) << tab;
     ASSERT_TRUE(WaitFor([&] { return Form().UpdatesShown(tab) > 0; })) << "a list reached tab " << tab;
-    const int rows = Rows(List());
+    const int rows = ListRows(List());
     EXPECT_EQ(rows, Form().Model().Count()) << tab;
     EXPECT_EQ(Form().StatusText(), "0 ticked, 0 selected, " + std::to_string(rows) + " in total") << tab;
     const size_t columns = Form().List().ColumnCaptions().size();
     for (int row = 0; row < rows; ++row) {
-      EXPECT_FALSE(Cell(List(), row, 0).empty()) << tab << " row " << row;
+      EXPECT_FALSE(ListCell(List(), row, 0).empty()) << tab << " row " << row;
       EXPECT_LE(Form().Model().Row(row).subItems.size(), columns) << tab << " row " << row;
     }
     // A stock prefix registers file types: that list is never empty.

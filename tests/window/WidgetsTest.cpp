@@ -18,6 +18,7 @@
 #include "widgets/Text.h"
 #include "widgets/Window.h"
 #include "widgets/WindowDispatcher.h"
+#include "window/WindowFixture.h"
 
 namespace vp::widgets {
 namespace {
@@ -52,16 +53,6 @@ class TRows : public TListSource {
   void SetRowTicked(int row, bool ticked) override { ticks[static_cast<size_t>(row)] = ticked; }
 };
 
-std::string ListCell(HWND list, int row, int column) {
-  wchar_t buffer[256] = {};
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = buffer;
-  item.cchTextMax = 255;
-  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-  return Narrow(buffer);
-}
-
 TEST(ListViewTest, ShowsTheSourcesRowsAndTicksThem) {
   THost host;
   TListView list(host.Handle(), 1);
@@ -79,7 +70,7 @@ TEST(ListViewTest, ShowsTheSourcesRowsAndTicksThem) {
   EXPECT_EQ(list.ColumnCaptions(), (StringList{"One", "Two"}));
   EXPECT_EQ(list.ColumnWidth(1), 80);
   EXPECT_EQ(SendMessageW(list.Handle(), LVM_GETITEMCOUNT, 0, 0), 3);
-  EXPECT_EQ(ListCell(list.Handle(), 2, 1), "3");
+  EXPECT_EQ(shell::ListCell(list.Handle(), 2, 1), "3");
   EXPECT_EQ(SendMessageW(list.Handle(), LVM_GETITEMSTATE, 1, LVIS_STATEIMAGEMASK), INDEXTOSTATEIMAGEMASK(2))
       << "a ticked row shows the ticked image";
 

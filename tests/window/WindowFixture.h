@@ -4,6 +4,7 @@
 // on a state, with a generous limit only as a guard against a hang.
 #pragma once
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -15,10 +16,27 @@
 
 #include "registry/FastRegistry.h"
 #include "shell/Program.h"
+#include "support/RegistryTestSupport.h"
 #include "support/ScratchFolder.h"
 #include "support/TestSupport.h"
+#include "widgets/Text.h"
 
 namespace vp::shell {
+
+// A list view's cell text and row count, as the control itself holds them.
+inline std::string ListCell(HWND list, int row, int column) {
+  wchar_t buffer[1024] = {};
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = buffer;
+  item.cchTextMax = 1023;
+  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  return widgets::Narrow(buffer);
+}
+
+inline int ListRows(HWND list) {
+  return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+}
 
 class WindowFixture : public ::testing::Test {
  protected:
@@ -29,7 +47,6 @@ class WindowFixture : public ::testing::Test {
     scratch_.PutFile("prog\\Languages\\English.lng", test::ShippedFile("Languages/English.lng"));
     scratch_.PutFile("prog\\Data\\Default IgnoreList.dat", test::ShippedFile("Data/Default IgnoreList.dat"));
     TFastRegistry registry;
-    registry.SetRootKey(platform::kHkeyCurrentUser);
     ASSERT_TRUE(registry.OpenKey("\\" + key_.Path(), false));
     for (const char* name : {"Gone", "Lost", "Missing"})
       registry.WriteString(name, scratch_.Path(std::string("gone\\") + name + ".exe"));
