@@ -30,12 +30,12 @@
 
 #include "backup/BackupSets.h"
 #include "backup/BackupTool.h"
-#include "backup/RegExport.h"
 #include "files/FileTools.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "registry/FastRegistry.h"
+#include "registry/RegExport.h"
 #include "registry/RegExportText.h"
 #include "registry/RegFile.h"
 #include "support/BenchWork.h"
@@ -266,8 +266,8 @@ int Backup(int pairs, const std::string& fullKey, std::string work) {
   // UTF-16 bytes, each without the file.
   std::vector<double> texts, encodings, creations, appends;
   for (int i = 0; i < pairs; ++i) {
-    vp::backup::ExportText out;
-    texts.push_back(SecondsOf([&] { vp::backup::ExportKeyTree(*address, out); }));
+    vp::ExportText out;
+    texts.push_back(SecondsOf([&] { vp::ExportKeyTree(*address, out); }));
     std::string bytes;
     encodings.push_back(SecondsOf([&] { bytes = vp::EntriesFileBytes(out.text, true, false); }));
     vp::TBackupTool tool;

@@ -2,7 +2,6 @@
 
 #include <random>
 
-#include "backup/RegExport.h"
 #include "backup/SetLayout.h"
 #include "backup/SetSeal.h"
 #include "files/FileTools.h"
@@ -11,6 +10,7 @@
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "registry/FastRegistry.h"
+#include "registry/RegExport.h"
 #include "registry/RegExportText.h"
 #include "settings/BigIni.h"
 
@@ -18,16 +18,6 @@ namespace vp {
 namespace {
 
 using platform::Files;
-
-bool FolderExists(const std::string& path) {
-  auto attributes = Files().Attributes(ExcludeTrailingBackslash(path));
-  return attributes && (*attributes & platform::kAttrDirectory) != 0;
-}
-
-bool FileExists(const std::string& path) {
-  auto attributes = Files().Attributes(path);
-  return attributes && (*attributes & platform::kAttrDirectory) == 0;
-}
 
 // The value name as callers give it: trimmed, "@" for the default value.
 std::string ValueNameOf(const std::string& name) {
@@ -82,12 +72,13 @@ bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string&
   // The set before is finished as it stands; its empty files stay.
   if (setOpen_ && !finished_) backup::SealSet(setFolder_, false);
   setOpen_ = false;
-  if (!FolderExists(baseFolder)) return false;
+  if (!FolderExistsChecked(ExcludeTrailingBackslash(baseFolder))) return false;
   const std::string base = EnsureTrailing(baseFolder, '\\');
   auto folder = backup::PickSetFolder(
       base, [](const std::string& path) { return Files().Attributes(path).has_value(); },
       [this](uint32_t below) { return Random(below); });
-  if (!folder || !Files().MakeFolder(ExcludeTrailingBackslash(*folder)) || !FolderExists(*folder))
+  if (!folder || !Files().MakeFolder(ExcludeTrailingBackslash(*folder)) ||
+      !FolderExistsChecked(ExcludeTrailingBackslash(*folder)))
     return false;
 
   // From here on later operations go to the new set, even if it fails below:
@@ -114,7 +105,7 @@ bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string&
   indexPath_ = setFolder_ + std::string(backup::kIndexFile);
   stringCount_ = 0;
   fileCount_ = 0;
-  if (!Files().ReplaceWholeFile(indexPath_, backup::IndexText(index)) || !FileExists(indexPath_))
+  if (!Files().ReplaceWholeFile(indexPath_, backup::IndexText(index)) || !FileExistsChecked(indexPath_))
     return false;
 
   RegFileHeaderInfo header{usedBy, programVersion, description, now};
@@ -125,8 +116,8 @@ bool TBackupTool::CreateBackup(const std::string& baseFolder, const std::string&
   }
   entriesSize_ = headerBytes.size();
   entriesBroken_ = false;
-  setOpen_ = FileExists(setFolder_ + std::string(backup::kFilesFile)) &&
-             FileExists(setFolder_ + std::string(backup::kStringsFile));
+  setOpen_ = FileExistsChecked(setFolder_ + std::string(backup::kFilesFile)) &&
+             FileExistsChecked(setFolder_ + std::string(backup::kStringsFile));
   return setOpen_;
 }
 
@@ -165,8 +156,8 @@ bool TBackupTool::AppendEntries(const std::string& text) {
 
 bool TBackupTool::AddValue(const TKeyAddress& key, const std::string& valueName) {
   if (!Open() || entriesBroken_ || key.Root == platform::kNoKey) return false;
-  backup::ExportText pending{"", lastHeader_, oldFormat_};
-  if (!backup::ExportValue(key, ValueNameOf(valueName), pending)) {
+  ExportText pending{"", lastHeader_, oldFormat_};
+  if (!ExportValue(key, ValueNameOf(valueName), pending)) {
     return false;
   }
   if (!AppendEntries(pending.text)) return false;
@@ -180,8 +171,10 @@ bool TBackupTool::AddKey(const TKeyAddress& key) {
 }
 
 bool TBackupTool::ExportKey(const TKeyAddress& key) {
-  backup::ExportText pending{"", lastHeader_, oldFormat_};
-  if (!backup::ExportKeyTree(key, pending, keepAlive_)) return false;
+  ExportText pending{"", lastHeader_, oldFormat_};
+  KeyTreeExport how;
+  how.keepAlive = keepAlive_;
+  if (!ExportKeyTree(key, pending, how)) return false;
   if (!AppendEntries(pending.text)) return false;
   lastHeader_ = pending.header;
   return true;
@@ -210,7 +203,7 @@ std::string TBackupTool::MakeBackupFileName(const std::string& fileName) {
 bool TBackupTool::AddFile(const std::string& fileName) {
   if (!Open()) return false;
   const std::string listPath = setFolder_ + std::string(backup::kFilesFile);
-  if (!FileExists(listPath) || !FileExists(fileName)) return false;
+  if (!FileExistsChecked(listPath) || !FileExistsChecked(fileName)) return false;
   const std::string copyName = MakeBackupFileName(fileName);
   if (copyName.empty()) return false;
   // The copy is written and flushed before the list names it, so the list
@@ -227,13 +220,13 @@ bool TBackupTool::AddFile(const std::string& fileName) {
   list.WriteString("File" + std::to_string(n), "BackupFile", copyName);
   if (!list.FlushFile()) return false;
   fileCount_ = n;
-  return FileExists(setFolder_ + copyName);
+  return FileExistsChecked(setFolder_ + copyName);
 }
 
 bool TBackupTool::AddString(const std::string& text) {
   if (!Open()) return false;
   const std::string listPath = setFolder_ + std::string(backup::kStringsFile);
-  if (!FileExists(listPath)) return false;
+  if (!FileExistsChecked(listPath)) return false;
   const int32_t n = stringCount_ + 1;
   TBigIniFile list(listPath);
   list.WriteInteger("Header", "Strings", n);
@@ -305,7 +298,7 @@ void TBackupTool::CleanNewestSet() {
   if (setFolder_.empty()) return;
   for (auto name : {backup::kStringsFile, backup::kEntriesFile, backup::kCookiesFile, backup::kFilesFile}) {
     const std::string path = setFolder_ + std::string(name);
-    if (!FileExists(path)) continue;
+    if (!FileExistsChecked(path)) continue;
     auto head = Files().ReadWholeFile(path, 1);
     if (head && head->empty()) Files().RemoveFile(path);
   }

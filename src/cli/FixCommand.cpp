@@ -1,5 +1,6 @@
 #include "cli/FixCommand.h"
 
+#include "cli/ChangeOptions.h"
 #include "cli/FindingFormat.h"
 #include "cli/ScanSession.h"
 #include "files/FileSystemCache.h"
@@ -14,40 +15,24 @@ namespace {
 
 struct FixOptions {
   ScanChoice scan;
-  bool all = false;
-  std::string selectFile;
-  std::string description;
-  bool dryRun = false;
+  ChangeOptions change;
 };
 
 bool ParseFixOptions(const CommandContext& context, const Arguments& arguments, FixOptions& options) {
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    const bool hasValue = i + 1 < arguments.size();
     std::string error;
     if (argument != "--show-ignored" && ParseScanOption(arguments, i, options.scan, error)) {
       if (!error.empty()) {
         context.err << "veltaro fix: " << error << '\n';
         return false;
       }
-    } else if (argument == "--all") {
-      options.all = true;
-    } else if (argument == "--select" && hasValue) {
-      options.selectFile = arguments[++i];
-    } else if (argument == "--description" && hasValue) {
-      options.description = arguments[++i];
-    } else if (argument == "--dry-run") {
-      options.dryRun = true;
-    } else {
+    } else if (!TakeChangeOption(arguments, i, options.change)) {
       context.err << "veltaro fix: unknown or incomplete argument " << argument << '\n';
       return false;
     }
   }
-  if (options.all == !options.selectFile.empty()) {
-    context.err << "veltaro fix: give either --all or --select FILE\n";
-    return false;
-  }
-  return true;
+  return ChangeChoiceGiven(context, "fix", options.change);
 }
 
 void PrintOutcome(std::ostream& out, const TFixOutcome& outcome, const TCleanerLanguage& texts, bool dryRun) {
@@ -75,7 +60,8 @@ int RunFixCommand(const CommandContext& context, const Arguments& arguments) {
   FixOptions options;
   if (!ParseFixOptions(context, arguments, options)) return kExitError;
 
-  const std::optional<std::string> selectionText = ReadSelectionFile(options.selectFile, "fix", context.err);
+  const std::optional<std::string> selectionText =
+      ReadSelectionFile(options.change.selectFile, "fix", context.err);
   if (!selectionText) return kExitError;
   const std::optional<ScanTexts> texts = LoadScanTexts(context);
   if (!texts) return kExitError;
@@ -89,7 +75,7 @@ int RunFixCommand(const CommandContext& context, const Arguments& arguments) {
     return kExitError;
   }
   std::vector<TNewItem> chosen = scan->items;
-  if (!options.all) {
+  if (!options.change.all) {
     Selection selection = SelectFindings(*selectionText, scan->items, texts->language);
     for (const std::string& line : selection.unmatched)
       context.out << "skipped (not found by the scan): " << line << '\n';
@@ -102,8 +88,8 @@ int RunFixCommand(const CommandContext& context, const Arguments& arguments) {
 
   TFixSettings settings;
   settings.backupsFolder = context.folders.BackupsFolder;
-  settings.description = FixDescription(options.description, texts->tabCaption);
-  settings.dryRun = options.dryRun;
+  settings.description = FixDescription(options.change.description, texts->tabCaption);
+  settings.dryRun = options.change.dryRun;
   // Ctrl+C ends the fix after the finding in hand.
   if (context.interrupted != nullptr)
     settings.stopRequested = [flag = context.interrupted] { return flag->load(); };
@@ -113,18 +99,13 @@ int RunFixCommand(const CommandContext& context, const Arguments& arguments) {
   settings.cache = &cache;
   settings.searchFolders = CollectSearchFolders();
   settings.driveLetters = GetFixedDriveLetters(false);
-  if (!options.dryRun && !FolderExistsChecked(settings.backupsFolder)) {
-    platform::Files().MakeFolder(ExcludeTrailingBackslash(settings.backupsFolder));
-    if (!FolderExistsChecked(settings.backupsFolder)) {
-      context.err << "veltaro fix: cannot create the backups folder " << settings.backupsFolder << '\n';
-      return kExitError;
-    }
-  }
+  if (!options.change.dryRun && !EnsureBackupsFolder(context, "fix", settings.backupsFolder))
+    return kExitError;
 
   const TFixReport report = FixCleanerItems(chosen, settings);
   for (const TFixOutcome& outcome : report.outcomes)
-    PrintOutcome(context.out, outcome, texts->language, options.dryRun);
-  if (options.dryRun) {
+    PrintOutcome(context.out, outcome, texts->language, options.change.dryRun);
+  if (options.change.dryRun) {
     context.out << "Dry run: " << report.repaired << " would be repaired, " << report.removed
                 << " would be removed; nothing was changed.\n";
     return kExitOk;

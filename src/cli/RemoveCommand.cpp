@@ -1,5 +1,6 @@
 #include "cli/RemoveCommand.h"
 
+#include "cli/ChangeOptions.h"
 #include "cli/FindingFormat.h"
 #include "cli/ListCommand.h"
 #include "cli/ManagerSession.h"
@@ -15,24 +16,14 @@ namespace {
 
 struct RemoveOptions {
   int tab = -1;
-  bool all = false;
-  std::string selectFile;
-  std::string description;
-  bool dryRun = false;
+  ChangeOptions change;
 };
 
 bool ParseRemoveOptions(const CommandContext& context, const Arguments& arguments, RemoveOptions& options) {
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    const bool hasValue = i + 1 < arguments.size();
-    if (argument == "--all") {
-      options.all = true;
-    } else if (argument == "--select" && hasValue) {
-      options.selectFile = arguments[++i];
-    } else if (argument == "--description" && hasValue) {
-      options.description = arguments[++i];
-    } else if (argument == "--dry-run") {
-      options.dryRun = true;
+    if (TakeChangeOption(arguments, i, options.change)) {
+      continue;
     } else if (options.tab < 0 && ManagerTabNamed(argument) >= 0) {
       options.tab = ManagerTabNamed(argument);
     } else {
@@ -44,11 +35,7 @@ bool ParseRemoveOptions(const CommandContext& context, const Arguments& argument
     context.err << "veltaro remove: needs a tab: 0 to 8 or one of " << kManagerTabNames << '\n';
     return false;
   }
-  if (options.all == !options.selectFile.empty()) {
-    context.err << "veltaro remove: give either --all or --select FILE\n";
-    return false;
-  }
-  return true;
+  return ChangeChoiceGiven(context, "remove", options.change);
 }
 
 // The rows the file's lines name (without regard to case), in list order,
@@ -78,7 +65,7 @@ int RunRemoveCommand(const CommandContext& context, const Arguments& arguments) 
   RemoveOptions options;
   if (!ParseRemoveOptions(context, arguments, options)) return kExitError;
   const std::optional<std::string> selectionText =
-      ReadSelectionFile(options.selectFile, "remove", context.err);
+      ReadSelectionFile(options.change.selectFile, "remove", context.err);
   if (!selectionText) return kExitError;
 
   // The rows are read again: only what the list still shows is removed.
@@ -87,12 +74,13 @@ int RunRemoveCommand(const CommandContext& context, const Arguments& arguments) 
     context.err << "veltaro remove: interrupted while reading the list; nothing was changed\n";
     return kExitError;
   }
-  std::vector<TListRow> chosen = options.all ? std::move(*rows) : SelectRows(context, *selectionText, *rows);
+  std::vector<TListRow> chosen =
+      options.change.all ? std::move(*rows) : SelectRows(context, *selectionText, *rows);
   if (chosen.empty()) {
     context.out << "Nothing to remove.\n";
     return kExitOk;
   }
-  if (options.dryRun) {
+  if (options.change.dryRun) {
     for (const TListRow& row : chosen) context.out << "would remove: " << RowLine(row) << '\n';
     context.out << "Dry run: " << chosen.size() << " would be removed; nothing was changed.\n";
     return kExitOk;
@@ -100,14 +88,8 @@ int RunRemoveCommand(const CommandContext& context, const Arguments& arguments) 
 
   TRemoveContext remove;
   remove.backupsFolder = context.folders.BackupsFolder;
-  remove.description = FixDescription(options.description, TabCaption(context, options.tab));
-  if (!FolderExistsChecked(remove.backupsFolder)) {
-    platform::Files().MakeFolder(ExcludeTrailingBackslash(remove.backupsFolder));
-    if (!FolderExistsChecked(remove.backupsFolder)) {
-      context.err << "veltaro remove: cannot create the backups folder " << remove.backupsFolder << '\n';
-      return kExitError;
-    }
-  }
+  remove.description = FixDescription(options.change.description, TabCaption(context, options.tab));
+  if (!EnsureBackupsFolder(context, "remove", remove.backupsFolder)) return kExitError;
   const auto outcomes = RemoveRows(options.tab, chosen, remove);
   if (!outcomes) {
     context.err << "veltaro remove: this tab has no Remove\n";

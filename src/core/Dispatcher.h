@@ -4,13 +4,10 @@
 // state (the window thread, or the command line's main thread).
 
 #include <chrono>
-#include <condition_variable>
-#include <deque>
-#include <exception>
 #include <functional>
-#include <memory>
-#include <mutex>
 #include <thread>
+
+#include "core/CallQueue.h"
 
 namespace vp {
 
@@ -39,36 +36,40 @@ class TDispatcher {
   virtual void ProcessPending(std::chrono::milliseconds wait) = 0;
 };
 
-// A dispatcher for programs without a window: the owning thread (the one
-// that created it) pumps a queue while it waits for the workers.
-class TQueueDispatcher : public TDispatcher {
+// A dispatcher whose calls wait in a queue for the thread that created it;
+// the owner's own calls run at once. What wakes the owner, and how it runs
+// what waits, is the derived class's.
+class TQueuedDispatcher : public TDispatcher {
  public:
-  TQueueDispatcher();
-  TQueueDispatcher(const TQueueDispatcher&) = delete;
-  TQueueDispatcher& operator=(const TQueueDispatcher&) = delete;
+  TQueuedDispatcher(const TQueuedDispatcher&) = delete;
+  TQueuedDispatcher& operator=(const TQueuedDispatcher&) = delete;
 
   void Synchronize(std::function<void()> call) override;
   void Post(std::function<void()> call) override;
   bool IsOwnerThread() const override;
+
+ protected:
+  // wake: see TCallQueue.
+  explicit TQueuedDispatcher(std::function<void()> wake = {});
+  TCallQueue& Calls() { return calls_; }
+  const TCallQueue& Calls() const { return calls_; }
+
+ private:
+  const std::thread::id owner_;
+  TCallQueue calls_;
+};
+
+// A dispatcher for programs without a window: the owning thread (the one
+// that created it) pumps the queue while it waits for the workers.
+class TQueueDispatcher : public TQueuedDispatcher {
+ public:
+  TQueueDispatcher() = default;
+
   void ProcessPending(std::chrono::milliseconds wait) override;
 
   // Pumps until done() holds; done is tested on the owning thread after
   // every call and at least every 20 ms.
   void PumpUntil(const std::function<bool()>& done);
-
- private:
-  struct Call {
-    std::function<void()> work;
-    bool done = false;
-    bool posted = false;  // no one waits for it
-    std::exception_ptr error;
-  };
-
-  const std::thread::id owner_;
-  std::mutex mutex_;
-  std::condition_variable arrived_;   // a call was queued
-  std::condition_variable finished_;  // a call has run
-  std::deque<std::shared_ptr<Call>> queue_;
 };
 
 }  // namespace vp

@@ -12,6 +12,8 @@
 
 namespace vp::platform {
 
+class Registry;
+
 // A key handle: one of the predefined roots below or a handle returned by
 // OpenKey / CreateKey. 0 is never a valid handle.
 using RegHandle = std::uint32_t;
@@ -93,9 +95,39 @@ struct RegKeyInfo {
   std::uint64_t lastWriteTime = 0;       // FILETIME, 100 ns since 1601
 };
 
+// Owns one key handle and closes it, through the registry that gave it, when
+// it goes. Move-only, so that a handle is closed exactly once. Empty when it
+// holds kNoKey; a predefined root may be held too (closing one does nothing).
+class RegKey {
+ public:
+  RegKey() = default;
+  RegKey(Registry& registry, RegHandle handle) noexcept : registry_(&registry), handle_(handle) {}
+  ~RegKey() { Reset(); }
+  RegKey(RegKey&& other) noexcept;
+  RegKey& operator=(RegKey&& other) noexcept;
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
+
+  RegHandle Get() const { return handle_; }
+  explicit operator bool() const { return handle_ != kNoKey; }
+  // Closes the handle held, if any; the key is empty afterwards.
+  void Reset();
+
+ private:
+  Registry* registry_ = nullptr;
+  RegHandle handle_ = kNoKey;
+};
+
 class Registry {
  public:
   virtual ~Registry() = default;
+
+  // OpenKey and CreateKey with the new handle owned by key, which is empty on
+  // failure. The handle key held before is closed after the open, so it may
+  // serve as the base.
+  RegStatus Open(RegHandle base, std::string_view path, std::uint32_t access, RegKey& key);
+  RegStatus Create(RegHandle base, std::string_view path, std::uint32_t access, RegKey& key,
+                   bool* created = nullptr);
 
   // Opens the key at path below base (empty path: a new handle to base
   // itself). The handle is granted exactly the access asked for; operations

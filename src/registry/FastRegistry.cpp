@@ -148,7 +148,7 @@ TFastRegistry::~TFastRegistry() {
 }
 
 TFastRegistry::TFastRegistry(TFastRegistry&& other) noexcept
-    : currentKey_(std::exchange(other.currentKey_, kNoKey)),
+    : currentKey_(std::move(other.currentKey_)),
       rootKey_(other.rootKey_),
       currentPath_(std::move(other.currentPath_)),
       currentFullPath_(std::move(other.currentFullPath_)),
@@ -159,8 +159,7 @@ TFastRegistry::TFastRegistry(TFastRegistry&& other) noexcept
 
 TFastRegistry& TFastRegistry::operator=(TFastRegistry&& other) noexcept {
   if (this != &other) {
-    CloseKey();
-    currentKey_ = std::exchange(other.currentKey_, kNoKey);
+    currentKey_ = std::move(other.currentKey_);
     rootKey_ = other.rootKey_;
     currentPath_ = std::move(other.currentPath_);
     currentFullPath_ = std::move(other.currentFullPath_);
@@ -185,9 +184,8 @@ void TFastRegistry::SetRootKey(RegHandle root) {
 }
 
 void TFastRegistry::CloseKey() {
-  if (currentKey_ == kNoKey) return;
-  Reg().CloseKey(currentKey_);
-  currentKey_ = kNoKey;
+  if (!currentKey_) return;
+  currentKey_.Reset();
   currentPath_.clear();
   currentFullPath_.clear();
 }
@@ -197,15 +195,14 @@ void TFastRegistry::CloseKey() {
 bool TFastRegistry::OpenBelow(std::string_view path, std::uint32_t access, bool canCreate) {
   const bool relative = path.empty() || path.front() != '\\';
   if (!relative) path.remove_prefix(1);
-  const bool fromCurrent = relative && currentKey_ != kNoKey;
-  const RegHandle base = fromCurrent ? currentKey_ : rootKey_;
-  RegHandle opened = kNoKey;
-  const RegStatus status = !canCreate || path.empty() ? Reg().OpenKey(base, path, access, opened)
-                                                      : Reg().CreateKey(base, path, access, opened);
+  const bool fromCurrent = relative && currentKey_;
+  const RegHandle base = fromCurrent ? currentKey_.Get() : rootKey_;
+  platform::RegKey opened;
+  const RegStatus status = !canCreate || path.empty() ? Reg().Open(base, path, access, opened)
+                                                      : Reg().Create(base, path, access, opened);
   if (status != kErrorSuccess) return false;
   std::string newPath = fromCurrent ? currentPath_ + "\\" + std::string(path) : std::string(path);
-  CloseKey();
-  currentKey_ = opened;
+  currentKey_ = std::move(opened);
   currentPath_ = std::move(newPath);
   currentFullPath_ = FullPath(rootKey_, currentPath_);
   return true;
@@ -239,53 +236,47 @@ bool TFastRegistry::CreateKeyReportingNew(std::string_view path, bool& created) 
   created = false;
   const bool relative = path.empty() || path.front() != '\\';
   if (!relative) path.remove_prefix(1);
-  const RegHandle base = relative && currentKey_ != kNoKey ? currentKey_ : rootKey_;
-  RegHandle key = kNoKey;
-  if (Reg().CreateKey(base, path, kKeyAllAccess, key, &created) != kErrorSuccess) return false;
-  Reg().CloseKey(key);
-  return true;
+  platform::RegKey key;
+  return Reg().Create(BaseOf(relative), path, kKeyAllAccess, key, &created) == kErrorSuccess;
 }
 
 bool TFastRegistry::KeyExists(std::string_view path) {
   const bool relative = path.empty() || path.front() != '\\';
   if (!relative) path.remove_prefix(1);
-  const RegHandle base = relative && currentKey_ != kNoKey ? currentKey_ : rootKey_;
-  RegHandle opened = kNoKey;
-  if (Reg().OpenKey(base, path, access_, opened) != kErrorSuccess) return false;
-  Reg().CloseKey(opened);
-  return true;
+  platform::RegKey opened;
+  return Reg().Open(BaseOf(relative), path, access_, opened) == kErrorSuccess;
 }
 
 bool TFastRegistry::DeleteKey(std::string_view path) {
   const bool relative = path.empty() || path.front() != '\\';
   if (!relative) path.remove_prefix(1);
-  const RegHandle base = relative && currentKey_ != kNoKey ? currentKey_ : rootKey_;
-  RegHandle opened = kNoKey;
-  if (Reg().OpenKey(base, path, access_, opened) == kErrorSuccess) {
+  const RegHandle base = BaseOf(relative);
+  platform::RegKey opened;
+  if (Reg().Open(base, path, access_, opened) == kErrorSuccess) {
     // The system deletes only keys without sub-keys: empty this one first,
-    // from the last sub-key down so the indexes stay valid.
-    const RegHandle saved = currentKey_;
-    currentKey_ = opened;
+    // from the last sub-key down so the indexes stay valid. The sub-keys'
+    // deletions work below it, so it stands in for the open key meanwhile.
+    std::swap(currentKey_, opened);
     TRegKeyInfo info;
     if (GetKeyInfo(info)) {
       for (std::uint32_t index = info.NumSubKeys; index-- > 0;) {
         std::string name;
         // A name that cannot be read exactly is left alone; the key then
         // keeps a sub-key and its own deletion fails below.
-        if (Reg().EnumKey(opened, index, name) == kErrorSuccess && !name.empty()) DeleteKey(name);
+        if (Reg().EnumKey(currentKey_.Get(), index, name) == kErrorSuccess && !name.empty()) DeleteKey(name);
       }
     }
-    currentKey_ = saved;
-    Reg().CloseKey(opened);
+    std::swap(currentKey_, opened);
+    opened.Reset();
   }
   return Reg().DeleteKey(base, path) == kErrorSuccess;
 }
 
 bool TFastRegistry::GetKeyInfo(TRegKeyInfo& info) {
   info = TRegKeyInfo();
-  if (currentKey_ == kNoKey) return false;
+  if (!currentKey_) return false;
   RegKeyInfo raw;
-  if (Reg().QueryKeyInfo(currentKey_, raw) != kErrorSuccess) return false;
+  if (Reg().QueryKeyInfo(currentKey_.Get(), raw) != kErrorSuccess) return false;
   // Names travel as std::string here, so the lengths only describe the key;
   // no buffer is sized from them (the far-east doubling has no purpose).
   info.NumSubKeys = raw.subKeys;
@@ -298,7 +289,7 @@ bool TFastRegistry::GetKeyInfo(TRegKeyInfo& info) {
 }
 
 bool TFastRegistry::KnownOrAskedInfo(const TRegKeyInfo* known, TRegKeyInfo& info) {
-  if (known == nullptr || currentKey_ == kNoKey) return GetKeyInfo(info);
+  if (known == nullptr || !currentKey_) return GetKeyInfo(info);
   info = *known;
   return true;
 }
@@ -316,8 +307,8 @@ bool TFastRegistry::EnumerateNames(bool values, std::vector<std::string>& list, 
   bool complete = true;
   std::string name;
   for (std::uint32_t index = 0; index < count; ++index) {
-    const RegStatus status =
-        values ? Reg().EnumValue(currentKey_, index, name) : Reg().EnumKey(currentKey_, index, name);
+    const RegStatus status = values ? Reg().EnumValue(currentKey_.Get(), index, name)
+                                    : Reg().EnumKey(currentKey_.Get(), index, name);
     // Entries removed meanwhile shorten the list; nothing was missed.
     if (status == kErrorNoMoreItems) break;
     // An index that fails otherwise (a name with no exact 8-bit form) is
@@ -353,7 +344,7 @@ void TFastRegistry::GetSubKeysDescribed(std::vector<TSubKey>& list, const TRegKe
     TSubKey entry;
     if (describe) {
       RegKeyInfo raw;
-      const RegStatus described = Reg().QuerySubKeyInfo(currentKey_, index, raw);
+      const RegStatus described = Reg().QuerySubKeyInfo(currentKey_.Get(), index, raw);
       if (described == kErrorNoMoreItems) break;                  // removed meanwhile; nothing was missed
       if (described == kErrorInvalidParameter) describe = false;  // not for this key; no use asking again
       // A link to another key describes itself: no sub-keys and its one
@@ -374,7 +365,7 @@ void TFastRegistry::GetSubKeysDescribed(std::vector<TSubKey>& list, const TRegKe
         }
       }
     }
-    const RegStatus status = Reg().EnumKey(currentKey_, index, entry.Name);
+    const RegStatus status = Reg().EnumKey(currentKey_.Get(), index, entry.Name);
     if (status == kErrorNoMoreItems) break;
     if (status != kErrorSuccess || entry.Name.empty()) continue;
     list.push_back(std::move(entry));
@@ -392,7 +383,7 @@ bool TFastRegistry::GetValuesComplete(std::vector<TRegValue>& list, const TRegKe
   bool complete = true;
   TRegValue value;
   for (std::uint32_t index = 0; index < info.NumValues; ++index) {
-    const RegStatus status = Reg().EnumValue(currentKey_, index, value.Name, &value.Type, &value.Data);
+    const RegStatus status = Reg().EnumValue(currentKey_.Get(), index, value.Name, &value.Type, &value.Data);
     if (status == kErrorNoMoreItems) break;  // removed meanwhile; nothing was missed
     if (status != kErrorSuccess) {
       complete = false;
@@ -443,8 +434,8 @@ void TFastRegistry::GetKeyTree(std::vector<std::string>& list, std::string_view 
 bool TFastRegistry::Query(std::string_view name, std::uint32_t& type, std::string& data) {
   type = kRegNone;
   data.clear();
-  if (currentKey_ == kNoKey) return false;
-  return Reg().QueryValue(currentKey_, name, &type, &data) == kErrorSuccess;
+  if (!currentKey_) return false;
+  return Reg().QueryValue(currentKey_.Get(), name, &type, &data) == kErrorSuccess;
 }
 
 bool TFastRegistry::GetDataInfo(std::string_view name, TRegDataInfo& info) {
@@ -530,7 +521,7 @@ bool TFastRegistry::ReadRawData(std::string_view name, std::uint32_t& type, std:
 }
 
 RegStatus TFastRegistry::WriteRawData(std::string_view name, std::uint32_t type, std::string_view data) {
-  return Reg().SetValue(currentKey_, name, type, data);
+  return Reg().SetValue(currentKey_.Get(), name, type, data);
 }
 
 RegStatus TFastRegistry::WriteString(std::string_view name, std::string_view text) {
@@ -570,7 +561,7 @@ RegStatus TFastRegistry::WriteBinaryData(std::string_view name, const void* data
 }
 
 bool TFastRegistry::DeleteValue(std::string_view name) {
-  return Reg().DeleteValue(currentKey_, name) == kErrorSuccess;
+  return Reg().DeleteValue(currentKey_.Get(), name) == kErrorSuccess;
 }
 
 // ---------------------------------------------------------------- notation

@@ -84,7 +84,7 @@ class TFastRegistry {
   TFastRegistry(TFastRegistry&& other) noexcept;
   TFastRegistry& operator=(TFastRegistry&& other) noexcept;
 
-  RegHandle CurrentKey() const { return currentKey_; }
+  RegHandle CurrentKey() const { return currentKey_.Get(); }
   RegHandle RootKey() const { return rootKey_; }
   // Path of the open key below the root; empty when none is open.
   const std::string& CurrentPath() const { return currentPath_; }
@@ -182,6 +182,9 @@ class TFastRegistry {
  private:
   bool Query(std::string_view name, std::uint32_t& type, std::string& data);
   bool OpenBelow(std::string_view path, std::uint32_t access, bool canCreate);
+  // Where a path starts: the open key for a relative one, if a key is open;
+  // otherwise the root.
+  RegHandle BaseOf(bool relative) const { return relative && currentKey_ ? currentKey_.Get() : rootKey_; }
   // The information the caller just read from this key, or else asked for.
   bool KnownOrAskedInfo(const TRegKeyInfo* known, TRegKeyInfo& info);
   // False when the key cannot be listed or an entry had to be left out.
@@ -189,7 +192,7 @@ class TFastRegistry {
   void AddKeyTree(std::vector<std::string>& list, const std::string& name, const std::string& parent);
   [[noreturn]] static void ThrowInvalidType(std::string_view name);
 
-  RegHandle currentKey_ = platform::kNoKey;
+  platform::RegKey currentKey_;
   RegHandle rootKey_ = platform::kHkeyCurrentUser;
   std::string currentPath_;
   std::string currentFullPath_;

@@ -424,16 +424,14 @@ bool KeyStillExists(const std::string& keyPath) {
   platform::RegHandle root;
   std::string below;
   SplitKeyPath(keyPath, root, below);
-  TFastRegistry probe;
-  probe.SetRootKey(root);
-  if (probe.OpenKeyReadOnly("\\" + below)) return true;
+  if (OpenReadOnly(root, "\\" + below)) return true;
   const size_t slash = below.rfind('\\');
   const std::string parent = slash == std::string::npos ? std::string() : below.substr(0, slash);
   const std::string name = slash == std::string::npos ? below : below.substr(slash + 1);
-  probe.CloseKey();
-  if (!probe.OpenKeyReadOnly("\\" + parent)) return false;
+  auto parentKey = OpenReadOnly(root, "\\" + parent);
+  if (!parentKey) return false;
   std::vector<std::string> names;
-  probe.GetKeyNames(names);
+  parentKey->GetKeyNames(names);
   for (const auto& candidate : names)
     if (SameText(candidate, name)) return true;
   return false;

@@ -15,11 +15,10 @@ constexpr std::string_view kWow64Node = "Wow6432Node";
 // not open.
 std::string SystemName(RegHandle root, std::string_view path, std::uint32_t view) {
   platform::Registry& registry = platform::Reg();
-  RegHandle key = platform::kNoKey;
-  if (registry.OpenKey(root, path, platform::kKeyRead | view, key) != platform::kErrorSuccess) return {};
+  platform::RegKey key;
+  if (registry.Open(root, path, platform::kKeyRead | view, key) != platform::kErrorSuccess) return {};
   std::string name;
-  if (registry.QueryKeyName(key, name) != platform::kErrorSuccess) name.clear();
-  registry.CloseKey(key);
+  if (registry.QueryKeyName(key.Get(), name) != platform::kErrorSuccess) name.clear();
   return name;
 }
 

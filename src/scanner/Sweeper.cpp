@@ -217,10 +217,7 @@ void TSweeper::RunArea() {
 void TSweeper::DiscoverCurrentUserHive() {
   currentUserHive_.clear();
   try {
-    TFastRegistry user;
-    user.SetRootKey(platform::kHkeyCurrentUser);
-    if (!user.OpenKey("", false)) return;
-    user.CloseKey();
+    if (!OpenReadOnly(platform::kHkeyCurrentUser, "")) return;
     // The marker is a key this call creates itself: a key of that name that
     // exists already is left alone and the next name is tried.
     std::string markerPath;
@@ -260,9 +257,7 @@ void TSweeper::DiscoverCurrentUserHive() {
     users->GetKeyNames(hives);
     users->CloseKey();
     for (const std::string& hive : hives) {
-      TFastRegistry probe;
-      probe.SetRootKey(platform::kHkeyUsers);
-      if (probe.OpenKeyReadOnly(hive + "\\" + markerPath)) {
+      if (OpenReadOnly(platform::kHkeyUsers, hive + "\\" + markerPath)) {
         currentUserHive_ = hive;
         break;
       }

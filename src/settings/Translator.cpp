@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "files/FileTools.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
@@ -69,11 +70,6 @@ bool IsListClass(ComponentClass componentClass) {
   }
 }
 
-bool FileExists(std::string_view path) {
-  const auto attributes = platform::Files().Attributes(path);
-  return attributes && (*attributes & platform::kAttrDirectory) == 0;
-}
-
 }  // namespace
 
 std::string ComponentNameCode(std::string_view name) {
@@ -121,7 +117,7 @@ void TTranslator::ShowError(const std::string& message) {
 }
 
 bool TTranslator::LoadFile(std::string_view path) {
-  if (!FileExists(path)) return false;
+  if (!FileExistsChecked(path)) return false;
   fileName_ = std::string(path);
   translatedWindows_.clear();
   // Reading any value loads the file into the reader's cache now.
@@ -278,17 +274,17 @@ std::string ChooseLanguageFile(std::string_view dataFolder, std::string_view lan
                                std::string_view localeLanguageName,
                                const std::function<void(const std::string&)>& showError) {
   const std::string settings = std::string(dataFolder) + "Settings.dat";
-  if (FileExists(settings)) {
+  if (FileExistsChecked(settings)) {
     const std::string named = ReadIniString(settings, "Language", "File");
-    if (!named.empty() && FileExists(std::string(languagesFolder) + named))
+    if (!named.empty() && FileExistsChecked(std::string(languagesFolder) + named))
       return std::string(languagesFolder) + named;
   }
   if (!localeLanguageName.empty()) {
     const std::string localeFile = std::string(languagesFolder) + std::string(localeLanguageName) + ".lng";
-    if (FileExists(localeFile)) return localeFile;
+    if (FileExistsChecked(localeFile)) return localeFile;
   }
   const std::string english = std::string(languagesFolder) + "English.lng";
-  if (!FileExists(english) && showError) showError("Error, can't find English.lng!");
+  if (!FileExistsChecked(english) && showError) showError("Error, can't find English.lng!");
   return english;
 }
 

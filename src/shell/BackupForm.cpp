@@ -3,9 +3,9 @@
 #include <windows.h>
 // After windows.h, which they need.
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "files/FileTools.h"
 #include "platform/Launcher.h"
@@ -18,6 +18,7 @@
 #include "shell/logic/HelpItems.h"
 #include "shell/logic/ListText.h"
 #include "widgets/Dpi.h"
+#include "widgets/SaveDialog.h"
 #include "widgets/Text.h"
 
 namespace vp::shell {
@@ -123,13 +124,7 @@ bool TBackupForm::Create(HWND owner) {
   CreateMenus();
 
   static widgets::TFont font = widgets::MessageFont(widgets::WindowDpi(self));
-  EnumChildWindows(
-      self,
-      [](HWND child, LPARAM handle) -> BOOL {
-        SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(handle), FALSE);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(font.Handle()));
+  widgets::SetFontOfChildren(self, font);
   Layout();
   UpdateButtons();
   return true;
@@ -299,7 +294,7 @@ bool TBackupForm::PreTranslate(MSG& message) {
         break;
     }
   }
-  return TranslateAcceleratorW(Handle(), accelerators_.Handle(), &message) != 0;
+  return TranslateAcceleratorW(Handle(), accelerators_.Get(), &message) != 0;
 }
 
 void TBackupForm::Restore() {
@@ -353,20 +348,8 @@ bool TBackupForm::SaveListTo(const std::string& file) {
 }
 
 void TBackupForm::SaveList() {
-  std::wstring filter = widgets::Wide(Text("Misc.2") + "|*.txt|");
-  std::replace(filter.begin(), filter.end(), L'|', L'\0');
-  std::wstring folder = widgets::Wide(context_.programFolder);
-  wchar_t name[MAX_PATH] = {};
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = Handle();
-  dialog.lpstrFilter = filter.c_str();
-  dialog.lpstrFile = name;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrInitialDir = folder.c_str();
-  dialog.lpstrDefExt = L"txt";
-  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  if (GetSaveFileNameW(&dialog)) SaveListTo(widgets::Narrow(name));
+  const std::string name = widgets::AskTextFileName(Handle(), Text("Misc.2"), context_.programFolder);
+  if (!name.empty()) SaveListTo(name);
 }
 
 void TBackupForm::SortBy(int column) {

@@ -92,7 +92,7 @@ std::optional<std::string> TFormListSettings::Cell(int row, int column) const {
 }
 
 int TFormListSettings::TextWidth(const std::string& text) const {
-  return widgets::MeasureText(form_.list_.Handle(), form_.font_.Handle(), text);
+  return widgets::MeasureText(form_.list_.Handle(), form_.font_.Get(), text);
 }
 
 int TFormListSettings::FirstRowLeft() const {

@@ -281,14 +281,11 @@ void TMainForm::CreateControls() {
 
 void TMainForm::CreateMenus() {
   widgets::TMenu bar = widgets::TMenu::Bar();
-  std::vector<ACCEL> keys;
+  std::vector<widgets::TShortcutCommand> keys;
   auto addKey = [&keys](std::string_view shortcut, Command command) {
-    ACCEL accel{};
     // Del and Shift+Del, like Esc and Enter, are the window's own keys.
     if (shortcut.empty() || shortcut.find("Del") != std::string_view::npos) return;
-    if (!widgets::ParseShortcut(shortcut, accel)) return;
-    accel.cmd = static_cast<WORD>(CommandId(command));
-    keys.push_back(accel);
+    keys.push_back({std::string(shortcut), CommandId(command)});
   };
   for (const DesignedMenu& menu : MainFormDesign().menus) {
     widgets::TMenu sub = widgets::TMenu::Popup();
@@ -310,18 +307,12 @@ void TMainForm::CreateMenus() {
   }
   mainMenu_ = bar.Release();
   SetMenu(Handle(), mainMenu_);
-  accelerators_ = widgets::TAccelerators(CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size())));
+  accelerators_ = widgets::MakeAccelerators(keys);
 }
 
 void TMainForm::ApplyFont() {
   font_ = widgets::MessageFont(dpi_);
-  EnumChildWindows(
-      Handle(),
-      [](HWND child, LPARAM font) -> BOOL {
-        SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(font_.Handle()));
+  widgets::SetFontOfChildren(Handle(), font_);
   const int height = StatusBarHeight(dpi_);
   SendMessageW(status_.Handle(), SB_SETMINHEIGHT, static_cast<WPARAM>(height - 2), 0);
   SendMessageW(status_.Handle(), WM_SIZE, 0, 0);
@@ -428,7 +419,7 @@ void TMainForm::LayoutBar() {
   std::vector<int> widths;
   std::vector<bool> visible;
   for (widgets::TButton* button : buttons) {
-    const int textWidth = widgets::MeasureText(button->Handle(), font_.Handle(), button->Text());
+    const int textWidth = widgets::MeasureText(button->Handle(), font_.Get(), button->Text());
     widths.push_back(std::max(S(80), textWidth + S(24)));
     visible.push_back(button->Visible());
   }
@@ -731,7 +722,7 @@ bool TMainForm::PreTranslate(MSG& message) {
       }
     }
   }
-  if (accelerators_.Handle() != nullptr && TranslateAcceleratorW(Handle(), accelerators_.Handle(), &message))
+  if (accelerators_.Get() != nullptr && TranslateAcceleratorW(Handle(), accelerators_.Get(), &message))
     return true;
   return IsDialogMessageW(Handle(), &message) != FALSE;
 }

@@ -5,7 +5,6 @@
 #include <windows.h>
 // After windows.h, which they need.
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <algorithm>
 
@@ -18,6 +17,7 @@
 #include "shell/logic/RowActions.h"
 #include "shell/logic/TabColumns.h"
 #include "widgets/InputBox.h"
+#include "widgets/SaveDialog.h"
 #include "widgets/Text.h"
 
 namespace vp::shell {
@@ -319,19 +319,7 @@ void TMainForm::SaveList() {
   if (context_.askSaveName) {
     name = context_.askSaveName();
   } else {
-    std::wstring filter = widgets::Wide(Text("Misc.2") + "|*.txt|");
-    std::replace(filter.begin(), filter.end(), L'|', L'\0');
-    const std::wstring folder = widgets::Wide(context_.folders.ProgramFolder);
-    wchar_t buffer[MAX_PATH] = {};
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = Handle();
-    dialog.lpstrFilter = filter.c_str();
-    dialog.lpstrFile = buffer;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.lpstrInitialDir = folder.c_str();
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (GetSaveFileNameW(&dialog)) name = widgets::Narrow(buffer);
+    name = widgets::AskTextFileName(Handle(), Text("Misc.2"), context_.folders.ProgramFolder);
   }
   if (name.empty()) return;
   std::vector<TListRow> rows;

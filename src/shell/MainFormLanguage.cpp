@@ -47,18 +47,7 @@ bool TMainForm::ChooseLanguage(const std::string& file) {
   if (!translator.LoadFile(file)) return false;
   context_.settings->WriteString("Settings", "Language", "File", FileName(file));
   context_.languageFile = file;
-  if (!translator.Bound()) {
-    BindAndTranslateAtStart(translator, *context_.texts, file, TranslatedWindows());
-  } else {
-    translator.TranslateAll(TranslatedWindows(), true);
-  }
-  SetManagerTexts();
-  if (managers_) managers_->RequestAllFills();
-  SetupColumns(true);
-  Layout();
-  RefreshStatus();
-  RefreshButtons();
-  DrawMenuBar(Handle());
+  ApplyLanguage();
   return true;
 }
 

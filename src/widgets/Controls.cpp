@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "widgets/ItemCaption.h"
 #include "widgets/Text.h"
 
 namespace vp::widgets {
@@ -66,31 +67,15 @@ TTabControl::TTabControl(HWND parent, int id)
 StringList TTabControl::Captions() const {
   StringList captions;
   const int count = static_cast<int>(SendMessageW(Handle(), TCM_GETITEMCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    wchar_t buffer[256] = {};
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = buffer;
-    item.cchTextMax = 255;
-    SendMessageW(Handle(), TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-    captions.push_back(Narrow(buffer));
-  }
+  for (int i = 0; i < count; ++i)
+    captions.push_back(ItemCaption<TCITEMW>(Handle(), TCM_GETITEMW, i, TCIF_TEXT));
   return captions;
 }
 
 void TTabControl::SetCaptions(const StringList& captions) {
   const int count = static_cast<int>(SendMessageW(Handle(), TCM_GETITEMCOUNT, 0, 0));
-  for (size_t i = 0; i < captions.size(); ++i) {
-    std::wstring text = Wide(captions[i]);
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text.data();
-    const auto index = static_cast<WPARAM>(i);
-    if (static_cast<int>(i) < count)
-      SendMessageW(Handle(), TCM_SETITEMW, index, reinterpret_cast<LPARAM>(&item));
-    else
-      SendMessageW(Handle(), TCM_INSERTITEMW, index, reinterpret_cast<LPARAM>(&item));
-  }
+  for (int i = 0; i < static_cast<int>(captions.size()); ++i)
+    SetItemCaption<TCITEMW>(Handle(), i < count ? TCM_SETITEMW : TCM_INSERTITEMW, i, TCIF_TEXT, captions[i]);
   for (int i = count - 1; i >= static_cast<int>(captions.size()); --i)
     SendMessageW(Handle(), TCM_DELETEITEM, static_cast<WPARAM>(i), 0);
 }

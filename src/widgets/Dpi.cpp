@@ -57,4 +57,14 @@ void DeclareDpiAwareness() {
   if (setContext != nullptr) setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)));
 }
 
+void SetFontOfChildren(HWND parent, const TFont& font) {
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM handle) -> BOOL {
+        SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(handle), FALSE);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(font.Get()));
+}
+
 }  // namespace vp::widgets

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include <utility>
+#include "platform/win32/ScopedHandle.h"
 
 namespace vp::widgets {
 
@@ -13,32 +13,19 @@ namespace vp::widgets {
 // system's.
 int WindowDpi(HWND window);
 
-// Owns a font.
-class TFont {
- public:
-  TFont() = default;
-  explicit TFont(HFONT font) : font_(font) {}
-  ~TFont() {
-    if (font_ != nullptr) DeleteObject(font_);
-  }
-  TFont(TFont&& other) noexcept : font_(std::exchange(other.font_, nullptr)) {}
-  TFont& operator=(TFont&& other) noexcept {
-    if (this != &other) {
-      if (font_ != nullptr) DeleteObject(font_);
-      font_ = std::exchange(other.font_, nullptr);
-    }
-    return *this;
-  }
-  TFont(const TFont&) = delete;
-  TFont& operator=(const TFont&) = delete;
-  HFONT Handle() const { return font_; }
-
- private:
-  HFONT font_ = nullptr;
+struct FontTraits {
+  using Handle = HFONT;
+  static constexpr Handle kInvalid = nullptr;
+  static bool Close(Handle font) { return DeleteObject(font) != 0; }
 };
+// Owns a font.
+using TFont = platform::win32::ScopedHandle<FontTraits>;
 
 // The message font (the one message boxes use) for a DPI.
 TFont MessageFont(int dpi);
+
+// Sets the font of every child window of parent (which must outlive them).
+void SetFontOfChildren(HWND parent, const TFont& font);
 
 // Makes the process aware of each monitor's DPI when the manifest did not.
 void DeclareDpiAwareness();

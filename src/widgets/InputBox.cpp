@@ -38,7 +38,7 @@ class TInputWindow : public TCustomWindow {
     cancel_ = TButton(Handle(), IDCANCEL, "Cancel");
     for (TControl* control : {static_cast<TControl*>(&label_), &edit_, static_cast<TControl*>(&ok_),
                               static_cast<TControl*>(&cancel_)})
-      control->SetFont(font_.Handle());
+      control->SetFont(font_.Get());
     label_.SetBounds(s(10), s(10), s(340), s(32));
     edit_.SetBounds(s(10), s(46), s(340), s(23));
     ok_.SetBounds(s(190), s(80), s(75), s(25));

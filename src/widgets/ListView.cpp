@@ -4,6 +4,7 @@
 // After windows.h, which they need.
 #include <commctrl.h>
 
+#include "widgets/ItemCaption.h"
 #include "widgets/Text.h"
 
 namespace vp::widgets {
@@ -42,24 +43,13 @@ int TListView::ColumnCount() const {
 
 StringList TListView::ColumnCaptions() const {
   StringList captions;
-  for (int c = 0; c < ColumnCount(); ++c) {
-    wchar_t buffer[256] = {};
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT;
-    column.pszText = buffer;
-    column.cchTextMax = 255;
-    SendMessageW(Handle(), LVM_GETCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&column));
-    captions.push_back(Narrow(buffer));
-  }
+  for (int c = 0; c < ColumnCount(); ++c)
+    captions.push_back(ItemCaption<LVCOLUMNW>(Handle(), LVM_GETCOLUMNW, c, LVCF_TEXT));
   return captions;
 }
 
 void TListView::SetColumnCaption(int column, const std::string& caption) {
-  std::wstring text = Wide(caption);
-  LVCOLUMNW item{};
-  item.mask = LVCF_TEXT;
-  item.pszText = text.data();
-  SendMessageW(Handle(), LVM_SETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+  SetItemCaption<LVCOLUMNW>(Handle(), LVM_SETCOLUMNW, column, LVCF_TEXT, caption);
 }
 
 void TListView::RemoveColumns() {

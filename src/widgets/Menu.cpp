@@ -7,19 +7,20 @@ namespace vp::widgets {
 void TMenu::AddItem(int id, std::string_view caption, std::string_view shortcut) {
   std::string text(caption);
   if (!shortcut.empty()) text += "\t" + std::string(shortcut);
-  AppendMenuW(menu_, MF_STRING, static_cast<UINT_PTR>(id), Wide(text).c_str());
+  AppendMenuW(Handle(), MF_STRING, static_cast<UINT_PTR>(id), Wide(text).c_str());
 }
 
 void TMenu::AddSeparator() {
-  AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(Handle(), MF_SEPARATOR, 0, nullptr);
 }
 
 void TMenu::AddSubMenu(TMenu sub, std::string_view caption) {
-  AppendMenuW(menu_, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub.Release()), Wide(caption).c_str());
+  AppendMenuW(Handle(), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub.Release()),
+              Wide(caption).c_str());
 }
 
 void TMenu::Clear() {
-  while (GetMenuItemCount(menu_) > 0) DeleteMenu(menu_, 0, MF_BYPOSITION);
+  while (GetMenuItemCount(Handle()) > 0) DeleteMenu(Handle(), 0, MF_BYPOSITION);
 }
 
 namespace {
@@ -91,6 +92,17 @@ bool ParseShortcut(std::string_view shortcut, ACCEL& accel) {
     return false;
   }
   return true;
+}
+
+TAccelerators MakeAccelerators(const std::vector<TShortcutCommand>& shortcuts) {
+  std::vector<ACCEL> keys;
+  for (const TShortcutCommand& entry : shortcuts) {
+    ACCEL accel{};
+    if (!ParseShortcut(entry.shortcut, accel)) continue;
+    accel.cmd = static_cast<WORD>(entry.id);
+    keys.push_back(accel);
+  }
+  return TAccelerators(CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size())));
 }
 
 }  // namespace vp::widgets

@@ -6,9 +6,17 @@
 
 #include <string>
 #include <string_view>
-#include <utility>
+#include <vector>
+
+#include "platform/win32/ScopedHandle.h"
 
 namespace vp::widgets {
+
+struct MenuTraits {
+  using Handle = HMENU;
+  static constexpr Handle kInvalid = nullptr;
+  static bool Close(Handle menu) { return DestroyMenu(menu) != 0; }
+};
 
 class TMenu {
  public:
@@ -16,23 +24,10 @@ class TMenu {
   // A menu bar or a pop-up menu.
   static TMenu Bar() { return TMenu(CreateMenu()); }
   static TMenu Popup() { return TMenu(CreatePopupMenu()); }
-  ~TMenu() {
-    if (menu_ != nullptr) DestroyMenu(menu_);
-  }
-  TMenu(TMenu&& other) noexcept : menu_(std::exchange(other.menu_, nullptr)) {}
-  TMenu& operator=(TMenu&& other) noexcept {
-    if (this != &other) {
-      if (menu_ != nullptr) DestroyMenu(menu_);
-      menu_ = std::exchange(other.menu_, nullptr);
-    }
-    return *this;
-  }
-  TMenu(const TMenu&) = delete;
-  TMenu& operator=(const TMenu&) = delete;
 
-  HMENU Handle() const { return menu_; }
+  HMENU Handle() const { return menu_.Get(); }
   // Hands the menu to a window or a parent menu, which destroys it.
-  HMENU Release() { return std::exchange(menu_, nullptr); }
+  HMENU Release() { return menu_.Release(); }
 
   void AddItem(int id, std::string_view caption, std::string_view shortcut);
   void AddSeparator();
@@ -42,7 +37,7 @@ class TMenu {
 
  private:
   explicit TMenu(HMENU menu) : menu_(menu) {}
-  HMENU menu_ = nullptr;
+  platform::win32::ScopedHandle<MenuTraits> menu_;
 };
 
 // The caption of a menu item (by position) without its shortcut text, and
@@ -52,32 +47,25 @@ void SetMenuItemCaption(HMENU menu, int position, std::string_view caption);
 void EnableMenuItemById(HMENU menu, int id, bool enabled);
 void CheckMenuItemById(HMENU menu, int id, bool checked);
 
-class TAccelerators {
- public:
-  TAccelerators() = default;
-  explicit TAccelerators(HACCEL table) : table_(table) {}
-  ~TAccelerators() {
-    if (table_ != nullptr) DestroyAcceleratorTable(table_);
-  }
-  TAccelerators(TAccelerators&& other) noexcept : table_(std::exchange(other.table_, nullptr)) {}
-  TAccelerators& operator=(TAccelerators&& other) noexcept {
-    if (this != &other) {
-      if (table_ != nullptr) DestroyAcceleratorTable(table_);
-      table_ = std::exchange(other.table_, nullptr);
-    }
-    return *this;
-  }
-  TAccelerators(const TAccelerators&) = delete;
-  TAccelerators& operator=(const TAccelerators&) = delete;
-
-  HACCEL Handle() const { return table_; }
-
- private:
-  HACCEL table_ = nullptr;
+struct AcceleratorTraits {
+  using Handle = HACCEL;
+  static constexpr Handle kInvalid = nullptr;
+  static bool Close(Handle table) { return DestroyAcceleratorTable(table) != 0; }
 };
+using TAccelerators = platform::win32::ScopedHandle<AcceleratorTraits>;
 
 // The accelerator for a shortcut text ("Ctrl+S", "Shift+Del", "F1"); false
 // for a text it does not know.
 bool ParseShortcut(std::string_view shortcut, ACCEL& accel);
+
+// A command and the shortcut text that gives it.
+struct TShortcutCommand {
+  std::string shortcut;
+  int id = 0;
+};
+
+// The accelerator table of the shortcuts that ParseShortcut knows; the
+// others are left out.
+TAccelerators MakeAccelerators(const std::vector<TShortcutCommand>& shortcuts);
 
 }  // namespace vp::widgets

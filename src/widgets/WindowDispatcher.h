@@ -8,11 +8,8 @@
 #include <windows.h>
 
 #include <chrono>
-#include <deque>
-#include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 #include "core/Dispatcher.h"
@@ -20,15 +17,12 @@
 
 namespace vp::widgets {
 
-class TWindowDispatcher : public TDispatcher {
+class TWindowDispatcher : public TQueuedDispatcher {
  public:
   // The thread that creates it is the window thread.
   TWindowDispatcher();
   ~TWindowDispatcher() override;
 
-  void Synchronize(std::function<void()> call) override;
-  void Post(std::function<void()> call) override;
-  bool IsOwnerThread() const override;
   // Runs the queued calls and the window messages for up to `wait`.
   void ProcessPending(std::chrono::milliseconds wait) override;
 
@@ -48,22 +42,6 @@ class TWindowDispatcher : public TDispatcher {
     TWindowDispatcher& owner_;
   };
 
-  struct Call {
-    std::function<void()> work;
-    bool done = false;
-    bool posted = false;
-    std::exception_ptr error;
-  };
-
-  void Enqueue(std::shared_ptr<Call> call);
-  // Runs queued calls for about one slice; true when some are left.
-  bool RunSlice();
-
-  const std::thread::id owner_;
-  mutable std::mutex mutex_;
-  std::condition_variable finished_;
-  std::deque<std::shared_ptr<Call>> queue_;
-  bool wakePending_ = false;
   std::unique_ptr<TMessageWindow> window_;
 };
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "backup/BackupFixture.h"
-#include "backup/RegExport.h"
+#include "registry/RegExport.h"
 #include "registry/RegExportText.h"
 #include "support/RegistryTestSupport.h"
 #include "support/SimHost.h"
@@ -67,8 +67,10 @@ TEST_F(RegExportTest, KeyTreePutsEveryKeyAfterItsSubKeys) {
 TEST_F(RegExportTest, KeepAliveRunsEveryHundredSubKeys) {
   for (int i = 0; i < 201; ++i) Put("Many\\K" + std::to_string(1000 + i), "", platform::kRegSz, "\0"s);
   int calls = 0;
+  KeyTreeExport how;
+  how.keepAlive = [&] { ++calls; };
   ExportText out;
-  ASSERT_TRUE(ExportKeyTree(UserKey(ScratchKey() + "\\Many\\"), out, [&] { ++calls; }));
+  ASSERT_TRUE(ExportKeyTree(UserKey(ScratchKey() + "\\Many\\"), out, how));
   EXPECT_EQ(calls, 3);
 }
 

@@ -184,6 +184,33 @@ TEST_F(RegistryConformance, InvalidAndExhaustedHandles) {
   EXPECT_EQ(Reg().OpenKey(kHkeyLocalMachine, "Software", kKeyRead, software.handle), kErrorSuccess);
 }
 
+// An owned handle is closed exactly once: by its last owner, never by one it
+// was moved from, and before a handle replacing it is lost.
+TEST_F(RegistryConformance, OwnedKeysCloseOnce) {
+  RegHandle moved = kNoKey;
+  {
+    RegKey first;
+    ASSERT_EQ(Reg().Open(scratch_.Handle(), "", kKeyRead, first), kErrorSuccess);
+    moved = first.Get();
+    RegKey second(std::move(first));
+    RegKey third;
+    third = std::move(second);
+    std::string name;
+    EXPECT_EQ(Reg().EnumKey(moved, 0, name), kErrorNoMoreItems);  // still open
+  }
+  EXPECT_EQ(Reg().CloseKey(moved), kErrorInvalidHandle);
+
+  // A key opened below the handle it replaces: the base is closed only after.
+  RegKey key;
+  ASSERT_EQ(Reg().Open(scratch_.Handle(), "", kKeyAllAccess, key), kErrorSuccess);
+  const RegHandle base = key.Get();
+  ASSERT_EQ(Reg().Create(base, "child", kKeyAllAccess, key), kErrorSuccess);
+  EXPECT_EQ(Reg().CloseKey(base), kErrorInvalidHandle);
+  EXPECT_EQ(Reg().SetValue(key.Get(), "v", kRegDword, std::string(4, '\0')), kErrorSuccess);
+  EXPECT_EQ(Reg().Open(key.Get(), "missing", kKeyRead, key), kErrorFileNotFound);
+  EXPECT_FALSE(key);
+}
+
 TEST_F(RegistryConformance, HandleAccessIsEnforced) {
   Key reader(Reg());
   ASSERT_EQ(Reg().OpenKey(kHkeyCurrentUser, scratch_.Path(), kKeyRead, reader.handle), kErrorSuccess);

@@ -69,7 +69,7 @@ bool PlantedEntries::InCreatedKey(platform::RegHandle root, const std::string& p
     return saved.root == root && SameText(saved.path, path) && SameText(saved.name, name);
   });
   if (known) return ::testing::AssertionSuccess();
-  SavedValue saved{root, path, name};
+  SavedValue saved{root, path, name, false, 0, {}};
   auto registry = OpenReadOnly(root, path);
   saved.existed = registry && registry->ValueExists(name);
   if (saved.existed && !registry->ReadRawData(name, saved.type, saved.data))

@@ -16,7 +16,7 @@ namespace {
 // reported by the test it happened in; ctest's limit for the whole suite
 // would otherwise kill it with its output cut short.
 struct StallWatch {
-  std::chrono::seconds limit;
+  std::chrono::seconds limit{};
   std::mutex mutex;
   std::string running;  // the test under way, empty between tests
   std::chrono::steady_clock::time_point started;
@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
 #endif
   ::testing::InitGoogleTest(&argc, argv);
   const char* limit = std::getenv("VP_TEST_STALL_SECONDS");
-  gStallWatch = new StallWatch{std::chrono::seconds(limit != nullptr ? std::atoi(limit) : 240)};
+  gStallWatch = new StallWatch;
+  gStallWatch->limit = std::chrono::seconds(limit != nullptr ? std::atoi(limit) : 240);
   std::thread([] { gStallWatch->Watch(); }).detach();
   ::testing::UnitTest::GetInstance()->listeners().Append(new StallGuard(*gStallWatch));
   vp::platform::Install(vp::platform::DefaultServices());

@@ -7,46 +7,10 @@
 #include <utility>
 
 #include "platform/win32/CodePage.h"
+#include "platform/win32/ScopedHandle.h"
 
 namespace vp::platform::win32 {
 namespace {
-
-// Owns a handle from CreateFile (INVALID_HANDLE_VALUE when empty).
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  ~FileHandle() {
-    if (valid()) CloseHandle(handle_);
-  }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-  // Closes now; false when closing failed (a write that could not be flushed).
-  bool Close() {
-    const bool ok = !valid() || CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-    return ok;
-  }
-
- private:
-  HANDLE handle_;
-};
-
-// Owns a handle from FindFirstFile.
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  ~FindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-  }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 FileTime ToFileTime(const FILETIME& time) {
   return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
@@ -61,12 +25,12 @@ class Win32Search : public DirectorySearch {
   explicit Win32Search(const std::wstring& pattern)
       : handle_(
             FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data_, FindExSearchNameMatch, nullptr, 0)),
-        pending_(handle_.get() != INVALID_HANDLE_VALUE) {}
+        pending_(handle_.Valid()) {}
 
   bool Next(DirectoryEntry& entry) override {
     while (pending_) {
       const WIN32_FIND_DATAW current = data_;
-      pending_ = FindNextFileW(handle_.get(), &data_) != 0;
+      pending_ = FindNextFileW(handle_.Get(), &data_) != 0;
       const std::wstring_view name(current.cFileName);
       if (name == L"." || name == L"..") continue;
       auto narrow = FromWide(name);
@@ -106,9 +70,9 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 bool WriteNew(const std::wstring& path, std::string_view bytes, bool flush, bool exclusive = false) {
   FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, exclusive ? CREATE_NEW : CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return false;
-  if (!WriteAll(file.get(), bytes)) return false;
-  if (flush && !FlushFileBuffers(file.get())) return false;
+  if (!file.Valid()) return false;
+  if (!WriteAll(file.Get(), bytes)) return false;
+  if (flush && !FlushFileBuffers(file.Get())) return false;
   return file.Close();
 }
 
@@ -195,13 +159,13 @@ std::optional<std::string> Win32FileSystem::ReadWholeFile(std::string_view path,
   // Others may read the file meanwhile, but not change it.
   FileHandle file(CreateFileW(wide->c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file.valid()) return std::nullopt;
+  if (!file.Valid()) return std::nullopt;
   std::string bytes;
   char block[4096];
   while (bytes.size() < limit) {
     const DWORD wanted = static_cast<DWORD>(std::min(sizeof(block), limit - bytes.size()));
     DWORD got = 0;
-    if (!ReadFile(file.get(), block, wanted, &got, nullptr)) return std::nullopt;
+    if (!ReadFile(file.Get(), block, wanted, &got, nullptr)) return std::nullopt;
     if (got == 0) break;
     bytes.append(block, got);
   }
@@ -223,8 +187,8 @@ bool Win32FileSystem::AppendToFile(std::string_view path, std::string_view bytes
   if (!wide || wide->empty()) return false;
   FileHandle file(CreateFileW(wide->c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return false;
-  if (!WriteAll(file.get(), bytes) || !FlushFileBuffers(file.get())) return false;
+  if (!file.Valid()) return false;
+  if (!WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get())) return false;
   return file.Close();
 }
 

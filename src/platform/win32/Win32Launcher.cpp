@@ -7,25 +7,11 @@
 
 #include "platform/Launcher.h"
 #include "platform/win32/CodePage.h"
+#include "platform/win32/ScopedHandle.h"
 
 namespace vp::platform {
 namespace win32 {
 namespace {
-
-// A process and thread handle pair, closed with the owner.
-class ProcessHandles {
- public:
-  explicit ProcessHandles(const PROCESS_INFORMATION& info) : info_(info) {}
-  ~ProcessHandles() {
-    CloseHandle(info_.hThread);
-    CloseHandle(info_.hProcess);
-  }
-  ProcessHandles(const ProcessHandles&) = delete;
-  ProcessHandles& operator=(const ProcessHandles&) = delete;
-
- private:
-  PROCESS_INFORMATION info_;
-};
 
 class Win32Launcher : public Launcher {
  public:
@@ -42,7 +28,9 @@ class Win32Launcher : public Launcher {
     if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &info))
       return false;
-    ProcessHandles handles(info);
+    // Nothing waits for the program: its handles are closed at once.
+    KernelHandle process(info.hProcess);
+    KernelHandle thread(info.hThread);
     return true;
   }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/CodePage.h"
+#include "platform/win32/ScopedHandle.h"
 
 namespace vp::platform::win32 {
 
@@ -129,16 +130,16 @@ std::optional<std::string> Win32System::AssociatedProgramFor(std::string_view ex
     name += L"vpx";
     for (int i = 0; i < 12; ++i, value >>= 4) name += L"0123456789abcdef"[value & 0xF];
     name += *wideExtension;
-    HANDLE file =
-        CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    FileHandle file(CreateFileW(name.c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!file.Valid()) {
       if (GetLastError() == ERROR_FILE_EXISTS) continue;
       return std::nullopt;
     }
     wchar_t result[MAX_PATH + 1] = {};
     const auto code = reinterpret_cast<INT_PTR>(FindExecutableW(name.c_str(), nullptr, result));
-    CloseHandle(file);
+    file.Close();
     if (code <= 32) return std::nullopt;
     return FromWide(std::wstring_view(result));
   }
